@@ -1,0 +1,32 @@
+#pragma once
+// The whole simulated desktop: every platform service on one object, and the
+// Platform bundle the program receives.
+
+#include "platform/platform.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_events.h"
+#include "platform/sim/sim_services.h"
+#include "platform/sim/sim_store.h"
+#include "platform/sim/sim_toolkit.h"
+#include "platform/sim/sim_windows.h"
+
+namespace kivo::sim {
+
+struct SimDesktop {
+  EventLog log;
+  SimClock clock;
+  SimStore store;
+  SimWindowSystem windows{log};
+  SimSound sound{log};
+  SimShell shell{log};
+  SimFileDialog fileDialog{log};
+  SimToolkit toolkit{log, clock};
+  SimProgramInfo program;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+
+  SimDesktop() = default;
+  SimDesktop(const SimDesktop&) = delete;
+  SimDesktop& operator=(const SimDesktop&) = delete;
+};
+
+}  // namespace kivo::sim

@@ -1,0 +1,65 @@
+#pragma once
+// Simulated sound, shell, open-file dialog and program information: each
+// records what the program asked for in the event log.
+
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_events.h"
+
+namespace kivo::sim {
+
+class SimSound : public Sound {
+ public:
+  explicit SimSound(EventLog& log) : log_(log) {}
+  // Records `sound "FILE" sync|async`.
+  void playSound(const std::string& file, std::uint32_t flags) override;
+  int plays() const { return plays_; }
+
+ private:
+  EventLog& log_;
+  int plays_ = 0;
+};
+
+class SimShell : public Shell {
+ public:
+  explicit SimShell(EventLog& log) : log_(log) {}
+  // Records `open "FILE"`.
+  void shellExecute(Hwnd owner, const std::string& verb, const std::string& file,
+                    const std::string& parameters, const std::string& directory,
+                    int showCmd) override;
+
+ private:
+  EventLog& log_;
+};
+
+class SimFileDialog : public FileDialog {
+ public:
+  explicit SimFileDialog(EventLog& log) : log_(log) {}
+  // Answers the next request with the queued path, or cancels when nothing
+  // is queued. Records `filedialog "TITLE" "INITIAL"`.
+  bool getOpenFileName(OpenFileRequest& request) override;
+  // An empty optional queues a cancel.
+  void queueAnswer(std::optional<std::string> path) { answers_.push_back(std::move(path)); }
+  const OpenFileRequest& lastRequest() const { return last_; }
+
+ private:
+  EventLog& log_;
+  std::deque<std::optional<std::string>> answers_;
+  OpenFileRequest last_;
+};
+
+class SimProgramInfo : public ProgramInfo {
+ public:
+  bool previousInstance() override { return previous_; }
+  int versionMajor() override { return 1; }
+  int versionMinor() override { return 45; }
+  void setPreviousInstance(bool running) { previous_ = running; }
+
+ private:
+  bool previous_ = false;
+};
+
+}  // namespace kivo::sim

@@ -1,0 +1,65 @@
+#pragma once
+// Simulated top-level windows: handle, class, title, position, foreground.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_events.h"
+
+namespace kivo::sim {
+
+struct SimWindow {
+  std::string className;
+  std::string title;
+  Rect rect{100, 100, 500, 400};
+  bool visible = true;
+  bool topmost = false;
+  int flashes = 0;
+};
+
+class SimWindowSystem : public WindowSystem {
+ public:
+  explicit SimWindowSystem(EventLog& log) : log_(log) {}
+
+  // WindowSystem.
+  Hwnd getForegroundWindow() override;
+  int getWindowTextLength(Hwnd h) override;
+  std::string getWindowText(Hwnd h, int bufferChars) override;
+  void setWindowText(Hwnd h, const std::string& text) override;
+  std::string roundTrip(const std::string& text) override { return text; }
+  int getClassName(Hwnd h, std::string& out, int bufferChars) override;
+  Hwnd findWindow(const std::string& className, const std::string& title) override;
+  void showWindow(Hwnd h, int cmd) override;
+  void setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int cx, int cy,
+                    std::uint32_t flags) override;
+  void setForegroundWindow(Hwnd h) override;
+  bool getWindowRect(Hwnd h, Rect& rect) override;
+  void flashWindow(Hwnd h, bool invert) override;
+
+  // Test-side control. Handles are chosen by the caller; 0 is never a window.
+  void addWindow(Hwnd h, const std::string& className, const std::string& title);
+  // The window vanishes: its handle then behaves as invalid.
+  void closeWindow(Hwnd h);
+  // Moves the focus without recording an event (the user clicked).
+  void focus(Hwnd h) { foreground_ = h; }
+  // The window changes its own title (not recorded as a program write).
+  void retitle(Hwnd h, const std::string& title);
+  bool exists(Hwnd h) const { return windows_.count(h) != 0; }
+  const SimWindow* window(Hwnd h) const;
+  SimWindow* window(Hwnd h);
+  // A fresh handle above every handle in use.
+  Hwnd newHandle() const;
+  // Every title the program wrote, in order: (handle, text as received).
+  const std::vector<std::pair<Hwnd, std::string>>& titleWrites() const { return titleWrites_; }
+
+ private:
+  EventLog& log_;
+  std::map<Hwnd, SimWindow> windows_;
+  Hwnd foreground_ = 0;
+  std::vector<std::pair<Hwnd, std::string>> titleWrites_;
+};
+
+}  // namespace kivo::sim

@@ -1,0 +1,128 @@
+// Tests of the text helpers, the stored-text conversions and the reporters.
+#include <gtest/gtest.h>
+
+#include "platform/errors.h"
+#include "platform/sim/sim_desktop.h"
+#include "platform/text.h"
+#include "settings/convert.h"
+#include "settings/layout.h"
+
+namespace kivo {
+namespace {
+
+int errorOf(void (*f)(const char*), const char* arg) {
+  try {
+    f(arg);
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(Conversions, ByteAndInt16Boundaries) {
+  EXPECT_EQ(toByte("0"), 0);
+  EXPECT_EQ(toByte("255"), 255);
+  EXPECT_EQ(toByte("  7 "), 7);
+  EXPECT_EQ(toByte("2.5"), 2);  // half to even
+  EXPECT_EQ(toByte("3.5"), 4);
+  EXPECT_EQ(toByte("-0.4"), 0);
+  EXPECT_EQ(toByte("+12"), 12);
+  EXPECT_EQ(toByte("&HFF"), 255);
+  EXPECT_EQ(toInt16("32767"), 32767);
+  EXPECT_EQ(toInt16("-32768"), -32768);
+  EXPECT_EQ(toInt16("&HFFFF"), -1);
+  EXPECT_EQ(toInt16("&O17"), 15);
+  EXPECT_EQ(toInt16("1E3"), 1000);
+  EXPECT_EQ(toInt16("0250"), 250);
+
+  auto byte = [](const char* s) { (void)toByte(s); };
+  auto int16 = [](const char* s) { (void)toInt16(s); };
+  EXPECT_EQ(errorOf(byte, "256"), kErrOverflow);
+  EXPECT_EQ(errorOf(byte, "255.5"), kErrOverflow);
+  EXPECT_EQ(errorOf(byte, "-1"), kErrOverflow);
+  EXPECT_EQ(errorOf(byte, "&H100"), kErrOverflow);
+  EXPECT_EQ(errorOf(int16, "32768"), kErrOverflow);
+  EXPECT_EQ(errorOf(int16, "-32769"), kErrOverflow);
+  EXPECT_EQ(errorOf(int16, "&H10000"), kErrOverflow);
+  for (const char* bad : {"", "   ", "abc", "1,000", "12x", "1.2.3", "--1", "&H", "&HG", "1e", "."}) {
+    EXPECT_EQ(errorOf(byte, bad), kErrTypeMismatch) << "'" << bad << "'";
+  }
+}
+
+TEST(Conversions, EqualsOneAndNumericTest) {
+  EXPECT_TRUE(equalsOne("1"));
+  EXPECT_TRUE(equalsOne("1.0"));
+  EXPECT_TRUE(equalsOne(" 1 "));
+  EXPECT_FALSE(equalsOne("0"));
+  EXPECT_FALSE(equalsOne("2"));
+  EXPECT_FALSE(equalsOne("-1"));
+  EXPECT_THROW(equalsOne("yes"), RuntimeError);
+  EXPECT_THROW(equalsOne(""), RuntimeError);
+  EXPECT_TRUE(isNumeric("9"));
+  EXPECT_TRUE(isNumeric(" 9"));
+  EXPECT_TRUE(isNumeric("-1.5"));
+  EXPECT_FALSE(isNumeric(""));
+  EXPECT_FALSE(isNumeric("９"));  // full-width digits are not numbers
+  EXPECT_FALSE(isNumeric("1 2"));
+}
+
+TEST(Text, CountsCharactersNotBytes) {
+  const std::string s = "時間だよ(^^)";
+  EXPECT_EQ(text::length(s), 8u);
+  EXPECT_EQ(text::left(s, 2), "時間");
+  EXPECT_EQ(text::right(s, 4), "(^^)");
+  EXPECT_EQ(text::mid(s, 3, 2), "だよ");
+  EXPECT_EQ(text::mid(s, 20), "");
+  EXPECT_EQ(text::find(s, "(", 1), 5u);
+  EXPECT_TRUE(text::contains("abc", ""));
+  EXPECT_FALSE(text::contains("", ""));
+  EXPECT_FALSE(text::contains("abc", "B"));
+  EXPECT_TRUE(text::endsWithNoCase("C:\\chime.WAV", ".wav"));
+  EXPECT_FALSE(text::endsWithNoCase("wav", ".wav"));
+  // A stray byte counts as one character and nothing reads past the end.
+  const std::string broken = "a\xE3\x81";
+  EXPECT_EQ(text::length(broken), 3u);
+  EXPECT_EQ(text::cutAtNul(std::string("ab\0cd", 5)), "ab");
+  EXPECT_EQ(text::trim("  a b  "), "a b");
+}
+
+TEST(Reporters, ShowTheFiveLineBox) {
+  sim::SimDesktop d;
+  ReportError(d.toolkit, d.program, "frmMain!MakeCap", RuntimeError(kErrOverflow));
+  ReportXXError(d.toolkit, d.program, "GetXXF", RuntimeError(kErrTypeMismatch));
+  ASSERT_EQ(d.toolkit.boxes().size(), 2u);
+  const auto& box = d.toolkit.boxes()[0];
+  EXPECT_EQ(box.title, "エラー - Kivo");
+  EXPECT_EQ(box.style, 4112);
+  EXPECT_EQ(box.text,
+            "エラー番号:6\r\n場所:frmMain!MakeCap- Kivo\r\nOverflow145\r\n"
+            "上記の説明と、エラーの発生したときの簡単な状況を書いて、\r\n"
+            "\"Welmark\" <welmark@kivo.example> まで連絡してください。");
+  EXPECT_NE(d.toolkit.boxes()[1].text.find("場所:GetXXF- XXModule\r\nType mismatch145\r\n"),
+            std::string::npos);
+}
+
+TEST(Trap, ReportsAndGoesOnWithTheNextStep) {
+  sim::SimDesktop d;
+  Trap trap(d.toolkit, d.program, "frmMain!ChkCap");
+  int steps = 0;
+  EXPECT_FALSE(trap([&] { throw RuntimeError(kErrSubscript); }));
+  EXPECT_TRUE(trap([&] { ++steps; }));
+  EXPECT_EQ(steps, 1);
+  ASSERT_EQ(d.toolkit.boxes().size(), 1u);
+  EXPECT_NE(d.toolkit.boxes()[0].text.find("エラー番号:9\r\n場所:frmMain!ChkCap- Kivo"), std::string::npos);
+}
+
+TEST(SimStore, MissingKeysAndDeletion) {
+  sim::SimDesktop d;
+  EXPECT_EQ(readText(d.store, keys::AlarmMessage), "時間だよ(^^)");
+  EXPECT_EQ(readInt16(d.store, keys::CheckInterval), 250);
+  EXPECT_THROW(deleteKey(d.store, keys::WindowList[0]), RuntimeError);
+  writeText(d.store, keys::WindowList[0], "Notepad");
+  EXPECT_EQ(d.store.getSetting("Main", "WindowList0", ""), "Notepad");
+  deleteKey(d.store, keys::WindowList[0]);
+  EXPECT_FALSE(d.store.has("Main", "WindowList0"));
+}
+
+}  // namespace
+}  // namespace kivo
