@@ -20,7 +20,9 @@ struct SimDesktop {
   SimSound sound{log};
   SimShell shell{log};
   SimFileDialog fileDialog{log};
-  SimToolkit toolkit{log, clock};
+  // Installs the window system's hooks, so the program's forms learn what
+  // the window functions do to their windows.
+  SimToolkit toolkit{log, clock, windows};
   SimProgramInfo program;
   Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
 

@@ -49,6 +49,7 @@ void SimWindowSystem::showWindow(Hwnd h, int cmd) {
   if (!w) return;
   w->visible = cmd != kSwHide;
   log_.add("show " + std::to_string(h) + " " + std::to_string(cmd));
+  if (onShow) onShow(h, cmd);
 }
 
 void SimWindowSystem::setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int, int,
@@ -58,7 +59,8 @@ void SimWindowSystem::setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int, 
   if (insertAfter == kHwndTopmost) w->topmost = true;
   if (insertAfter == kHwndNoTopmost) w->topmost = false;
   if (flags & kSwpShowWindow) w->visible = true;
-  if (!(flags & kSwpNoMove)) {
+  const bool moved = !(flags & kSwpNoMove);
+  if (moved) {
     const int width = w->rect.right - w->rect.left;
     const int height = w->rect.bottom - w->rect.top;
     w->rect = Rect{x, y, x + width, y + height};
@@ -66,6 +68,9 @@ void SimWindowSystem::setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int, 
   }
   // Without SWP_NOACTIVATE the window is activated as well.
   if (!(flags & 0x0010)) foreground_ = h;
+  // The hooks last: the form they reach may run handlers that call back in.
+  if (moved && onMove) onMove(h, x, y);
+  if ((flags & kSwpShowWindow) && onShow && exists(h)) onShow(h, 5);
 }
 
 void SimWindowSystem::setForegroundWindow(Hwnd h) {
@@ -96,8 +101,9 @@ void SimWindowSystem::addWindow(Hwnd h, const std::string& className, const std:
 }
 
 void SimWindowSystem::closeWindow(Hwnd h) {
-  windows_.erase(h);
+  if (windows_.erase(h) == 0) return;
   if (foreground_ == h) foreground_ = 0;
+  if (onClose) onClose(h);
 }
 
 void SimWindowSystem::retitle(Hwnd h, const std::string& title) {
@@ -114,6 +120,8 @@ SimWindow* SimWindowSystem::window(Hwnd h) {
   return it == windows_.end() ? nullptr : &it->second;
 }
 
-Hwnd SimWindowSystem::newHandle() const { return windows_.empty() ? 0x10000 : windows_.rbegin()->first + 4; }
+Hwnd SimWindowSystem::newHandle() const {
+  return windows_.empty() ? 0x10000 : windows_.rbegin()->first + 4;
+}
 
 }  // namespace kivo::sim

@@ -2,6 +2,7 @@
 // Simulated top-level windows: handle, class, title, position, foreground.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -54,6 +55,16 @@ class SimWindowSystem : public WindowSystem {
   Hwnd newHandle() const;
   // Every title the program wrote, in order: (handle, text as received).
   const std::vector<std::pair<Hwnd, std::string>>& titleWrites() const { return titleWrites_; }
+
+  // Hooks through which the simulated toolkit learns what happened to the
+  // windows of the program's own forms, as a real window would tell its
+  // form. Each runs after the change and its event; a hook may close windows.
+  // showWindow(h, cmd), and SetWindowPos with SWP_SHOWWINDOW as SW_SHOW (5).
+  std::function<void(Hwnd, int)> onShow;
+  // SetWindowPos moved the window to (x, y) in pixels.
+  std::function<void(Hwnd, int, int)> onMove;
+  // closeWindow removed the window (the system closed it).
+  std::function<void(Hwnd)> onClose;
 
  private:
   EventLog& log_;

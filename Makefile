@@ -1,0 +1,84 @@
+# Kivo's everyday commands. Each one installs missing Debian packages first
+# (scripts/deps.sh, quick when nothing is missing), then drives CMake through
+# the presets in CMakePresets.json:
+#   build/        native (Linux), debug: unit tests, tools
+#   build-win32/  i686-w64-mingw32 cross build, release: tests run under Wine
+#   build-fuzz/   clang, libFuzzer + ASan/UBSan fuzz targets
+#   build-bench/  release benchmarks
+SHELL := /bin/bash
+# The builds use both cores already; make must not start two at once.
+.NOTPARALLEL:
+.DEFAULT_GOAL := build
+
+FUZZ_SECONDS ?= 300
+
+.PHONY: build deps native win32 fuzz-build bench-build test run windows bench fuzz format clean
+
+build: native
+
+deps:
+	@bash scripts/deps.sh
+
+native: deps
+	cmake --preset native
+	cmake --build --preset native
+
+win32: deps
+	cmake --preset win32
+	cmake --build --preset win32
+
+fuzz-build: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+bench-build: deps
+	cmake --preset bench
+	cmake --build --preset bench
+
+# Every test of every tree: native (unit, scenario, x11), Windows under Wine
+# (wine), and a few seconds of each fuzz target (fuzz).
+test: native win32 fuzz-build
+	@bash scripts/wine-run.sh --init build-win32
+	@bash scripts/run-tests.sh native win32 fuzz
+
+run: native
+	@bash scripts/demo.sh
+
+windows: win32
+	@if [[ -f build-win32/kivo.exe ]]; then \
+	  echo "make windows: built build-win32/kivo.exe"; \
+	else \
+	  echo "make windows: built the Windows tree in build-win32/ (core libraries, tools, unit tests);"; \
+	  echo "kivo.exe itself arrives with the Win32 backend."; \
+	fi
+
+# Runs every benchmark program that bench/ builds.
+bench: bench-build
+	@found=0; \
+	for exe in build-bench/bench/*; do \
+	  [[ -f "$$exe" && -x "$$exe" ]] || continue; \
+	  found=1; echo "=== $$exe"; "$$exe" || exit 1; \
+	done; \
+	[[ $$found -eq 1 ]] || echo "make bench: no benchmark programs in build-bench/bench/ yet"
+
+# A longer fuzz run: FUZZ_SECONDS per target, random seeds, the corpus kept
+# between runs in fuzz/corpus-work/ (not versioned) on top of the seeds.
+fuzz: fuzz-build
+	@for exe in build-fuzz/fuzz/fuzz_*; do \
+	  [[ -f "$$exe" && -x "$$exe" ]] || continue; \
+	  name=$$(basename "$$exe"); name=$${name#fuzz_}; \
+	  mkdir -p fuzz/corpus-work/$$name fuzz/corpus-work/artifacts; \
+	  seeds=fuzz/corpus/$$name; [[ -d $$seeds ]] || seeds=; \
+	  echo "=== $$exe for $(FUZZ_SECONDS) s"; \
+	  "$$exe" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -artifact_prefix=fuzz/corpus-work/artifacts/$$name- fuzz/corpus-work/$$name $$seeds || exit 1; \
+	done
+
+# Reformats every C++ file in the repository with .clang-format.
+format:
+	git ls-files -co --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@for dir in build build-win32 build-fuzz build-bench; do \
+	  [[ -f $$dir/build.ninja ]] && cmake --build $$dir --target clean; \
+	done; true

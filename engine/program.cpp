@@ -1,0 +1,61 @@
+// The program object: owns the main window and, while they are in use, the two dialogs.
+#include "engine/program.h"
+
+#include "settings/frmSet.h"
+#include "settings/frmWSet.h"
+#include "ui/frmMain.h"
+
+namespace kivo {
+
+Kivo::Kivo(Platform& platform) : p(platform) {}
+
+Kivo::~Kivo() = default;
+
+void Kivo::start() {
+  main_ = std::make_unique<frmMain>(*this);
+  main_->load();
+}
+
+void Kivo::end() {
+  if (ended_) return;
+  ended_ = true;
+  // Ending "at once" means no tick may run after this, whatever the toolkit
+  // still has queued.
+  if (main_) {
+    if (main_->tmrMain) main_->tmrMain->setEnabled(false);
+    if (main_->tmrFlash) main_->tmrFlash->setEnabled(false);
+  }
+  p.toolkit.quit();
+}
+
+frmSet& Kivo::set() {
+  // A dialog that has closed is gone for good: the next use gets a fresh one,
+  // so every opening starts from the stored settings.
+  if (!set_ || set_->closed()) {
+    set_.reset();
+    set_ = std::make_unique<frmSet>(*this);
+    set_->load();
+  }
+  return *set_;
+}
+
+frmWSet& Kivo::wset() {
+  if (!wset_ || wset_->closed()) {
+    wset_.reset();
+    wset_ = std::make_unique<frmWSet>(*this);
+    wset_->load();
+  }
+  return *wset_;
+}
+
+void Kivo::dropSet() {
+  if (set_ && !set_->closed()) set_->unload();
+  set_.reset();
+}
+
+void Kivo::dropWSet() {
+  if (wset_ && !wset_->closed()) wset_->unload();
+  wset_.reset();
+}
+
+}  // namespace kivo

@@ -1,0 +1,49 @@
+#pragma once
+// The program object: the platform services, the engine state and the three
+// windows. Dialog objects exist only while they are in use.
+
+#include <memory>
+
+#include "engine/state.h"
+#include "platform/platform.h"
+
+namespace kivo {
+
+class frmMain;
+class frmSet;
+class frmWSet;
+
+class Kivo {
+ public:
+  explicit Kivo(Platform& platform);
+  ~Kivo();
+  Kivo(const Kivo&) = delete;
+  Kivo& operator=(const Kivo&) = delete;
+
+  // Creates the main window and loads it (its Form_Load is the start-up).
+  void start();
+  // Ends the program at once (Form_Unload); no caption is restored.
+  void end();
+  bool ended() const { return ended_; }
+
+  Platform& p;
+  EngineState s;
+
+  frmMain* main() const { return main_.get(); }
+  // The dialog objects: created (loaded, hidden) on first use, like the
+  // classic auto-created forms, and discarded with drop*().
+  frmSet& set();
+  frmWSet& wset();
+  frmSet* setIfLoaded() const { return set_.get(); }
+  frmWSet* wsetIfLoaded() const { return wset_.get(); }
+  void dropSet();
+  void dropWSet();
+
+ private:
+  std::unique_ptr<frmMain> main_;
+  std::unique_ptr<frmSet> set_;
+  std::unique_ptr<frmWSet> wset_;
+  bool ended_ = false;
+};
+
+}  // namespace kivo

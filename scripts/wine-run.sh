@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine, headless, in a private Wine prefix that
+# lives in the program's build tree (ctest's emulator for the cross build).
+#
+#   scripts/wine-run.sh PROGRAM.exe [ARGS...]   run it, exit with its status
+#   scripts/wine-run.sh --init BUILD_DIR        create BUILD_DIR's prefix now
+#
+# The prefix is $KIVO_WINEPREFIX when set, else "wineprefix" in the nearest
+# directory above the program that holds a CMakeCache.txt. It is created on
+# first use under a lock, so tests started in parallel never race on it.
+# KIVO_WINE_XVFB=1 runs the program under xvfb-run, for programs that open
+# windows; console programs need no display.
+set -euo pipefail
+
+die() { echo "wine-run: $*" >&2; exit 2; }
+
+build_dir_of() {
+  local d
+  d=$(cd "$(dirname "$1")" && pwd)
+  while [[ "$d" != / ]]; do
+    [[ -f "$d/CMakeCache.txt" ]] && { echo "$d"; return; }
+    d=$(dirname "$d")
+  done
+  echo "${XDG_CACHE_HOME:-$HOME/.cache}/kivo"
+}
+
+command -v wine >/dev/null || die "wine is not installed (scripts/deps.sh installs it)"
+
+init_only=0
+if [[ "${1:-}" == --init ]]; then
+  [[ $# -eq 2 ]] || die "usage: $0 --init BUILD_DIR"
+  init_only=1
+  prefix=${KIVO_WINEPREFIX:-$(cd "$2" && pwd)/wineprefix}
+else
+  [[ $# -ge 1 ]] || die "usage: $0 PROGRAM.exe [ARGS...]"
+  prefix=${KIVO_WINEPREFIX:-$(build_dir_of "$1")/wineprefix}
+fi
+
+export WINEPREFIX=$prefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono or Gecko: their install dialogs would wait for a click that never
+# comes on a headless machine.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Never open windows on the developer's desktop; see KIVO_WINE_XVFB above.
+unset DISPLAY WAYLAND_DISPLAY
+
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+if [[ ! -f "$prefix/system.reg" ]]; then
+  echo "wine-run: creating the Wine prefix $prefix (once, about 15 s)" >&2
+  # The prefix's own processes would otherwise inherit the caller's stdout,
+  # and ctest would wait for them to close it.
+  if ! timeout 300 wineboot -i </dev/null >"$prefix.log" 2>&1; then
+    cat "$prefix.log" >&2
+    die "wineboot failed; see $prefix.log"
+  fi
+  timeout 60 wineserver -w || true
+fi
+flock -u 9
+exec 9>&-
+
+[[ $init_only -eq 1 ]] && exit 0
+
+if [[ "${KIVO_WINE_XVFB:-0}" == 1 ]]; then
+  exec xvfb-run -a wine "$@" </dev/null
+fi
+exec wine "$@" </dev/null

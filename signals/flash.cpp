@@ -1,0 +1,129 @@
+// The caption flash burst (tmrFlash_Timer) and the window shake (VibrateWindow).
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "engine/state.h"
+#include "platform/errors.h"
+#include "settings/layout.h"
+#include "ui/frmMain.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr const char* kFlashLimitRepaired =
+    "レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。";
+constexpr const char* kVibrateWidthRepaired =
+    "レジストリの振幅設定が正しくありません。\r\n初期設定値に戻しました。";
+constexpr int kErrDivisionByZero = 11;
+constexpr std::uint8_t kDefaultFlashLimit = 50;
+constexpr std::int16_t kDefaultVibrateWidth = 20;
+// Keep the size, show the window; it may be activated and re-stacked.
+constexpr std::uint32_t kShakeFlags = kSwpNoSize | kSwpShowWindow;  // 65
+
+// A screen coordinate plus an offset, raising an overflow when the sum
+// leaves the 32-bit range.
+std::int32_t offset(std::int32_t base, std::int32_t delta) {
+  const std::int64_t sum = std::int64_t{base} + delta;
+  if (sum < std::numeric_limits<std::int32_t>::min() ||
+      sum > std::numeric_limits<std::int32_t>::max()) {
+    throw RuntimeError(kErrOverflow);
+  }
+  return static_cast<std::int32_t>(sum);
+}
+
+}  // namespace
+
+void frmMain::tmrFlash_Timer() {
+  // An out-of-range limit is repaired on the spot; anything else goes to the
+  // error report (under the tag this handler has always used).
+  auto step = [&](auto&& body) {
+    try {
+      body();
+    } catch (const RuntimeError& e) {
+      if (e.number() == kErrOverflow) {
+        p_.toolkit.messageBox(kFlashLimitRepaired, kErrorTitle, kReportStyle);
+        bytFlashLimit = kDefaultFlashLimit;
+        writeNumber(p_.store, keys::FlashLimit, kDefaultFlashLimit);
+      } else {
+        ReportError(p_.toolkit, p_.program, "frmMain_Load", e);
+      }
+    }
+  };
+
+  // The window in front now: a burst follows the user to another window.
+  p_.windows.flashWindow(s_.hActiveWnd, true);
+  if (bytFlashCount == 0) {
+    step([&] { bytFlashLimit = readByte(p_.store, keys::FlashLimit); });
+    bytFlashCount = 1;
+  } else if (bytFlashCount > bytFlashLimit) {
+    tmrFlash->setEnabled(false);
+    bytFlashCount = 0;
+  } else if (bytFlashCount == std::numeric_limits<std::uint8_t>::max()) {
+    // Only a limit of 255 gets here: the byte counter cannot go further, and
+    // the limit is a perfectly valid setting, so the burst simply ends (256
+    // inversions, the title bar as it was) instead of calling the setting
+    // wrong and overwriting it.
+    tmrFlash->setEnabled(false);
+    bytFlashCount = 0;
+  } else {
+    ++bytFlashCount;
+  }
+}
+
+void frmMain::VibrateWindow(Hwnd hWnd, std::int16_t n) {
+  std::int16_t w = 0;
+  // An out-of-range amplitude is repaired and the shake goes on with the
+  // default; anything else is reported and the shake goes on with what it
+  // has. A window placed where the offsets overflow would raise the box at
+  // every move, so a shake repairs (and says so) at most once.
+  bool repaired = false;
+  auto step = [&](auto&& body) {
+    try {
+      body();
+    } catch (const RuntimeError& e) {
+      if (e.number() != kErrOverflow) {
+        ReportError(p_.toolkit, p_.program, "frmMain!VibrateWindow", e);
+      } else if (!repaired) {
+        repaired = true;
+        p_.toolkit.messageBox(kVibrateWidthRepaired, kErrorTitle, kReportStyle);
+        w = kDefaultVibrateWidth;
+        writeNumber(p_.store, keys::VibrateWidth, kDefaultVibrateWidth);
+      }
+    }
+  };
+
+  step([&] { w = readInt16(p_.store, keys::VibrateWidth); });
+
+  // Twips to whole pixels, truncating toward zero.
+  std::int32_t dx = 0, dy = 0;
+  step([&] {
+    const int tx = p_.toolkit.twipsPerPixelX();
+    const int ty = p_.toolkit.twipsPerPixelY();
+    if (tx == 0 || ty == 0) throw RuntimeError(kErrDivisionByZero, "Division by zero");
+    dx = w / tx;
+    dy = w / ty;
+  });
+
+  Rect r;
+  step([&] { p_.windows.getWindowRect(hWnd, r); });
+
+  auto move = [&](std::int32_t ox, std::int32_t oy) {
+    step([&] {
+      p_.windows.setWindowPos(hWnd, kHwndNoTopmost, offset(r.left, ox), offset(r.top, oy), 0, 0,
+                              kShakeFlags);
+    });
+    step([&] { p_.toolkit.doEvents(); });
+  };
+  // Right, down, left, up around the place taken once above; no move back,
+  // so the window ends dy pixels above where it was.
+  for (int round = 0; round <= n; ++round) {
+    move(dx, 0);
+    move(0, dy);
+    move(-dx, 0);
+    move(0, -dy);
+  }
+}
+
+}  // namespace kivo

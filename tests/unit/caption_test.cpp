@@ -1,0 +1,154 @@
+// Tests of the caption composition: layouts, minute rewrites, repairs and restoring titles.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/program.h"
+#include "platform/sim/sim_desktop.h"
+#include "ui/frmMain.h"
+
+namespace kivo {
+namespace {
+
+constexpr Hwnd kEditor = 0x100, kMail = 0x200;
+
+// A started program on a simulated desktop, clock at 12:34, rendering "h:nn".
+struct Running {
+  sim::SimDesktop d;
+  Kivo app{d.platform};
+  explicit Running(std::uint8_t right = 0, std::uint8_t equal = 1, std::string tmpl = "%h:nn%") {
+    at(12, 34);
+    app.start();
+    app.s.strClockTemplate = std::move(tmpl);
+    app.s.bClockRight = right;
+    app.s.bEqualSeparate = equal;
+  }
+  void at(int h, int m) { d.clock.set(Date{2024, 5, 6}, TimeOfDay{h, m, 0}); }
+  void front(Hwnd h, const std::string& title = "Editor") {
+    if (!d.windows.exists(h)) d.windows.addWindow(h, "Edit", title);
+    d.windows.focus(h);
+  }
+  void tick() { app.main()->tmrMain_Timer(); }
+  std::string title(Hwnd h) const { return d.windows.window(h)->title; }
+  std::size_t writes() const { return d.windows.titleWrites().size(); }
+};
+
+TEST(CaptionComposition, LayoutsAndAQuietSecondTick) {
+  struct Case {
+    std::uint8_t right, equal;
+    const char* title;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {0, 0, "Editor", "12:34 Editor"},
+      {0, 1, "Editor", "12:34 = Editor"},
+      {1, 0, "Editor", "Editor 12:34"},
+      {1, 1, "Editor", "Editor = 12:34"},
+      {0, 1, "", "12:34 = "},
+      {1, 0, "", " 12:34"},
+      // Flags the program never writes: the caption is written back as read.
+      {2, 1, "Editor", "Editor"},
+      {0, 7, "Editor", "Editor"},
+  };
+  for (const Case& c : cases) {
+    Running r(c.right, c.equal);
+    r.front(kEditor, c.title);
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), c.shown) << c.title << " " << int(c.right) << int(c.equal);
+    const std::size_t writes = r.writes();
+    r.tick();
+    r.tick();
+    EXPECT_EQ(r.writes(), writes) << "same window, same minute";
+    EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  }
+}
+
+TEST(CaptionComposition, ClockNeverPilesUpAndFollowsSideChanges) {
+  Running r;
+  r.front(kEditor);
+  r.tick();
+  const struct {
+    int h, m;
+    std::uint8_t right, equal;
+    const char* shown;
+  } steps[] = {{12, 35, 0, 1, "12:35 = Editor"}, {12, 36, 0, 1, "12:36 = Editor"},
+               {12, 37, 1, 1, "Editor = 12:37"}, {13, 0, 1, 1, "Editor = 13:00"},
+               {13, 1, 1, 0, "Editor 13:01"},    {13, 2, 0, 0, "13:02 Editor"}};
+  for (const auto& s : steps) {
+    r.app.s.bClockRight = s.right;
+    r.app.s.bEqualSeparate = s.equal;
+    r.tick();  // a new side waits for the next change of the minute
+    EXPECT_NE(r.title(kEditor), s.shown);
+    r.at(s.h, s.m);
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), s.shown);
+  }
+}
+
+TEST(CaptionComposition, WindowChangesItsOwnTitle) {
+  for (std::uint8_t right : {0, 1}) {
+    Running r(right);
+    r.front(kEditor);
+    r.tick();
+    r.d.windows.retitle(kEditor, "Report");  // no clock: a title of its own
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), right ? "Report = 12:34" : "12:34 = Report");
+    // An edit that keeps the clock where we put it: the title is cut out.
+    r.d.windows.retitle(kEditor, right ? "Report - saved = 12:34" : "12:34 = Report - saved");
+    r.tick();
+    r.at(12, 35);
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), right ? "Report - saved = 12:35" : "12:35 = Report - saved");
+    EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  }
+}
+
+TEST(CaptionComposition, ClocksLongerThan255CharactersAreCutOutExactly) {
+  const std::string lead(300, '~');
+  for (std::uint8_t right : {0, 1}) {
+    Running r(right, 1, lead + "%h:nn%");
+    r.front(kEditor);
+    r.tick();
+    const std::string clock = lead + "12:34";
+    EXPECT_EQ(r.title(kEditor), right ? "Editor = " + clock : clock + " = Editor");
+    r.d.windows.retitle(kEditor, right ? "Editor* = " + clock : clock + " = Editor*");
+    r.tick();
+    r.at(12, 35);
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), right ? "Editor* = " + lead + "12:35" : lead + "12:35 = Editor*");
+    EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  }
+}
+
+TEST(CaptionComposition, ShortTitleHoldingTheClockOnTheRightIsNoError) {
+  Running r(1);
+  r.front(kEditor);
+  r.tick();
+  r.d.windows.retitle(kEditor, "12:34");  // too short to hold title, separator and clock
+  r.tick();
+  EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  EXPECT_EQ(r.app.s.strOrgCap, "Editor");
+  EXPECT_EQ(r.title(kEditor), "Editor = 12:34");
+}
+
+TEST(CaptionComposition, LeavingWindowGetsItsTitleBack) {
+  Running r;
+  r.front(kEditor);
+  r.tick();
+  r.front(kMail, "Mail");
+  r.tick();
+  EXPECT_EQ(r.title(kEditor), "Editor");
+  EXPECT_EQ(r.title(kMail), "12:34 = Mail");
+  r.d.windows.focus(0);  // nothing in front: a change like any other
+  r.tick();
+  EXPECT_EQ(r.title(kMail), "Mail");
+  const std::size_t writes = r.writes();
+  r.tick();
+  r.at(12, 35);
+  r.tick();
+  EXPECT_EQ(r.writes(), writes);
+  EXPECT_TRUE(r.d.toolkit.boxes().empty());
+}
+
+}  // namespace
+}  // namespace kivo

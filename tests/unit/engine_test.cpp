@@ -1,0 +1,172 @@
+// Tests of start-up, the main tick, the exclusions and the loaders.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/mdlKivo.h"
+#include "engine/program.h"
+#include "platform/sim/sim_desktop.h"
+#include "settings/frmWSet.h"
+#include "settings/layout.h"
+#include "ui/frmMain.h"
+
+namespace kivo {
+namespace {
+
+constexpr Hwnd kFront = 0x100, kOther = 0x200;
+using Stored = std::vector<std::pair<SettingKey, std::string>>;
+
+struct Running {
+  sim::SimDesktop d;
+  Kivo app{d.platform};
+  explicit Running(const Stored& stored = {}) {
+    d.clock.set(Date{2024, 5, 6}, TimeOfDay{12, 34, 0});
+    for (const auto& [key, value] : stored) writeText(d.store, key, value);
+    app.start();
+  }
+  void tick() { app.main()->tmrMain_Timer(); }
+  std::string title(Hwnd h) const { return d.windows.window(h)->title; }
+  bool wrote(Hwnd h) const {
+    for (const auto& w : d.windows.titleWrites()) {
+      if (w.first == h) return true;
+    }
+    return false;
+  }
+};
+
+TEST(StartUp, FreshStoreStartsHiddenAndTicksAtTheStoredInterval) {
+  Running r;
+  frmMain& m = *r.app.main();
+  EXPECT_FALSE(m.visible());
+  EXPECT_EQ(m.windowState(), WindowState::Minimized);
+  EXPECT_EQ(m.caption(), kMainCaption);
+  EXPECT_EQ(m.tmrMain->interval(), 250);
+  EXPECT_EQ(r.app.s.bEqualSeparate, 1);
+  EXPECT_EQ(r.app.wsetIfLoaded(), nullptr);
+  EXPECT_EQ(r.app.setIfLoaded(), nullptr);
+  // The first tick is a change of the foreground and decorates at once.
+  r.d.windows.addWindow(kFront, "Edit", "Editor");
+  r.d.windows.focus(kFront);
+  r.d.toolkit.runFor(250);
+  EXPECT_EQ(r.title(kFront), "12:34,May,6 = Editor");
+  EXPECT_TRUE(r.d.toolkit.boxes().empty());
+}
+
+TEST(StartUp, UnreadableSettingIsReportedAndItsStepFallsBackToDefaults) {
+  const struct {
+    SettingKey key;
+    const char* value;
+  } cases[] = {{keys::ClockRight, "abc"}, {keys::CheckInterval, "99999"}, {keys::UserTaste, "3"},
+               {keys::UserTaste, "abc"},  {keys::EqualSeparate, "x"},     {keys::KivoXX, "-1"},
+               {keys::Show24h, "yes"}};
+  for (const auto& c : cases) {
+    Running r({{c.key, c.value}});
+    ASSERT_FALSE(r.d.toolkit.boxes().empty()) << c.key.key;
+    EXPECT_NE(r.d.toolkit.boxes().front().text.find("frmMain!Form_Load- Kivo"), std::string::npos);
+    EXPECT_EQ(r.app.main()->tmrMain->interval(), 250) << c.key.key;
+    EXPECT_FALSE(r.app.main()->visible());
+    r.d.toolkit.clearBoxes();
+    r.d.windows.addWindow(kFront, "Edit", "Editor");
+    r.d.windows.focus(kFront);
+    r.tick();
+    EXPECT_NE(r.title(kFront).find("12:34"), std::string::npos) << c.key.key;
+    EXPECT_TRUE(r.d.toolkit.boxes().empty()) << c.key.key;
+  }
+}
+
+TEST(StartUp, SecondStartShowsTheRunningWindowAndReadsNothing) {
+  Running first;
+  frmMain& m = *first.app.main();
+  writeText(first.d.store, keys::UserTaste, "abc");  // any read would report it
+  const int writes = first.d.store.writes();
+  first.d.program.setPreviousInstance(true);
+  Kivo second(first.d.platform);
+  second.start();
+  EXPECT_TRUE(second.ended());
+  EXPECT_TRUE(first.d.toolkit.quitRequested());
+  EXPECT_TRUE(first.d.toolkit.boxes().empty());
+  EXPECT_EQ(first.d.store.writes(), writes);
+  EXPECT_EQ(second.s.intCheckInterval, 0);
+  EXPECT_FALSE(second.main()->visible());
+  EXPECT_TRUE(m.visible());
+  EXPECT_EQ(m.windowState(), WindowState::Normal);
+  EXPECT_EQ(first.d.windows.getForegroundWindow(), m.hwnd());
+  EXPECT_EQ(m.left(), (first.d.toolkit.screenWidthTwips() - m.width()) / 2);
+}
+
+TEST(Exclusions, WindowListAndTheSpellCheckDialog) {
+  const struct {
+    Stored list;
+    const char* cls;
+    bool spellCheckOpen, excluded;
+  } cases[] = {
+      {{{keys::WindowList[0], "Notepad"}}, "Notepad", false, true},
+      {{{keys::WindowList[0], "Notepad"}}, "notepad", false, false},  // case counts
+      {{{keys::WindowList[0], "A"}, {keys::WindowList[1], "Notepad"}}, "Notepad", false, true},
+      {{{keys::WindowList[1], "Notepad"}}, "Notepad", false, false},  // gap at entry 0
+      {{}, "#32770", true, true},  // any dialog, while a spell check is open anywhere
+      {{}, "#32770", false, false},
+      {{}, "Edit", true, false},
+      {{{keys::WindowList[0], "Other"}}, "#32770", true, true},
+  };
+  for (const auto& c : cases) {
+    Running r(c.list);
+    r.d.windows.addWindow(kFront, c.cls, "Title");
+    if (c.spellCheckOpen) r.d.windows.addWindow(kOther, "#32770", "ｽﾍﾟﾙﾁｪｯｸ");
+    r.d.windows.focus(kFront);
+    r.tick();
+    EXPECT_EQ(r.wrote(kFront), !c.excluded) << c.cls;
+    EXPECT_EQ(r.app.s.bExcludedWnd, c.excluded ? 1 : 0) << c.cls;
+    EXPECT_EQ(r.app.s.strOrgCap, std::string("Title") + '\0');
+  }
+}
+
+TEST(Exclusions, ExcludedWindowIsNeverWrittenWhenItLeaves) {
+  Running r({{keys::WindowList[0], "Secret"}});
+  r.d.windows.addWindow(kFront, "Secret", "Vault");
+  r.d.windows.addWindow(kOther, "Edit", "Editor");
+  r.d.windows.focus(kFront);
+  r.tick();  // nothing written yet: the last clock is still empty
+  r.d.windows.focus(kOther);
+  r.tick();
+  EXPECT_FALSE(r.wrote(kFront));
+  EXPECT_EQ(r.title(kOther), "12:34,May,6 = Editor");
+}
+
+TEST(StartUp, KivoXXSelectsTheCustomTemplate) {
+  for (const char* flag : {"1", "2"}) {
+    Running r({{keys::KivoXX, flag}, {keys::XXFormat, "[%h:nn%]"}});
+    EXPECT_EQ(r.app.s.strClockTemplate, "[%h:nn%]");
+    EXPECT_FALSE(r.app.main()->optTaste[0]->enabled());
+    EXPECT_FALSE(r.app.main()->optTaste[1]->enabled());
+  }
+}
+
+TEST(Loaders, ClassNameAndWindowListRows) {
+  Running r({{keys::WindowList[0], "A"}, {keys::WindowList[1], "B"}});
+  r.d.windows.addWindow(kFront, std::string(300, 'C'), "");
+  r.app.s.hActiveWnd = kFront;
+  EXPECT_EQ(GetForegroundCN(r.app), std::string(254, 'C'));
+  r.app.s.hActiveWnd = 0;
+  EXPECT_EQ(GetForegroundCN(r.app), "");
+  LoadWindowList(r.app);
+  EXPECT_EQ(r.app.s.bytWListCount, 2);
+  EXPECT_EQ(r.app.wset().lstWSet->rows(), (std::vector<std::string>{"A", "B"}));
+}
+
+TEST(Tick, ExitEndsTheProgramAtOnce) {
+  Running r;
+  r.d.windows.addWindow(kFront, "Edit", "Editor");
+  r.d.windows.focus(kFront);
+  r.app.main()->cmdMain[3]->click();
+  EXPECT_TRUE(r.app.ended());
+  EXPECT_TRUE(r.app.main()->closed());
+  EXPECT_TRUE(r.d.toolkit.quitRequested());
+  r.d.toolkit.runFor(5000);
+  EXPECT_TRUE(r.d.windows.titleWrites().empty());
+}
+
+}  // namespace
+}  // namespace kivo

@@ -1,0 +1,226 @@
+// Tests of the forms model: click-on-change values, option groups, list
+// rows, timers that never nest, and the form lifecycle with modal dialogs.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/errors.h"
+#include "platform/sim/sim_desktop.h"
+#include "ui/forms.h"
+
+namespace kivo {
+namespace {
+
+int errorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+class TestForm : public Form {
+ public:
+  explicit TestForm(Toolkit& tk)
+      : Form(tk, "frmTest", "テスト", 4000, 3000, BorderStyle::FixedDialog) {
+    fra = &add<Frame>("fraTest", -1, "枠", {120, 120, 2000, 1200});
+    for (int i = 0; i < 2; ++i)
+      opt[i] = &add<OptionButton>("optTest", i, "", {180, 300, 900, 312}, fra);
+    for (int i = 2; i < 4; ++i)
+      opt[i] = &add<OptionButton>("optTest", i, "", {2400, 300, 900, 312});
+    chk = &add<CheckBox>("chkTest", -1, "", {180, 700, 900, 312}, fra);
+    txt = &add<TextBox>("txtTest", -1, "", {180, 1500, 600, 312});
+    txt->setMaxLength(2);
+    lst = &add<ListBox>("lstTest", -1, "", {180, 1900, 2000, 800});
+    tmr = &add<Timer>("tmrTest", -1, "", {});
+    cmd = &add<CommandButton>("cmdTest", 0, "OK", {2400, 2400, 1200, 372});
+    cmd->setDefault(true);
+    for (int i = 0; i < 4; ++i) opt[i]->onClick = [this, i] { optClicks.push_back(i); };
+    chk->onClick = [this] { ++chkClicks; };
+  }
+  void Form_Load() override { ++loads; }
+  void Form_Resize() override { ++resizes; }
+  void Form_Unload() override { ++unloads; }
+
+  Frame* fra;
+  OptionButton* opt[4];
+  CheckBox* chk;
+  TextBox* txt;
+  ListBox* lst;
+  Timer* tmr;
+  CommandButton* cmd;
+  std::vector<int> optClicks;
+  int chkClicks = 0, loads = 0, resizes = 0, unloads = 0;
+};
+
+TEST(Forms, CheckBoxClicksOnlyOnChange) {
+  sim::SimDesktop d;
+  TestForm f(d.toolkit);
+  f.chk->setValue(1);
+  f.chk->setValue(1);
+  f.chk->setValue(2);
+  EXPECT_EQ(f.chkClicks, 2);
+  EXPECT_EQ(errorOf([&] { f.chk->setValue(3); }), 380);
+  EXPECT_EQ(errorOf([&] { f.chk->setValue(-1); }), 380);
+  EXPECT_EQ(f.chk->value(), 2);
+  EXPECT_EQ(f.chkClicks, 2);
+  f.chk->userClick();  // grayed -> checked
+  EXPECT_EQ(f.chk->value(), 1);
+  f.chk->userClick();
+  EXPECT_EQ(f.chk->value(), 0);
+  // A disabled frame keeps the user's clicks from its contents; code still
+  // sets the value.
+  f.fra->setEnabled(false);
+  f.chk->userClick();
+  EXPECT_EQ(f.chk->value(), 0);
+  f.chk->setValue(1);
+  EXPECT_EQ(f.chkClicks, 5);
+}
+
+TEST(Forms, OptionButtonsAreExclusiveWithinTheirContainer) {
+  sim::SimDesktop d;
+  TestForm f(d.toolkit);
+  f.opt[0]->setValue(true);
+  f.opt[2]->setValue(true);
+  f.opt[1]->userClick();
+  f.opt[1]->setValue(true);  // already selected: no click
+  EXPECT_EQ(f.optClicks, (std::vector<int>{0, 2, 1}));
+  EXPECT_FALSE(f.opt[0]->value());
+  EXPECT_TRUE(f.opt[1]->value());
+  EXPECT_TRUE(f.opt[2]->value());  // another container
+  f.opt[2]->setValue(false);
+  EXPECT_FALSE(f.opt[2]->value());
+  EXPECT_EQ(f.optClicks.size(), 3u);
+}
+
+TEST(Forms, TypingIsCutToTheMaximumLengthInCharacters) {
+  sim::SimDesktop d;
+  TestForm f(d.toolkit);
+  f.txt->userType("時報だ");
+  EXPECT_EQ(f.txt->text(), "時報");
+  f.txt->setText("12345");  // code is not limited
+  EXPECT_EQ(f.txt->text(), "12345");
+}
+
+TEST(Forms, ListRowsAppendReplaceAndRemove) {
+  sim::SimDesktop d;
+  TestForm f(d.toolkit);
+  ListBox& l = *f.lst;
+  l.setRow(0, "A");
+  l.setRow(1, "B");
+  l.setRow(2, "C");
+  l.setRow(1, "b");
+  EXPECT_EQ(l.rows(), (std::vector<std::string>{"A", "b", "C"}));
+  EXPECT_EQ(errorOf([&] { l.setRow(4, "x"); }), 381);
+  EXPECT_EQ(errorOf([&] { l.setRow(-1, "x"); }), 381);
+  EXPECT_EQ(l.row(3), "");
+  EXPECT_EQ(errorOf([&] { l.setListIndex(3); }), 380);
+  EXPECT_EQ(errorOf([&] { l.removeItem(3); }), kErrInvalidCall);
+
+  l.setListIndex(2);
+  l.removeItem(0);  // the selection follows its row
+  EXPECT_EQ(l.listIndex(), 1);
+  EXPECT_EQ(l.row(1), "C");
+  l.removeItem(1);  // the selected row: nothing selected
+  EXPECT_EQ(l.listIndex(), -1);
+  EXPECT_EQ(l.rows(), (std::vector<std::string>{"b"}));
+}
+
+TEST(Forms, TimerHandlerNeverNestsEvenWhenItThrows) {
+  sim::SimDesktop d;
+  TestForm f(d.toolkit);
+  int runs = 0;
+  bool nestedRan = true;
+  f.tmr->onTimer = [&] {
+    ++runs;
+    nestedRan = f.tmr->fire();
+  };
+  EXPECT_TRUE(f.tmr->fire());
+  EXPECT_FALSE(nestedRan);
+  EXPECT_EQ(runs, 1);
+
+  f.tmr->onTimer = [&] { throw RuntimeError(6); };
+  EXPECT_THROW(f.tmr->fire(), RuntimeError);
+  EXPECT_FALSE(f.tmr->running());
+  f.tmr->onTimer = [&] { ++runs; };
+  EXPECT_TRUE(f.tmr->fire());
+  EXPECT_EQ(runs, 2);
+}
+
+TEST(Forms, LifecycleAndResizeEvents) {
+  sim::SimDesktop d;
+  const Hwnd before = d.windows.newHandle();
+  {
+    TestForm f(d.toolkit);
+    EXPECT_EQ(f.width(), 4000 + 6 * 15);
+    EXPECT_EQ(f.height(), 3000 + 25 * 15);
+    EXPECT_EQ(f.tabOrder().size(), 9u);  // the timer has no tab stop
+    EXPECT_EQ(f.defaultButton(), f.cmd);
+    EXPECT_EQ(f.find("optTest", 2), f.opt[2]);
+
+    f.load();
+    ASSERT_NE(f.hwnd(), 0u);
+    const Hwnd h = f.hwnd();
+    EXPECT_EQ(d.windows.window(h)->className, "ThunderRT5Form");
+    EXPECT_EQ(d.windows.window(h)->title, "テスト");
+    EXPECT_FALSE(d.windows.window(h)->visible);
+    EXPECT_EQ(f.resizes, 0);
+
+    f.show();
+    f.show();
+    EXPECT_EQ(f.resizes, 1);  // the first showing only
+    EXPECT_TRUE(d.windows.window(h)->visible);
+    f.setWindowState(WindowState::Minimized);
+    f.setWindowState(WindowState::Minimized);
+    f.setWindowState(WindowState::Normal);
+    EXPECT_EQ(f.resizes, 3);
+    EXPECT_TRUE(d.log.lines().empty());  // forms leave the event record quiet
+
+    f.tmr->setInterval(100);
+    f.unload();
+    f.unload();
+    EXPECT_EQ(f.unloads, 1);
+    EXPECT_TRUE(f.closed());
+    EXPECT_FALSE(f.tmr->enabled());
+    EXPECT_FALSE(d.windows.exists(h));
+
+    f.show();  // loads afresh
+    EXPECT_EQ(f.loads, 2);
+    EXPECT_EQ(f.resizes, 4);
+  }
+  // The destructor dropped the window of the still loaded form.
+  EXPECT_EQ(d.windows.newHandle(), before);
+}
+
+TEST(Forms, ModalDialogReturnsWhenClosed) {
+  sim::SimDesktop d;
+  TestForm outer(d.toolkit);
+  TestForm inner(d.toolkit);
+  outer.cmd->onClick = [&] { outer.unload(); };
+  // The first input opens a nested dialog; the pump has nothing for it, so
+  // the system closes it. The next input presses OK of the outer dialog.
+  int pumped = 0;
+  d.toolkit.modalPump = [&] {
+    ++pumped;
+    if (pumped == 1) {
+      inner.showModal();
+      EXPECT_EQ(d.toolkit.modalForms().size(), 1u);
+      return true;
+    }
+    if (pumped == 2) return false;  // inner's loop: no more input
+    EXPECT_EQ(d.toolkit.modalForms().back(), &outer);
+    outer.cmd->userClick();
+    return true;
+  };
+  outer.showModal();
+  EXPECT_TRUE(outer.closed());
+  EXPECT_TRUE(inner.closed());
+  EXPECT_EQ(pumped, 3);
+  EXPECT_EQ(inner.unloads, 1);
+  EXPECT_EQ(outer.unloads, 1);
+  EXPECT_TRUE(d.toolkit.modalForms().empty());
+}
+
+}  // namespace
+}  // namespace kivo

@@ -1,0 +1,198 @@
+// The kivo-sim commands that start the program, work its forms and print
+// what the desktop and the program hold.
+#include <ostream>
+
+#include "platform/errors.h"
+#include "platform/text.h"
+#include "tools/sim_runner.h"
+#include "ui/frmMain.h"
+
+namespace kivo::simscript {
+
+namespace {
+
+const char* kindName(ControlKind k) {
+  switch (k) {
+    case ControlKind::Frame: return "a frame";
+    case ControlKind::OptionButton: return "an option button";
+    case ControlKind::CheckBox: return "a check box";
+    case ControlKind::CommandButton: return "a command button";
+    case ControlKind::TextBox: return "a text box";
+    case ControlKind::Label: return "a label";
+    case ControlKind::ListBox: return "a list box";
+    case ControlKind::Timer: return "a timer";
+  }
+  return "a control";
+}
+
+const char* stateName(WindowState s) {
+  switch (s) {
+    case WindowState::Normal: return "normal";
+    case WindowState::Minimized: return "minimized";
+    case WindowState::Maximized: return "maximized";
+  }
+  return "?";
+}
+
+}  // namespace
+
+void Runner::cmdStart() {
+  if (main_) throw ScriptError("the program is running already (a second start is \"second\")");
+  main_ = std::make_unique<Process>(desk_, false);
+  main_->app().start();
+}
+
+void Runner::cmdSecond() {
+  needProgram({"second"});
+  // The new process lives only for its start-up: it hands over to the
+  // running instance and ends during its own load.
+  Process second(desk_, true);
+  try {
+    second.app().start();
+  } catch (const RuntimeError& e) {
+    out_ << "second start ended by run-time error " << e.number() << ": " << e.description()
+         << "\n";
+    return;
+  }
+  if (!second.over()) out_ << "second start did not end\n";
+}
+
+void Runner::cmdClick(const Words& w) {
+  arity(w, 3, 3, "click FORM CONTROL[(INDEX)]");
+  Form& form = liveForm(w[1]);
+  checkReachable(form);
+  Control& c = control(form, w[2]);
+  // A disabled control takes no clicks, as on the screen.
+  if (!c.enabled()) return;
+  switch (c.kind()) {
+    case ControlKind::CheckBox: static_cast<CheckBox&>(c).userClick(); break;
+    case ControlKind::OptionButton: static_cast<OptionButton&>(c).userClick(); break;
+    case ControlKind::CommandButton: static_cast<CommandButton&>(c).userClick(); break;
+    default: throw ScriptError(w[2] + " is " + kindName(c.kind()) + ": nothing to click");
+  }
+}
+
+void Runner::cmdSet(const Words& w) {
+  arity(w, 4, 4, "set FORM CONTROL[(INDEX)] VALUE");
+  Form& form = liveForm(w[1]);
+  checkReachable(form);
+  Control& c = control(form, w[2]);
+  if (!c.enabled()) return;
+  switch (c.kind()) {
+    case ControlKind::TextBox: static_cast<TextBox&>(c).userType(w[3]); break;
+    case ControlKind::CheckBox:
+      static_cast<CheckBox&>(c).setValue(static_cast<int>(parseInteger(w[3], 0, 2, "a check box value")));
+      break;
+    case ControlKind::OptionButton:
+      static_cast<OptionButton&>(c).setValue(parseInteger(w[3], 0, 1, "an option value") != 0);
+      break;
+    case ControlKind::ListBox: {
+      auto& list = static_cast<ListBox&>(c);
+      list.setListIndex(static_cast<int>(parseInteger(w[3], -1, list.listCount() - 1, "a list row")));
+      break;
+    }
+    default: throw ScriptError(w[2] + " is " + kindName(c.kind()) + ": nothing to set");
+  }
+}
+
+void Runner::cmdClose(const Words& w) {
+  arity(w, 2, 2, "close HANDLE");
+  const Hwnd h = handleOrForm(w[1]);
+  if (!desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
+  // Closing a form's window is the system's close: the form unloads.
+  if (Form* form = desk_.toolkit.formOf(h)) checkReachable(*form);
+  desk_.windows.closeWindow(h);
+}
+
+void Runner::cmdTitle(const Words& w) {
+  arity(w, 2, 2, "title HANDLE");
+  const Hwnd h = handleOrForm(w[1]);
+  const sim::SimWindow* win = desk_.windows.window(h);
+  out_ << "title " << w[1] << ": "
+       << (win ? std::string(text::cutAtNul(win->title)) : std::string("<no window>")) << "\n";
+}
+
+void Runner::cmdValue(const Words& w) {
+  arity(w, 2, 3, "value FORM [CONTROL[(INDEX)]]");
+  Form& form = liveForm(w[1]);
+  if (w.size() == 2) {
+    out_ << "value " << w[1] << ": " << (form.visible() ? "shown" : "hidden") << " "
+         << stateName(form.windowState()) << " " << form.left() << " " << form.top() << " "
+         << sim::quote(form.caption()) << "\n";
+    return;
+  }
+  Control& c = control(form, w[2]);
+  out_ << "value " << w[1] << " " << w[2] << ": ";
+  switch (c.kind()) {
+    case ControlKind::CheckBox: out_ << static_cast<CheckBox&>(c).value(); break;
+    case ControlKind::OptionButton: out_ << (static_cast<OptionButton&>(c).value() ? 1 : 0); break;
+    case ControlKind::TextBox: out_ << sim::quote(static_cast<TextBox&>(c).text()); break;
+    case ControlKind::ListBox: {
+      const auto& list = static_cast<ListBox&>(c);
+      out_ << list.listIndex();
+      for (const std::string& row : list.rows()) out_ << " " << sim::quote(row);
+      break;
+    }
+    case ControlKind::Timer: {
+      const auto& t = static_cast<Timer&>(c);
+      out_ << (t.enabled() ? "on " : "off ") << t.interval();
+      break;
+    }
+    default: out_ << sim::quote(c.caption());
+  }
+  // A timer's enabled state is its on/off, printed already.
+  const bool showDisabled = !c.enabled() && c.kind() != ControlKind::Timer;
+  out_ << (showDisabled ? " disabled" : "") << "\n";
+}
+
+void Runner::cmdPrint(const Words& w) {
+  arity(w, 1, 2, "print [NAME]");
+  Kivo& app = needProgram(w);
+  const EngineState& s = app.s;
+  const frmMain& m = *app.main();
+  const auto q = [](const std::string& t) { return sim::quote(t); };
+  const auto n = [](auto v) { return std::to_string(static_cast<long long>(v)); };
+  const std::vector<std::pair<const char*, std::string>> fields{
+      {"strOrgCap", q(s.strOrgCap)},
+      {"strLastCap", q(s.strLastCap)},
+      {"strNowCap", q(s.strNowCap)},
+      {"strClock", q(s.strClock)},
+      {"bytWListCount", n(s.bytWListCount)},
+      {"bExcludedWnd", n(s.bExcludedWnd)},
+      {"strLastClock", q(s.strLastClock)},
+      {"hActiveWnd", n(s.hActiveWnd)},
+      {"bEqualSeparate", n(s.bEqualSeparate)},
+      {"bClockRight", n(s.bClockRight)},
+      {"intCheckInterval", n(s.intCheckInterval)},
+      {"bAlarm", n(s.bAlarm)},
+      {"strAlarmMessage", q(s.strAlarmMessage)},
+      {"strAlarmTime", q(s.strAlarmTime)},
+      {"strWindowList", q(s.strWindowList[0]) + " " + q(s.strWindowList[1]) + " " +
+                            q(s.strWindowList[2])},
+      {"strClockTemplate", q(s.strClockTemplate)},
+      {"PlugInFlags", n(s.PlugInFlags.Vudadiz) + " " + n(s.PlugInFlags.KivoTT) + " " +
+                          n(s.PlugInFlags.KivoXX)},
+      {"hLastWnd", n(m.hLastWnd)},
+      {"strLastTime", q(m.strLastTime)},
+      {"bSignalDone", n(m.bSignalDone)},
+      {"bytFlashCount", n(m.bytFlashCount)},
+      {"bytFlashLimit", n(m.bytFlashLimit)},
+      {"bAlarmRepeat", n(m.bAlarmRepeat)},
+      {"bytAlarmWait", n(m.bytAlarmWait)},
+      {"tmrMain", std::string(m.tmrMain->enabled() ? "on " : "off ") + n(m.tmrMain->interval())},
+      {"tmrFlash", std::string(m.tmrFlash->enabled() ? "on " : "off ") + n(m.tmrFlash->interval())},
+  };
+  bool found = false;
+  for (const auto& [name, value] : fields) {
+    if (w.size() == 2 && w[1] != name) continue;
+    out_ << name << " " << value << "\n";
+    found = true;
+  }
+  if (!found) throw ScriptError("print: unknown name \"" + w[1] + "\"");
+}
+
+void Runner::cmdEvents() {
+  for (const std::string& line : desk_.log.take()) out_ << line << "\n";
+}
+
+}  // namespace kivo::simscript

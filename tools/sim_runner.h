@@ -1,0 +1,117 @@
+#pragma once
+// The kivo-sim command runner: a simulated desktop, the program running on
+// it, and the script commands that drive both.
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/program.h"
+#include "platform/sim/sim_desktop.h"
+#include "ui/forms.h"
+#include "tools/sim_script.h"
+
+namespace kivo::simscript {
+
+// The desktop's toolkit as one process sees it. Everything goes to the
+// shared toolkit but quit(), which ends only this process: a second start
+// that ends at once must not stop the timers of the instance it handed over
+// to, and a program started again after an Exit must find them running.
+class ProcessToolkit : public Toolkit {
+ public:
+  explicit ProcessToolkit(sim::SimToolkit& base) : base_(base) {}
+  int messageBox(const std::string& text, const std::string& title, int style) override {
+    return base_.messageBox(text, title, style);
+  }
+  void doEvents() override { base_.doEvents(); }
+  int screenWidthTwips() override { return base_.screenWidthTwips(); }
+  int screenHeightTwips() override { return base_.screenHeightTwips(); }
+  int twipsPerPixelX() override { return base_.twipsPerPixelX(); }
+  int twipsPerPixelY() override { return base_.twipsPerPixelY(); }
+  void attachForm(Form& form) override { base_.attachForm(form); }
+  void detachForm(Form& form) override { base_.detachForm(form); }
+  void formChanged(Form& form) override { base_.formChanged(form); }
+  void runModal(Form& form) override { base_.runModal(form); }
+  void timerChanged(Timer& timer) override { base_.timerChanged(timer); }
+  void quit() override { quit_ = true; }
+  bool quitRequested() const { return quit_; }
+
+ private:
+  sim::SimToolkit& base_;
+  bool quit_ = false;
+};
+
+// One start of the program: its own answer to "is a previous instance
+// running?", its own view of the toolkit, and the program object.
+class Process {
+ public:
+  Process(sim::SimDesktop& desk, bool previousInstance);
+  Kivo& app() { return app_; }
+  // The program has ended (Exit, or a start that handed over).
+  bool over() const { return app_.ended() || toolkit_.quitRequested(); }
+
+ private:
+  sim::SimProgramInfo info_;
+  ProcessToolkit toolkit_;
+  Platform platform_;
+  Kivo app_;
+};
+
+class Runner {
+ public:
+  // Reads commands from `in`; `scriptName` names it in error messages;
+  // command output goes to `out`.
+  Runner(std::istream& in, std::string scriptName, std::ostream& out);
+  ~Runner();
+  Runner(const Runner&) = delete;
+  Runner& operator=(const Runner&) = delete;
+
+  // Runs to the end of the input. Returns 0, or 1 after a script error,
+  // whose message (naming the line) goes to `err`.
+  int run(std::ostream& err);
+
+  sim::SimDesktop& desktop() { return desk_; }
+  // The running program, or nullptr before start and after it has ended.
+  Kivo* program() { return main_ ? &main_->app() : nullptr; }
+
+ private:
+  using Words = std::vector<std::string>;
+  // Reads and runs the next command; false at the end of the input.
+  bool step();
+  void execute(const Words& w);
+  // Discards the program once it has ended (only outside modal loops: its
+  // own code is still on the stack there).
+  void reap();
+
+  // Argument helpers.
+  void arity(const Words& w, std::size_t min, std::size_t max, const char* usage) const;
+  Kivo& needProgram(const Words& w);
+  Form& liveForm(const std::string& name);
+  Control& control(Form& form, const std::string& word);
+  // A handle, or the name of a live form standing for its window.
+  Hwnd handleOrForm(const std::string& word);
+  void checkReachable(Form& form) const;
+
+  // Commands with more than a line of work.
+  void cmdStart();
+  void cmdSecond();
+  void cmdClick(const Words& w);
+  void cmdSet(const Words& w);
+  void cmdClose(const Words& w);
+  void cmdTitle(const Words& w);
+  void cmdValue(const Words& w);
+  void cmdPrint(const Words& w);
+  void cmdEvents();
+
+  std::istream& in_;
+  std::string name_;
+  std::ostream& out_;
+  int line_ = 0;
+  sim::SimDesktop desk_;
+  std::unique_ptr<Process> main_;
+  bool ended_ = false;  // a program ran and has ended
+};
+
+}  // namespace kivo::simscript

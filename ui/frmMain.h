@@ -1,0 +1,87 @@
+#pragma once
+// The main window: its controls, instance variables and event handlers, and
+// the engine procedures that belong to it (defined in engine/, signals/ and
+// ui/ by subsystem).
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "ui/forms.h"
+
+namespace kivo {
+
+class Kivo;
+struct EngineState;
+
+inline constexpr const char* kMainClass = "ThunderRT5Form";
+inline constexpr const char* kMainCaption = "Kivo for Windows NT/95";
+
+class frmMain : public Form {
+ public:
+  explicit frmMain(Kivo& app);
+
+  // Controls, in tab order.
+  std::array<Frame*, 2> fraMain{};
+  std::array<OptionButton*, 3> optInterval{};
+  std::array<OptionButton*, 2> optTaste{};
+  CheckBox* chkRight = nullptr;
+  std::array<CommandButton*, 2> cmdToSet{};
+  std::array<CommandButton*, 4> cmdMain{};
+  Timer* tmrFlash = nullptr;
+  Timer* tmrMain = nullptr;
+
+  // Instance variables.
+  Hwnd hLastWnd = 0;
+  std::string strLastTime;
+  std::uint8_t bResizeArmed = 0;
+  std::uint8_t bSignalDone = 0;
+  std::uint8_t bytFlashCount = 0;
+  std::uint8_t bytFlashLimit = 0;
+  std::uint8_t bAlarmRepeat = 0;
+  std::uint8_t bytAlarmWait = 0;
+  // The hour in which the hourly signals were last given (with its date), so
+  // that an hour whose minute 01 passed unseen (asleep) still re-arms.
+  Date datSignalDate{};
+  std::int16_t intSignalHour = -1;
+
+  // Form events.
+  void Form_Load() override;
+  void Form_Resize() override;
+  void Form_Unload() override;
+
+  // Control events.
+  void tmrMain_Timer();
+  void tmrFlash_Timer();
+  void chkRight_Click();
+  void optInterval_Click(int index);
+  void cmdMain_Click(int index);
+  void cmdToSet_Click(int index);
+
+  // Caption composition.
+  std::string GetCap(Hwnd hWnd);
+  void MakeCap();
+  void ChkCap();
+  void RestoreCap(Hwnd hWnd);
+  // Exclusions.
+  void ChkWList(const std::string& className, std::uint8_t& result);
+  void ChkTARO(const std::string& className, std::uint8_t& result);
+  // Signals and alarm.
+  void ChkPika();
+  void VibrateWindow(Hwnd hWnd, std::int16_t n);
+  void ChkAlarm();
+  // Main options.
+  void LoadMainOptions();
+  void SaveMainOptions();
+
+  // The version box text (also used by tests).
+  std::string VersionText();
+
+ private:
+  Kivo& app_;
+  Platform& p_;
+  EngineState& s_;
+};
+
+}  // namespace kivo
