@@ -1,5 +1,5 @@
 // libFuzzer target: arbitrary bytes as a clock template, rendered at a date
-// and time taken from the first bytes. The renderer must never crash.
+// and time taken from its first bytes. The renderer must never crash.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,13 +8,14 @@
 #include "platform/sim/sim_desktop.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 6) return 0;
-  // Six bytes choose the moment: any year the clock may show, 1 to 9999,
-  // and day 1 to 28 so every month holds it.
-  const int year = 1 + (data[0] | data[1] << 8) % 9999;
-  const kivo::Date date{year, 1 + data[2] % 12, 1 + data[3] % 28};
-  const kivo::TimeOfDay time{data[4] % 24, data[5] % 60, (data[4] ^ data[5]) % 60};
-  const std::string clockTemplate(reinterpret_cast<const char*>(data + 6), size - 6);
+  // The whole input is the template, so the seeds are plain templates; its
+  // first six bytes also choose the moment: any year the clock may show,
+  // 1 to 9999, and day 1 to 28 so every month holds it.
+  std::uint8_t b[6] = {};
+  for (std::size_t i = 0; i < 6 && i < size; ++i) b[i] = data[i];
+  const kivo::Date date{1 + (b[0] | b[1] << 8) % 9999, 1 + b[2] % 12, 1 + b[3] % 28};
+  const kivo::TimeOfDay time{b[4] % 24, b[5] % 60, (b[4] ^ b[5]) % 60};
+  const std::string clockTemplate(reinterpret_cast<const char*>(data), size);
 
   kivo::sim::SimDesktop desktop;
   desktop.clock.set(date, time);

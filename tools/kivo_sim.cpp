@@ -69,7 +69,8 @@
 #include "tools/sim_runner.h"
 
 int main(int argc, char** argv) {
-  if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help"))) {
+  if (argc > 2 ||
+      (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help"))) {
     std::cerr << "usage: kivo-sim [SCRIPT]\n"
                  "Runs the program on the simulated desktop from a script (standard input\n"
                  "without one); see the comment at the top of tools/kivo_sim.cpp.\n";

@@ -81,14 +81,16 @@ void Runner::cmdSet(const Words& w) {
   switch (c.kind()) {
     case ControlKind::TextBox: static_cast<TextBox&>(c).userType(w[3]); break;
     case ControlKind::CheckBox:
-      static_cast<CheckBox&>(c).setValue(static_cast<int>(parseInteger(w[3], 0, 2, "a check box value")));
+      static_cast<CheckBox&>(c).setValue(
+          static_cast<int>(parseInteger(w[3], 0, 2, "a check box value")));
       break;
     case ControlKind::OptionButton:
       static_cast<OptionButton&>(c).setValue(parseInteger(w[3], 0, 1, "an option value") != 0);
       break;
     case ControlKind::ListBox: {
       auto& list = static_cast<ListBox&>(c);
-      list.setListIndex(static_cast<int>(parseInteger(w[3], -1, list.listCount() - 1, "a list row")));
+      list.setListIndex(
+          static_cast<int>(parseInteger(w[3], -1, list.listCount() - 1, "a list row")));
       break;
     }
     default: throw ScriptError(w[2] + " is " + kindName(c.kind()) + ": nothing to set");
@@ -167,11 +169,11 @@ void Runner::cmdPrint(const Words& w) {
       {"bAlarm", n(s.bAlarm)},
       {"strAlarmMessage", q(s.strAlarmMessage)},
       {"strAlarmTime", q(s.strAlarmTime)},
-      {"strWindowList", q(s.strWindowList[0]) + " " + q(s.strWindowList[1]) + " " +
-                            q(s.strWindowList[2])},
+      {"strWindowList",
+       q(s.strWindowList[0]) + " " + q(s.strWindowList[1]) + " " + q(s.strWindowList[2])},
       {"strClockTemplate", q(s.strClockTemplate)},
-      {"PlugInFlags", n(s.PlugInFlags.Vudadiz) + " " + n(s.PlugInFlags.KivoTT) + " " +
-                          n(s.PlugInFlags.KivoXX)},
+      {"PlugInFlags",
+       n(s.PlugInFlags.Vudadiz) + " " + n(s.PlugInFlags.KivoTT) + " " + n(s.PlugInFlags.KivoXX)},
       {"hLastWnd", n(m.hLastWnd)},
       {"strLastTime", q(m.strLastTime)},
       {"bSignalDone", n(m.bSignalDone)},

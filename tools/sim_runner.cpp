@@ -153,7 +153,9 @@ void Runner::execute(const Words& w) {
     }
   } else if (c == "screen") {
     arity(w, 3, 5, "screen WIDTH HEIGHT [TWIPS_X TWIPS_Y]");
-    const auto px = [&](std::size_t i) { return static_cast<int>(parseInteger(w[i], 1, 100000, "a screen size")); };
+    const auto px = [&](std::size_t i) {
+      return static_cast<int>(parseInteger(w[i], 1, 100000, "a screen size"));
+    };
     const auto tw = [&](std::size_t i) {
       return w.size() > i ? static_cast<int>(parseInteger(w[i], 1, 1440, "twips per pixel")) : 15;
     };

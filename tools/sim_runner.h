@@ -10,8 +10,8 @@
 
 #include "engine/program.h"
 #include "platform/sim/sim_desktop.h"
-#include "ui/forms.h"
 #include "tools/sim_script.h"
+#include "ui/forms.h"
 
 namespace kivo::simscript {
 

@@ -55,7 +55,8 @@ std::vector<std::string> splitLine(std::string_view line) {
     if (line[i] == '"') {
       words.push_back(readQuoted(line, i));
       // "abc"def would be read as two words by some and one by others: refuse it.
-      if (i < line.size() && !isBlank(line[i])) throw ScriptError("a quoted text must end its word");
+      if (i < line.size() && !isBlank(line[i]))
+        throw ScriptError("a quoted text must end its word");
       continue;
     }
     // An unquoted word keeps its backslashes, so Windows paths need no escapes.
@@ -89,7 +90,8 @@ ControlRef parseControlRef(std::string_view word) {
   if (open == std::string_view::npos) {
     ref.name = std::string(word);
   } else {
-    if (word.back() != ')') throw ScriptError("a control is NAME or NAME(INDEX), not " + quoted(word));
+    if (word.back() != ')')
+      throw ScriptError("a control is NAME or NAME(INDEX), not " + quoted(word));
     ref.name = std::string(word.substr(0, open));
     const std::string_view index = word.substr(open + 1, word.size() - open - 2);
     ref.index = static_cast<int>(parseInteger(index, 0, 255, "a control index"));
@@ -126,8 +128,8 @@ DateTime parseDateTime(std::string_view date, std::string_view time) {
   if (!dateOk) throw ScriptError("the date must be a real YYYY-MM-DD, not " + quoted(date));
   const bool timeOk = time.size() == 8 && time[2] == ':' && time[5] == ':' &&
                       field(time, 0, 2, t.time.hour) && field(time, 3, 2, t.time.minute) &&
-                      field(time, 6, 2, t.time.second) && t.time.hour < 24 &&
-                      t.time.minute < 60 && t.time.second < 60;
+                      field(time, 6, 2, t.time.second) && t.time.hour < 24 && t.time.minute < 60 &&
+                      t.time.second < 60;
   if (!timeOk) throw ScriptError("the time must be HH:MM:SS, not " + quoted(time));
   return t;
 }
@@ -149,8 +151,8 @@ std::int64_t parseSeconds(std::string_view word) {
 }
 
 int parseAnswer(std::string_view word) {
-  static constexpr std::array<std::string_view, 7> names{"ok",    "cancel", "abort", "retry",
-                                                          "ignore", "yes",    "no"};
+  static constexpr std::array<std::string_view, 7> names{"ok",     "cancel", "abort", "retry",
+                                                         "ignore", "yes",    "no"};
   const std::string lower = text::lowerAscii(word);
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (lower == names[i]) return static_cast<int>(i) + 1;

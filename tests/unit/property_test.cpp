@@ -40,13 +40,16 @@ class Desk {
   std::string step() {
     std::ostringstream did;
     switch (pick(10)) {
-      case 0: case 1: case 2: {
+      case 0:
+      case 1:
+      case 2: {
         const Hwnd h = pick(8) == 0 ? 0 : anyWindow();
         d_.windows.focus(h);
         did << "focus " << h;
         break;
       }
-      case 3: case 4: {
+      case 3:
+      case 4: {
         const Hwnd h = anyWindow();
         if (h == 0) break;
         own_[h] = title();
@@ -106,9 +109,12 @@ class Desk {
       const bool excluded = className_.at(h) == kExcludedClass;
       if (h != s.hActiveWnd || excluded) {
         // Away from the front (or left alone), a window shows its own title.
-        if (t != own) return "window " + std::to_string(h) + " shows \"" + t + "\", its own title is \"" + own + "\"";
+        if (t != own)
+          return "window " + std::to_string(h) + " shows \"" + t + "\", its own title is \"" + own +
+                 "\"";
       } else if (!isDecoration(t, own, clock)) {
-        return "front window " + std::to_string(h) + " shows \"" + t + "\" for \"" + own + "\" at " + clock;
+        return "front window " + std::to_string(h) + " shows \"" + t + "\" for \"" + own +
+               "\" at " + clock;
       }
     }
     for (const auto& [h, text] : d_.windows.titleWrites()) {
@@ -121,11 +127,14 @@ class Desk {
   }
 
  private:
-  std::int64_t pick(std::int64_t n) { return std::uniform_int_distribution<std::int64_t>(0, n - 1)(rng_); }
+  std::int64_t pick(std::int64_t n) {
+    return std::uniform_int_distribution<std::int64_t>(0, n - 1)(rng_);
+  }
 
   std::string title() {
     std::string t;
-    for (std::int64_t i = pick(3); i > 0; --i) t += (t.empty() ? "" : " ") + std::string(kWords[pick(8)]);
+    for (std::int64_t i = pick(3); i > 0; --i)
+      t += (t.empty() ? "" : " ") + std::string(kWords[pick(8)]);
     return t;
   }
 

@@ -1,0 +1,151 @@
+// Tests of the kivo-sim script language and of the runner's error handling.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tools/sim_runner.h"
+#include "tools/sim_script.h"
+
+namespace kivo::simscript {
+namespace {
+
+using Words = std::vector<std::string>;
+
+TEST(SimScript, SplitsWordsQuotesAndEscapes) {
+  const struct {
+    std::string line;
+    Words words;
+  } cases[] = {
+      {"", {}},
+      {"   \t", {}},
+      {"# a comment \"unclosed", {}},
+      {"   # indented comment", {}},
+      {"store Main ClockRight 1", {"store", "Main", "ClockRight", "1"}},
+      {"  tick   3  ", {"tick", "3"}},
+      {"store \"Plug in\" KivoXX 1", {"store", "Plug in", "KivoXX", "1"}},
+      {"retitle 5 \"\"", {"retitle", "5", ""}},
+      {R"(window 7 Edit "a \"b\" \\ c")", {"window", "7", "Edit", "a \"b\" \\ c"}},
+      {R"(retitle 7 "x\0\0")", {"retitle", "7", std::string("x\0\0", 3)}},
+      {R"(echo "a\r\nb")", {"echo", "a\r\nb"}},
+      // Backslashes outside quotes are kept: Windows paths need no escapes.
+      {R"(file C:\sounds\hato.wav)", {"file", R"(C:\sounds\hato.wav)"}},
+      // Only a line that starts with # is a comment.
+      {"window 9 #32770 x#y", {"window", "9", "#32770", "x#y"}},
+      {"events\r", {"events"}},  // a CRLF script
+  };
+  for (const auto& c : cases) EXPECT_EQ(splitLine(c.line), c.words) << c.line;
+}
+
+TEST(SimScript, RefusesBadQuoting) {
+  for (const char* line :
+       {R"(echo "open)", R"(echo "a\tb")", R"(echo "a\)", R"(echo "a"b)", R"(echo a"b")"}) {
+    EXPECT_THROW(splitLine(line), ScriptError) << line;
+  }
+}
+
+TEST(SimScript, ReadsTypedArguments) {
+  EXPECT_EQ(parseControlRef("chkRight").name, "chkRight");
+  EXPECT_EQ(parseControlRef("chkRight").index, -1);
+  EXPECT_EQ(parseControlRef("chkShow(5)").name, "chkShow");
+  EXPECT_EQ(parseControlRef("chkShow(5)").index, 5);
+  for (const char* bad : {"chkShow(", "chkShow()", "chkShow(x)", "(3)", "chkShow(-1)"}) {
+    EXPECT_THROW(parseControlRef(bad), ScriptError) << bad;
+  }
+
+  EXPECT_EQ(parseHandle("0"), 0u);
+  EXPECT_EQ(parseHandle("4294967295"), 0xFFFFFFFFu);
+  EXPECT_EQ(parseHandle("0x10004"), 0x10004u);
+  for (const char* bad : {"", "-1", "4294967296", "0x", "0xZZ", "12a"}) {
+    EXPECT_THROW(parseHandle(bad), ScriptError) << bad;
+  }
+
+  const DateTime t = parseDateTime("2024-02-29", "23:59:58");
+  EXPECT_EQ(t.date, (Date{2024, 2, 29}));
+  EXPECT_EQ(t.time, (TimeOfDay{23, 59, 58}));
+  EXPECT_THROW(parseDateTime("2023-02-29", "00:00:00"), ScriptError);
+  EXPECT_THROW(parseDateTime("2023-2-28", "00:00:00"), ScriptError);
+  EXPECT_THROW(parseDateTime("2023-02-28", "24:00:00"), ScriptError);
+  EXPECT_THROW(parseDateTime("2023-02-28", "1:00:00"), ScriptError);
+
+  EXPECT_EQ(parseSeconds("0"), 0);
+  EXPECT_EQ(parseSeconds("5.25"), 5250);
+  EXPECT_EQ(parseSeconds("0.001"), 1);
+  for (const char* bad : {"-1", "1.", "1.2345", "x", ".5"}) {
+    EXPECT_THROW(parseSeconds(bad), ScriptError) << bad;
+  }
+
+  EXPECT_EQ(parseAnswer("OK"), kIdOk);
+  EXPECT_EQ(parseAnswer("cancel"), kIdCancel);
+  EXPECT_EQ(parseAnswer("Yes"), kIdYes);
+  EXPECT_EQ(parseAnswer("7"), kIdNo);
+  EXPECT_THROW(parseAnswer("8"), ScriptError);
+  EXPECT_THROW(parseAnswer("maybe"), ScriptError);
+}
+
+// Runs a script; returns (exit status, stdout, stderr).
+struct Result {
+  int status;
+  std::string out, err;
+};
+Result runScript(const std::string& script) {
+  std::istringstream in(script);
+  std::ostringstream out, err;
+  Runner runner(in, "t.kivo", out);
+  const int status = runner.run(err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(SimScript, ErrorsStopTheScriptAndNameTheLine) {
+  const struct {
+    std::string script;
+    std::string error;
+  } cases[] = {
+      {"echo a\n\n# c\nfrobnicate\necho b\n", "t.kivo:4: unknown command \"frobnicate\"\n"},
+      {"tick\n", "t.kivo:1: tick needs a running program: start it first\n"},
+      {"get Main\n", "t.kivo:1: usage: get SECTION KEY\n"},
+      {"window 0 Edit x\n", "t.kivo:1: 0 is no window handle\n"},
+      {"window 5 Edit x\nwindow 5 Edit y\n", "t.kivo:2: window 5 exists already\n"},
+      {"focus 9\n", "t.kivo:1: no window 9\n"},
+      {"echo \"open\n", "t.kivo:1: unclosed quote\n"},
+      {"start\nclick frmFoo cmdMain(0)\n",
+       "t.kivo:2: unknown form \"frmFoo\" (frmMain, frmSet or frmWSet)\n"},
+      {"start\nclick frmMain cmdMain\n", "t.kivo:2: frmMain has no control cmdMain\n"},
+      {"start\nclick frmSet cmdSet(0)\n", "t.kivo:2: frmSet is not open\n"},
+      {"start\nstart\n",
+       "t.kivo:2: the program is running already (a second start is \"second\")\n"},
+      {"start\nclick frmMain cmdMain(3)\ntick\n", "t.kivo:3: tick: the program has ended\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = runScript(c.script);
+    EXPECT_EQ(r.status, 1) << c.script;
+    EXPECT_EQ(r.err, c.error) << c.script;
+  }
+  // Output before the error is kept; nothing after it runs.
+  EXPECT_EQ(runScript("echo a\nfrobnicate\necho b\n").out, "a\n");
+}
+
+TEST(SimScript, StoreAndWindowsWithoutTheProgram) {
+  const Result r = runScript(
+      "store \"Plug in\" KivoXX \"1 2\"\nget \"Plug in\" KivoXX\nunstore \"Plug in\" KivoXX\n"
+      "unstore \"Plug in\" KivoXX\nget \"Plug in\" KivoXX\n"
+      "window 0x10 Edit \"a\\0b\"\ntitle 16\ntitle 17\nclose 16\ntitle 16\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1 2\n<missing>\ntitle 16: a\ntitle 17: <no window>\ntitle 16: <no window>\n");
+}
+
+TEST(SimScript, ModalDialogRunsTheFollowingLines) {
+  // The settings dialog opened by a click takes the next commands; the main
+  // window behind it takes no clicks; at the end of input it is closed.
+  Result r = runScript(
+      "start\nclick frmMain cmdToSet(1)\nvalue frmSet chkShow(4)\n"
+      "click frmMain cmdMain(2)\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "value frmSet chkShow(4): 1\n");
+  EXPECT_EQ(r.err, "t.kivo:4: frmMain is behind the modal dialog frmSet\n");
+
+  r = runScript("start\nclick frmMain cmdToSet(1)\nclick frmSet cmdSet(1)\nvalue frmSet\n");
+  EXPECT_EQ(r.err, "t.kivo:4: frmSet is not open\n");
+}
+
+}  // namespace
+}  // namespace kivo::simscript
