@@ -9,8 +9,10 @@ sim=build/tools/kivo-sim
 
 if [[ -x "$sim" ]]; then
   # The whole program on the simulated desktop: one editor window in focus,
-  # its caption printed after each simulated second.
+  # its caption printed after each simulated second, seconds and weekday on.
   "$sim" <<'SCRIPT'
+store Main ShowSecond 1
+store Main ShowDay 1
 clock 1998-12-05 15:05:07
 window 100 Notepad "memo - Notepad"
 focus 100

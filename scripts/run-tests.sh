@@ -3,7 +3,7 @@
 # goes on after a failure so one run shows every problem, and ends with a
 # one-line total. Exit status 1 when any tree has a failing or missing test.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 
 total_passed=0
 total_failed=0
