@@ -47,7 +47,7 @@ void BM_TickForegroundChange(benchmark::State& state) {
     r.desk.log.clear();
   }
   // Each change restores one window and decorates the other.
-  if (r.desk.windows.titleWrites().size() < 2 * state.iterations()) {
+  if (r.desk.windows.titleWrites().size() < 2 * static_cast<std::size_t>(state.iterations())) {
     state.SkipWithError("a foreground change wrote too few captions");
   }
   state.SetItemsProcessed(state.iterations());
