@@ -23,11 +23,11 @@ const std::string& renderTag() {
 // Does `code` hold "am" or "a/p" in any letter case? Decides whether an
 // "a" code is a designator (time) or a weekday picture such as "aaa" (date).
 bool holdsDesignator(std::string_view code) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  using text::lowerAscii;
   for (std::size_t i = 0; i + 1 < code.size(); ++i) {
-    if (lower(code[i]) != 'a') continue;
-    if (lower(code[i + 1]) == 'm') return true;
-    if (i + 2 < code.size() && code[i + 1] == '/' && lower(code[i + 2]) == 'p') return true;
+    if (lowerAscii(code[i]) != 'a') continue;
+    if (lowerAscii(code[i + 1]) == 'm') return true;
+    if (i + 2 < code.size() && code[i + 1] == '/' && lowerAscii(code[i + 2]) == 'p') return true;
   }
   return false;
 }
@@ -76,7 +76,10 @@ std::string FromXXFToShowClk(Platform& p, const std::string& clockTemplate, std:
   bool secondsKey = false;
 
   // Our trap: error 5 (the unclosed code) ends the rendering with "XXErr"
-  // and no box; anything else is reported and the next step runs.
+  // and no box; anything else is reported and the next step runs. Written
+  // out here rather than with the Trap helper: this runs on every tick, and
+  // the helper would build its tag string on each call, while error 5 has to
+  // leave the whole scan instead of going on with the next step.
   auto step = [&](auto&& f) {
     try {
       f();

@@ -51,6 +51,7 @@
 #include <cstdint>
 
 #include "clocktext/picture_calendar.h"
+#include "platform/text.h"
 
 namespace kivo {
 namespace {
@@ -72,7 +73,7 @@ struct Token {
   std::string_view pm{};    // Designator: the afternoon half
 };
 
-constexpr char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using text::lowerAscii;
 
 // Bytes that may begin a token; a run of any others is copied in one go.
 constexpr std::array<bool, 256> kTokenStart = [] {
@@ -86,17 +87,6 @@ constexpr std::array<bool, 256> kTokenStart = [] {
   return t;
 }();
 
-// Bytes of the character at s[i] (lead byte and the continuation bytes that
-// really follow it); 0 at the end. An escaped character is copied whole.
-std::size_t charLength(std::string_view s, std::size_t i) {
-  if (i >= s.size()) return 0;
-  const auto b = static_cast<unsigned char>(s[i]);
-  const std::size_t want = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-  std::size_t n = 1;
-  while (n < want && i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80) ++n;
-  return n;
-}
-
 class Scanner {
  public:
   explicit Scanner(std::string_view picture) : s_(picture) {}
@@ -107,7 +97,7 @@ class Scanner {
   // Length of the run of letter c (either case) at the position, at most max.
   std::size_t run(char c, std::size_t max) const {
     std::size_t n = 0;
-    while (n < max && i_ + n < s_.size() && lower(s_[i_ + n]) == c) ++n;
+    while (n < max && i_ + n < s_.size() && lowerAscii(s_[i_ + n]) == c) ++n;
     return n;
   }
   std::size_t take(char c, std::size_t max) {
@@ -118,7 +108,7 @@ class Scanner {
   bool startsWith(std::string_view word) const {
     if (s_.size() - i_ < word.size()) return false;
     for (std::size_t k = 0; k < word.size(); ++k) {
-      if (lower(s_[i_ + k]) != word[k]) return false;
+      if (lowerAscii(s_[i_ + k]) != word[k]) return false;
     }
     return true;
   }
@@ -135,7 +125,7 @@ class Scanner {
 
 Token Scanner::next() {
   const std::size_t at = i_;
-  switch (lower(s_[at])) {
+  switch (lowerAscii(s_[at])) {
     case 'd': {
       static constexpr Kind kDays[] = {Kind::Day,         Kind::Day2,      Kind::WeekdayAbbr,
                                        Kind::WeekdayName, Kind::ShortDate, Kind::LongDate};
@@ -206,7 +196,9 @@ Token Scanner::next() {
     case 'e':
       return {take('e', 2) == 1 ? Kind::EraYear : Kind::EraYear2};
     case '\\': {
-      const std::size_t n = charLength(s_, at + 1);
+      // The whole escaped character, however many bytes it takes (none at
+      // the end of the picture).
+      const std::size_t n = text::byteOffset(s_.substr(at + 1), 1);
       i_ = at + 1 + n;
       return {Kind::Text, s_.substr(at + 1, n)};
     }

@@ -19,13 +19,6 @@ bool separatorOf(std::uint8_t equalSeparate, std::string& separator) {
   return true;
 }
 
-// A clock text counts as present only when there is one: an empty clock
-// (nothing written yet, or a template that renders nothing) would otherwise
-// be "contained" in every caption.
-bool showsClock(const std::string& cap, const std::string& clock) {
-  return !clock.empty() && text::contains(cap, clock);
-}
-
 }  // namespace
 
 std::string frmMain::GetCap(Hwnd hWnd) {
@@ -101,8 +94,17 @@ void frmMain::ChkCap() {
 
 void frmMain::RestoreCap(Hwnd hWnd) {
   // No trap: a failure here belongs to the tick.
+  // The window leaving is the one the engine followed. If it was left alone
+  // we never wrote it, so there is nothing to give back, whatever its title
+  // holds: an empty clock (nothing written yet) is "contained" in every
+  // caption, and a window of its own may well show the same time as our
+  // clock; writing our cut-out copy of its title would spoil it.
+  if (s_.bExcludedWnd != 0) return;
   const std::string cap = GetCap(hWnd);
-  if (showsClock(cap, s_.strLastClock) || showsClock(cap, s_.strClock)) {
+  // A decorated window is recognised by the clock in its caption. A clock
+  // that renders empty still counts, or a decorated window would keep its
+  // bare separator and collect another one each time it came back.
+  if (text::contains(cap, s_.strLastClock) || text::contains(cap, s_.strClock)) {
     p_.windows.setWindowText(hWnd, s_.strOrgCap);
     s_.strOrgCap = p_.windows.roundTrip(s_.strOrgCap);
   }

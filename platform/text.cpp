@@ -90,9 +90,7 @@ std::string trim(std::string_view s) {
 
 std::string lowerAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : out) c = lowerAscii(c);
   return out;
 }
 

@@ -35,5 +35,6 @@ std::string_view cutAtNul(std::string_view s);
 std::string trim(std::string_view s);
 // ASCII lower case.
 std::string lowerAscii(std::string_view s);
+constexpr char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace kivo::text

@@ -10,7 +10,7 @@ if [[ ! -x "$sim" ]]; then
   echo "demo.sh: $sim is not built; run 'make' first" >&2
   exit 1
 fi
-  "$sim" scripts/demo.kivo | awk '
+"$sim" scripts/demo.kivo | awk '
   $0 == last { n++; next }
   { if (NR > 1) print last (n > 1 ? "   (x" n ")" : ""); last = $0; n = 1 }
   END { if (NR > 0) print last (n > 1 ? "   (x" n ")" : "") }'

@@ -20,7 +20,31 @@ constexpr int kErrDivisionByZero = 11;
 constexpr std::uint8_t kDefaultFlashLimit = 50;
 constexpr std::int16_t kDefaultVibrateWidth = 20;
 // Keep the size, show the window; it may be activated and re-stacked.
-constexpr std::uint32_t kShakeFlags = kSwpNoSize | kSwpShowWindow;  // 65
+constexpr std::uint32_t kShakeFlags = kSwpNoSize | kSwpShowWindow;
+static_assert(kShakeFlags == 65);
+
+// One step of a procedure whose trap repairs its setting: an overflow means
+// the stored value is out of range, so `repair` runs (and says so); any
+// other error is reported under the procedure's tag.
+template <class Step, class Repair>
+void repairingStep(Platform& p, const char* tag, Step&& step, Repair&& repair) {
+  try {
+    step();
+  } catch (const RuntimeError& e) {
+    if (e.number() == kErrOverflow) {
+      repair();
+    } else {
+      ReportError(p.toolkit, p.program, tag, e);
+    }
+  }
+}
+
+// Tells the user an out-of-range setting was put back to its default, and
+// stores the default.
+void repairSetting(Platform& p, const char* text, const SettingKey& key, long fallback) {
+  p.toolkit.messageBox(text, kErrorTitle, kReportStyle);
+  writeNumber(p.store, key, fallback);
+}
 
 // A screen coordinate plus an offset, raising an overflow when the sum
 // leaves the 32-bit range.
@@ -36,26 +60,17 @@ std::int32_t offset(std::int32_t base, std::int32_t delta) {
 }  // namespace
 
 void frmMain::tmrFlash_Timer() {
-  // An out-of-range limit is repaired on the spot; anything else goes to the
-  // error report (under the tag this handler has always used).
-  auto step = [&](auto&& body) {
-    try {
-      body();
-    } catch (const RuntimeError& e) {
-      if (e.number() == kErrOverflow) {
-        p_.toolkit.messageBox(kFlashLimitRepaired, kErrorTitle, kReportStyle);
-        bytFlashLimit = kDefaultFlashLimit;
-        writeNumber(p_.store, keys::FlashLimit, kDefaultFlashLimit);
-      } else {
-        ReportError(p_.toolkit, p_.program, "frmMain_Load", e);
-      }
-    }
-  };
-
   // The window in front now: a burst follows the user to another window.
   p_.windows.flashWindow(s_.hActiveWnd, true);
   if (bytFlashCount == 0) {
-    step([&] { bytFlashLimit = readByte(p_.store, keys::FlashLimit); });
+    // A limit that is not a number is reported under the tag this handler
+    // has always used; the burst then runs with the limit it had.
+    repairingStep(
+        p_, "frmMain_Load", [&] { bytFlashLimit = readByte(p_.store, keys::FlashLimit); },
+        [&] {
+          bytFlashLimit = kDefaultFlashLimit;
+          repairSetting(p_, kFlashLimitRepaired, keys::FlashLimit, kDefaultFlashLimit);
+        });
     bytFlashCount = 1;
   } else if (bytFlashCount > bytFlashLimit) {
     tmrFlash->setEnabled(false);
@@ -80,18 +95,12 @@ void frmMain::VibrateWindow(Hwnd hWnd, std::int16_t n) {
   // every move, so a shake repairs (and says so) at most once.
   bool repaired = false;
   auto step = [&](auto&& body) {
-    try {
-      body();
-    } catch (const RuntimeError& e) {
-      if (e.number() != kErrOverflow) {
-        ReportError(p_.toolkit, p_.program, "frmMain!VibrateWindow", e);
-      } else if (!repaired) {
-        repaired = true;
-        p_.toolkit.messageBox(kVibrateWidthRepaired, kErrorTitle, kReportStyle);
-        w = kDefaultVibrateWidth;
-        writeNumber(p_.store, keys::VibrateWidth, kDefaultVibrateWidth);
-      }
-    }
+    repairingStep(p_, "frmMain!VibrateWindow", body, [&] {
+      if (repaired) return;
+      repaired = true;
+      w = kDefaultVibrateWidth;
+      repairSetting(p_, kVibrateWidthRepaired, keys::VibrateWidth, kDefaultVibrateWidth);
+    });
   };
 
   step([&] { w = readInt16(p_.store, keys::VibrateWidth); });

@@ -11,7 +11,10 @@
 //   store SECTION KEY VALUE    write a setting ("Plug in" needs quotes)
 //   unstore SECTION KEY        delete a setting (nothing when it is missing)
 //   get SECTION KEY            print the setting, or <missing>
-//   clock YYYY-MM-DD HH:MM:SS  set the local date and time
+//   clock YYYY-MM-DD HH:MM:SS  set the local date and time. Forward is as
+//                              after a sleep: a timer that fell due fires
+//                              once at the next run. Back, the timers keep
+//                              the time they had left.
 //   window HANDLE CLASS TITLE  open a top-level window (handles are chosen
 //                              by the script; decimal or 0x hexadecimal)
 //   close HANDLE               close a window; for a form's window (or a form

@@ -1,9 +1,13 @@
 // The kivo-sim commands that start the program, work its forms and print
 // what the desktop and the program hold.
+#include <algorithm>
 #include <ostream>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/text.h"
+#include "settings/frmSet.h"
+#include "settings/frmWSet.h"
 #include "tools/sim_runner.h"
 #include "ui/frmMain.h"
 
@@ -35,6 +39,40 @@ const char* stateName(WindowState s) {
 }
 
 }  // namespace
+
+void Runner::cmdClock(const DateTime& t) {
+  const std::int64_t before = desk_.clock.nowMs();
+  desk_.clock.set(t.date, t.time);
+  const std::int64_t after = desk_.clock.nowMs();
+  // Forward is as after a sleep: what fell due meanwhile fires once at the
+  // next run. Back must not stall the program: its timers count elapsed
+  // time, not the wall clock, so each keeps the time it had left.
+  if (after >= before || !main_) return;
+  struct Pending {
+    Timer* timer;
+    std::int64_t left;
+  };
+  std::vector<Pending> pending;
+  Kivo& app = main_->app();
+  const Form* forms[] = {app.main(), app.setIfLoaded(), app.wsetIfLoaded()};
+  for (const Form* form : forms) {
+    if (!form) continue;
+    for (Timer* timer : form->timers()) {
+      const std::int64_t due = desk_.toolkit.nextDue(*timer);
+      if (due >= 0) pending.push_back({timer, due - before});
+    }
+  }
+  // Re-armed in the order they fall due; the toolkit arms a timer one full
+  // interval after the clock's time, so the clock stands back for each.
+  std::stable_sort(pending.begin(), pending.end(),
+                   [](const Pending& a, const Pending& b) { return a.left < b.left; });
+  for (const Pending& p : pending) {
+    desk_.clock.set(t.date, t.time);
+    desk_.clock.advanceMs(p.left - p.timer->interval());
+    desk_.toolkit.timerChanged(*p.timer);
+  }
+  desk_.clock.set(t.date, t.time);
+}
 
 void Runner::cmdStart() {
   if (main_) throw ScriptError("the program is running already (a second start is \"second\")");

@@ -74,6 +74,8 @@ bool Runner::step() {
   for (;;) {
     if (!std::getline(in_, line)) return false;
     ++line_;
+    // Editors that mark UTF-8 files put a byte order mark before the first line.
+    if (line_ == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
     const Words words = splitLine(line);
     if (words.empty()) continue;
     try {
@@ -107,8 +109,7 @@ void Runner::execute(const Words& w) {
          << "\n";
   } else if (c == "clock") {
     arity(w, 3, 3, "clock YYYY-MM-DD HH:MM:SS");
-    const DateTime t = parseDateTime(w[1], w[2]);
-    desk_.clock.set(t.date, t.time);
+    cmdClock(parseDateTime(w[1], w[2]));
   } else if (c == "window") {
     arity(w, 4, 4, "window HANDLE CLASS TITLE");
     const Hwnd h = parseHandle(w[1]);

@@ -95,6 +95,7 @@ class Runner {
   void checkReachable(Form& form) const;
 
   // Commands with more than a line of work.
+  void cmdClock(const DateTime& t);
   void cmdStart();
   void cmdSecond();
   void cmdClick(const Words& w);

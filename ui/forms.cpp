@@ -103,6 +103,10 @@ void OptionButton::setValue(bool value) {
   if (onClick) onClick();
 }
 
+void OptionButton::userClick() {
+  if (acceptsInput()) setValue(true);
+}
+
 void CommandButton::click() {
   if (onClick) onClick();
 }

@@ -101,7 +101,8 @@ class OptionButton : public Control {
   // Selecting clears the other option buttons of the same container and
   // fires onClick when the button was not selected before.
   void setValue(bool value);
-  void userClick() { setValue(true); }
+  // A user's click: only when the button, and the frames around it, are enabled.
+  void userClick();
   std::function<void()> onClick;
 
  private:

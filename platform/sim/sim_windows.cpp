@@ -5,6 +5,10 @@
 
 namespace kivo::sim {
 
+namespace {
+constexpr std::uint32_t kSwpNoActivate = 0x0010;
+}  // namespace
+
 Hwnd SimWindowSystem::getForegroundWindow() { return exists(foreground_) ? foreground_ : 0; }
 
 int SimWindowSystem::getWindowTextLength(Hwnd h) {
@@ -67,7 +71,7 @@ void SimWindowSystem::setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int, 
     log_.add("move " + std::to_string(h) + " " + std::to_string(x) + " " + std::to_string(y));
   }
   // Without SWP_NOACTIVATE the window is activated as well.
-  if (!(flags & 0x0010)) foreground_ = h;
+  if (!(flags & kSwpNoActivate)) foreground_ = h;
   // The hooks last: the form they reach may run handlers that call back in.
   if (moved && onMove) onMove(h, x, y);
   if ((flags & kSwpShowWindow) && onShow && exists(h)) onShow(h, 5);

@@ -150,5 +150,20 @@ TEST(CaptionComposition, LeavingWindowGetsItsTitleBack) {
   EXPECT_TRUE(r.d.toolkit.boxes().empty());
 }
 
+TEST(CaptionComposition, EmptyClockStillGivesTitlesBack) {
+  // A custom template that renders nothing: the windows show the bare
+  // separator, and must not collect another one each time they come back.
+  Running r(0, 1, "");
+  for (int round = 0; round < 2; ++round) {
+    r.front(kEditor);
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), " = Editor");
+    r.front(kMail, "Mail");
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), "Editor");
+    EXPECT_EQ(r.title(kMail), " = Mail");
+  }
+}
+
 }  // namespace
 }  // namespace kivo

@@ -92,6 +92,14 @@ TEST(Forms, OptionButtonsAreExclusiveWithinTheirContainer) {
   f.opt[2]->setValue(false);
   EXPECT_FALSE(f.opt[2]->value());
   EXPECT_EQ(f.optClicks.size(), 3u);
+  // Out of the user's reach when disabled, or inside a disabled frame.
+  f.opt[3]->setEnabled(false);
+  f.opt[3]->userClick();
+  f.fra->setEnabled(false);
+  f.opt[0]->userClick();
+  EXPECT_FALSE(f.opt[3]->value());
+  EXPECT_FALSE(f.opt[0]->value());
+  EXPECT_EQ(f.optClicks.size(), 3u);
 }
 
 TEST(Forms, TypingIsCutToTheMaximumLengthInCharacters) {

@@ -1,6 +1,10 @@
 // Tests of the text helpers, the stored-text conversions and the reporters.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <set>
+#include <string>
+
 #include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/text.h"
@@ -23,6 +27,7 @@ TEST(Conversions, ByteAndInt16Boundaries) {
   EXPECT_EQ(toByte("0"), 0);
   EXPECT_EQ(toByte("255"), 255);
   EXPECT_EQ(toByte("  7 "), 7);
+  EXPECT_EQ(toByte("\t7\t"), 7);
   EXPECT_EQ(toByte("2.5"), 2);  // half to even
   EXPECT_EQ(toByte("3.5"), 4);
   EXPECT_EQ(toByte("-0.4"), 0);
@@ -44,9 +49,50 @@ TEST(Conversions, ByteAndInt16Boundaries) {
   EXPECT_EQ(errorOf(int16, "32768"), kErrOverflow);
   EXPECT_EQ(errorOf(int16, "-32769"), kErrOverflow);
   EXPECT_EQ(errorOf(int16, "&H10000"), kErrOverflow);
-  for (const char* bad : {"", "   ", "abc", "1,000", "12x", "1.2.3", "--1", "&H", "&HG", "1e", "."}) {
+  for (const char* bad : {"", "   ", "abc", "1,000", "12x", "1.2.3", "--1", "&H", "&HG", "1e", ".",
+                          "&H100000000G"}) {
     EXPECT_EQ(errorOf(byte, bad), kErrTypeMismatch) << "'" << bad << "'";
   }
+}
+
+TEST(Conversions, NumbersBeyondADouble) {
+  // A number too large for any type is an overflow, not a type mismatch;
+  // one too small is zero.
+  auto dbl = [](const char* s) { (void)toDouble(s); };
+  const std::string huge = "1" + std::string(400, '0');
+  for (const char* big : {"1E400", "-1e400", " 1D999999999999 ", "&H100000000", huge.c_str()}) {
+    EXPECT_EQ(errorOf(dbl, big), kErrOverflow) << big;
+    EXPECT_FALSE(isNumeric(big)) << big;
+  }
+  EXPECT_EQ(toDouble("1e-400"), 0.0);
+  EXPECT_EQ(toDouble("0.000000001e-399"), 0.0);
+  EXPECT_EQ(toDouble("0.00001e310"), 1e305);
+  EXPECT_EQ(toInt16("1D3"), 1000);
+  EXPECT_EQ(toDouble("&HFFFFFFFF"), -1.0);
+}
+
+TEST(Conversions, DecimalMarkIgnoresTheProcessLocale) {
+  // A toolkit may switch the process to the user's locale; where its
+  // decimal mark is a comma, the stored "3.5" must still read as 3.5.
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  const char* commaLocales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252",
+                                "German"};
+  const char* chosen = nullptr;
+  for (const char* name : commaLocales) {
+    if (std::setlocale(LC_NUMERIC, name) && std::localeconv()->decimal_point[0] == ',') {
+      chosen = name;
+      break;
+    }
+  }
+  if (!chosen) {
+    std::setlocale(LC_NUMERIC, before.c_str());
+    GTEST_SKIP() << "no locale with a decimal comma on this machine";
+  }
+  EXPECT_EQ(toByte("3.5"), 4) << chosen;
+  EXPECT_EQ(toDouble("0.25"), 0.25) << chosen;
+  EXPECT_TRUE(equalsOne("1.0")) << chosen;
+  EXPECT_FALSE(isNumeric("3,5")) << chosen;
+  std::setlocale(LC_NUMERIC, before.c_str());
 }
 
 TEST(Conversions, EqualsOneAndNumericTest) {
@@ -111,6 +157,23 @@ TEST(Trap, ReportsAndGoesOnWithTheNextStep) {
   EXPECT_EQ(steps, 1);
   ASSERT_EQ(d.toolkit.boxes().size(), 1u);
   EXPECT_NE(d.toolkit.boxes()[0].text.find("エラー番号:9\r\n場所:frmMain!ChkCap- Kivo"), std::string::npos);
+}
+
+TEST(Layout, AnEmptyStoreGivesTheDefaults) {
+  // Of the flags only these four are on; nothing reads as a broken number.
+  sim::SimDesktop d;
+  const std::set<std::string> on = {"24h", "ShowDate", "TimePika", "EqualSeparate"};
+  for (const SettingKey& k : kAllSettings) {
+    if (k.form != StoredForm::Flag && k.form != StoredForm::ByteFlag) continue;
+    EXPECT_EQ(readEqualsOne(d.store, k), on.count(k.key) == 1) << k.key;
+    EXPECT_LE(readByte(d.store, k), 1) << k.key;
+  }
+  EXPECT_EQ(readByte(d.store, keys::FlashLimit), 50);
+  EXPECT_EQ(readInt16(d.store, keys::VibrateWidth), 20);
+  EXPECT_EQ(readText(d.store, keys::TimeFuruCount), "10");
+  EXPECT_EQ(readText(d.store, keys::AlarmTime), "");
+  EXPECT_EQ(readText(d.store, keys::WindowList[0]), "");
+  EXPECT_EQ(d.store.getSetting("Plug in", "KivoXX", "?"), "?");  // nothing written back
 }
 
 TEST(SimStore, MissingKeysAndDeletion) {

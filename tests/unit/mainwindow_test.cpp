@@ -138,6 +138,13 @@ TEST(MainWindow, CentresOnRestoreButNotWhileMinimized) {
   m.nativeStateChanged(WindowState::Normal, true);
   EXPECT_EQ(m.left(), (r.d.toolkit.screenWidthTwips() - m.width()) / 2);
   EXPECT_EQ(m.top(), (r.d.toolkit.screenHeightTwips() - m.height()) / 2);
+  // A screen smaller than the window: the odd difference of -87 twips is
+  // halved toward zero.
+  r.d.toolkit.setScreen(333, 240);
+  m.nativeStateChanged(WindowState::Minimized, true);
+  m.nativeStateChanged(WindowState::Normal, true);
+  EXPECT_EQ(m.left(), -43);
+  EXPECT_EQ(m.top(), -43);
 }
 
 TEST(MainWindow, DialogButtonsOpenFreshDialogsAndDiscardThem) {

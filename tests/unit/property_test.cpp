@@ -22,7 +22,8 @@ namespace kivo {
 namespace {
 
 // Titles hold no digit and no colon, so a clock in a title can only have
-// come from the engine.
+// come from the engine, except that a window left alone may show the time
+// itself (a clock of its own), and that must not lure the engine into it.
 constexpr const char* kWords[] = {"Editor", "Memo", "Shell", "report", "a b", "x", "Draft", "="};
 constexpr const char* kClasses[] = {"Edit", "Term", "Viewer", "Notepad"};
 constexpr const char* kExcludedClass = "Notepad";  // WindowList0 in every run
@@ -53,6 +54,7 @@ class Desk {
         const Hwnd h = anyWindow();
         if (h == 0) break;
         own_[h] = title();
+        if (className_[h] == kExcludedClass && pick(2) == 0) own_[h] += " " + app_.s.strClock;
         d_.windows.retitle(h, own_[h]);
         did << "retitle " << h << " \"" << own_[h] << "\"";
         break;

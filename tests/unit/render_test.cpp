@@ -101,17 +101,20 @@ TEST(Renderer, UnclosedCodeGivesTheMarkerSilently) {
   EXPECT_EQ(d.toolkit.boxes().size(), 0u);
 }
 
-// A clock whose reads fail, to drive the renderer's trap.
+// A clock whose reads fail, or give values no real clock gives, to drive
+// the traps of the renderer and of the procedures it calls.
 class FailingClock : public Clock {
  public:
   int timeError = 0, dateError = 0;
+  TimeOfDay time{9, 5, 7};
+  Date day = kSat1998;
   TimeOfDay timeOfDay() override {
     if (timeError) throw RuntimeError(timeError);
-    return {9, 5, 7};
+    return time;
   }
   Date date() override {
     if (dateError) throw RuntimeError(dateError);
-    return kSat1998;
+    return day;
   }
 };
 
@@ -131,6 +134,23 @@ TEST(Renderer, OtherErrorsAreReportedAndRenderingGoesOn) {
   EXPECT_EQ(FromXXFToShowClk(p, "%h:nn%", key), "XXErr");
   EXPECT_EQ(key, "0:0");  // failed before the key was written
   EXPECT_EQ(d.toolkit.boxes().size(), 1u);
+}
+
+TEST(Renderer, CalledProceduresReportUnderTheirOwnTags) {
+  // An hour and a year beyond 16 bits overflow inside APTime and MoonAge;
+  // each reports under its own tag and goes on with its next step: the
+  // 12-hour code keeps its minutes, the moon age is worked out from year 0.
+  sim::SimDesktop d;
+  FailingClock clock;
+  clock.time = {40000, 5, 7};
+  clock.day = {40000, 1, 1};
+  Platform p{d.windows, d.sound, d.shell, d.fileDialog, d.toolkit, d.store, clock, d.program};
+  std::string key;
+  EXPECT_EQ(FromXXFToShowClk(p, "%tt h:nn%|%o%", key), ":05|27");
+  const auto& boxes = d.toolkit.boxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].text.find("エラー番号:6\r\n場所:APTime- XXModule"), std::string::npos);
+  EXPECT_NE(boxes[1].text.find("エラー番号:6\r\n場所:MoonAge- XXModule"), std::string::npos);
 }
 
 TEST(ClockTemplate, BuiltFromTheDisplaySettings) {
@@ -159,6 +179,23 @@ TEST(ClockTemplate, BuiltFromTheDisplaySettings) {
     writeText(d.store, keys::ShowDay, "1.0");
     EXPECT_EQ(MakeClockTemplate(d.store, 0), "%h:nn%,%yy%,%ddd%");
     EXPECT_EQ(MakeClockTemplate(d.store, 2), "%h:nn%,%yy%");
+  }
+  {
+    // A flag that is no number is not caught here: the error goes to the
+    // caller, and no box is shown by the builder itself.
+    sim::SimDesktop d;
+    writeText(d.store, keys::ShowSecond, "yes");
+    try {
+      (void)MakeClockTemplate(d.store, 0);
+      ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), kErrTypeMismatch);
+    }
+    EXPECT_EQ(d.toolkit.boxes().size(), 0u);
+    // With style 2 the date flags are never read, so a bad one does no harm.
+    writeText(d.store, keys::ShowSecond, "0");
+    writeText(d.store, keys::ShowDay, "yes");
+    EXPECT_EQ(MakeClockTemplate(d.store, 2), "%h:nn%");
   }
 }
 

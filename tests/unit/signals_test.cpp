@@ -1,9 +1,10 @@
-// Tests of the hourly signals, the caption flash burst and the window shake.
+// Tests of the hourly signals, the caption flash burst, the window shake and
+// the daily alarm, and of ticks not nesting while a signal or an alarm box
+// holds the tick.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine/program.h"
@@ -17,18 +18,35 @@ namespace {
 constexpr Hwnd kWnd = 100;
 constexpr Date kDay{2024, 5, 1};
 
-// Keeps the exact flags of every play, which the event log does not show.
-struct RecordingSound : Sound {
-  explicit RecordingSound(sim::SimDesktop& d) : desk(d) {}
+// What the event log does not show: the exact sound flags, whether the flash
+// was already on at each play, and the shell's arguments. A synchronous play
+// takes syncMs of simulated time, as a real chime blocks the thread.
+struct Recorder : Sound, Shell {
+  explicit Recorder(sim::SimDesktop& d) : desk(d) {}
   void playSound(const std::string& file, std::uint32_t flags) override {
-    plays.emplace_back(file, flags);
+    plays.push_back({file, flags, flash != nullptr && flash->enabled()});
     desk.sound.playSound(file, flags);
+    if (!(flags & kSndAsync)) desk.clock.advanceMs(syncMs);
   }
+  void shellExecute(Hwnd owner, const std::string& verb, const std::string& file,
+                    const std::string& params, const std::string& dir, int show) override {
+    shellCall =
+        std::to_string(owner) + "|" + verb + "|" + params + "|" + dir + "|" + std::to_string(show);
+    desk.shell.shellExecute(owner, verb, file, params, dir, show);
+  }
+  struct Play {
+    std::string file;
+    std::uint32_t flags;
+    bool flashOn;
+  };
   sim::SimDesktop& desk;
-  std::vector<std::pair<std::string, std::uint32_t>> plays;
+  const Timer* flash = nullptr;
+  std::vector<Play> plays;
+  std::string shellCall;
+  std::int64_t syncMs = 0;
 };
 
-class SignalsTest : public ::testing::Test {
+class Signals : public ::testing::Test {
  protected:
   void SetUp() override {
     desk.windows.addWindow(kWnd, "Notepad", "memo");
@@ -36,9 +54,9 @@ class SignalsTest : public ::testing::Test {
     at(12, 30);
     app.start();
     m = app.main();
-    // These tests call the procedures themselves, outside any tick: a tick
-    // fired from their DoEvents would nest, which the running tick's own
-    // guard prevents in the program.
+    rec.flash = m->tmrFlash;
+    // The tests call the procedures themselves, outside any tick: a tick
+    // fired from their DoEvents would nest, which a running tick prevents.
     m->tmrMain->setEnabled(false);
     app.s.hActiveWnd = kWnd;
     desk.log.clear();
@@ -46,10 +64,12 @@ class SignalsTest : public ::testing::Test {
   void at(int h, int n, int s = 0, Date d = kDay) { desk.clock.set(d, TimeOfDay{h, n, s}); }
   void put(const SettingKey& key, const std::string& v) { writeText(desk.store, key, v); }
   std::string stored(const SettingKey& key) { return readText(desk.store, key); }
-  std::vector<std::string> moves() {
+  // The recorded events that start with one of the prefixes.
+  std::vector<std::string> events(std::initializer_list<const char*> prefixes) {
     std::vector<std::string> out;
     for (const std::string& line : desk.log.take())
-      if (line.rfind("move ", 0) == 0) out.push_back(line);
+      for (const char* p : prefixes)
+        if (line.rfind(p, 0) == 0) out.push_back(line);
     return out;
   }
   int flashes() { return desk.windows.window(kWnd)->flashes; }
@@ -61,16 +81,28 @@ class SignalsTest : public ::testing::Test {
     return flashes() - before;
   }
   const std::deque<sim::RecordedBox>& boxes() { return desk.toolkit.boxes(); }
+  // Expects no box ("") or one: the repair text itself, or a report naming the tag.
+  void expectBox(const std::string& repair, const std::string& kind, const std::string& tag) {
+    if (kind.empty()) {
+      EXPECT_TRUE(boxes().empty());
+      return;
+    }
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].title, "エラー - Kivo");
+    EXPECT_EQ(boxes()[0].style, 4112);
+    if (kind == "repair") EXPECT_EQ(boxes()[0].text, repair);
+    else EXPECT_NE(boxes()[0].text.find("場所:" + tag + "- Kivo"), std::string::npos);
+  }
 
   sim::SimDesktop desk;
-  RecordingSound sound{desk};
-  Platform platform{desk.windows, sound,      desk.shell, desk.fileDialog,
+  Recorder rec{desk};
+  Platform platform{desk.windows, rec,        rec,        desk.fileDialog,
                     desk.toolkit, desk.store, desk.clock, desk.program};
   Kivo app{platform};
   frmMain* m = nullptr;
 };
 
-TEST_F(SignalsTest, ChimeCuckooAndFileNames) {
+TEST_F(Signals, ChimeCuckooAndFileNames) {
   struct Case {
     const char* hato;
     const char* wave;
@@ -95,23 +127,26 @@ TEST_F(SignalsTest, ChimeCuckooAndFileNames) {
     put(keys::WaveFilePath1, c.wave);
     m->bSignalDone = 0;
     m->tmrFlash->setEnabled(false);
-    sound.plays.clear();
+    rec.plays.clear();
     at(c.hour, 0, 0);
     m->ChkPika();
-    ASSERT_EQ(sound.plays.size(), static_cast<size_t>(c.syncs + c.asyncs));
-    for (int i = 0; i < c.syncs; ++i) EXPECT_EQ(sound.plays[i].second, 131074u);
-    if (c.asyncs) {
-      EXPECT_EQ(sound.plays.back(), std::make_pair(std::string(c.wave), 131075u));
+    std::vector<std::uint32_t> want(c.syncs, 131074u), got;
+    if (c.asyncs) want.push_back(131075u);
+    for (const auto& p : rec.plays) {
+      got.push_back(p.flags);
+      EXPECT_EQ(p.file, c.wave);
+      EXPECT_FALSE(p.flashOn);  // the sound comes first
     }
+    EXPECT_EQ(got, want);
     // Whatever the sound did, the flash and the shake follow.
     EXPECT_TRUE(m->tmrFlash->enabled());
     EXPECT_EQ(m->bSignalDone, 1);
-    EXPECT_EQ(moves().size(), 4u);
+    EXPECT_EQ(events({"move "}).size(), 4u);
   }
   EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(SignalsTest, OncePerHourAndRearmedAfterAMissedMinuteOne) {
+TEST_F(Signals, OncePerHourAndRearmedAfterAMissedMinuteOne) {
   struct Call {
     int h, n, s;
     Date day;
@@ -136,12 +171,12 @@ TEST_F(SignalsTest, OncePerHourAndRearmedAfterAMissedMinuteOne) {
     m->tmrFlash->setEnabled(false);
   }
   // A fresh store gives only the flash.
-  EXPECT_TRUE(sound.plays.empty());
-  EXPECT_TRUE(moves().empty());
+  EXPECT_TRUE(rec.plays.empty());
+  EXPECT_TRUE(events({"move "}).empty());
   EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(SignalsTest, UnreadableSwitchesRunTheirSignalsAndABadCountStopsTheShake) {
+TEST_F(Signals, UnreadableSwitchesRunTheirSignals) {
   put(keys::TimePipo, "yes");
   put(keys::WaveFilePath1, "C:\\pipo.wav");
   put(keys::PipoHato, "0");
@@ -153,23 +188,12 @@ TEST_F(SignalsTest, UnreadableSwitchesRunTheirSignalsAndABadCountStopsTheShake) 
   ASSERT_EQ(boxes().size(), 3u);
   for (const auto& b : boxes())
     EXPECT_NE(b.text.find("場所:frmMain!ChkPika- Kivo"), std::string::npos);
-  EXPECT_EQ(sound.plays.size(), 1u);
+  EXPECT_EQ(rec.plays.size(), 1u);
   EXPECT_TRUE(m->tmrFlash->enabled());
-  EXPECT_EQ(moves().size(), 4u);
-
-  desk.toolkit.clearBoxes();
-  put(keys::TimeFuru, "1");
-  put(keys::TimeFuruCount, "99999");
-  at(10, 0, 0);
-  m->ChkPika();
-  ASSERT_EQ(boxes().size(), 3u);  // the two unreadable switches, then the count
-  EXPECT_NE(boxes()[2].text.find("エラー番号:6"), std::string::npos);
-  EXPECT_TRUE(moves().empty());
+  EXPECT_EQ(events({"move "}).size(), 4u);
 }
 
-TEST_F(SignalsTest, FlashBurstLengthAndRepairs) {
-  const std::string repair =
-      "レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。";
+TEST_F(Signals, FlashBurstLengthAndRepairs) {
   struct Case {
     const char* limit;  // nullptr: not stored
     int inversions;
@@ -191,23 +215,14 @@ TEST_F(SignalsTest, FlashBurstLengthAndRepairs) {
     if (c.limit) put(keys::FlashLimit, c.limit);
     desk.toolkit.clearBoxes();
     EXPECT_EQ(burst(), c.inversions);
-    EXPECT_FALSE(m->tmrFlash->enabled());
     EXPECT_EQ(m->bytFlashCount, 0);
     EXPECT_EQ(stored(keys::FlashLimit), c.after);
-    if (std::string(c.box).empty()) {
-      EXPECT_TRUE(boxes().empty());
-    } else {
-      ASSERT_EQ(boxes().size(), 1u);
-      EXPECT_EQ(boxes()[0].title, "エラー - Kivo");
-      EXPECT_EQ(boxes()[0].style, 4112);
-      if (std::string(c.box) == "repair") EXPECT_EQ(boxes()[0].text, repair);
-      else EXPECT_NE(boxes()[0].text.find("場所:frmMain_Load- Kivo"), std::string::npos);
-    }
+    expectBox("レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。", c.box,
+              "frmMain_Load");
   }
 }
 
-TEST_F(SignalsTest, ShakeMovesAroundTheCornerAndEndsHigher) {
-  const std::string repair = "レジストリの振幅設定が正しくありません。\r\n初期設定値に戻しました。";
+TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
   struct Case {
     const char* width;  // nullptr: not stored
     std::int16_t n;
@@ -228,35 +243,100 @@ TEST_F(SignalsTest, ShakeMovesAroundTheCornerAndEndsHigher) {
     auto* w = desk.windows.window(kWnd);
     w->rect = Rect{100, 200, 500, 400};
     w->topmost = true;
+    w->visible = false;
+    desk.windows.focus(0);
     m->VibrateWindow(kWnd, c.n);
-    const auto got = moves();
+    const auto got = events({"move "});
     ASSERT_EQ(got.size(), c.moves);
     if (c.moves) {
-      const std::string right = "move 100 " + std::to_string(100 + c.dx) + " 200";
-      EXPECT_EQ(got[0], right);
+      EXPECT_EQ(got[0], "move 100 " + std::to_string(100 + c.dx) + " 200");
       EXPECT_EQ(got[1], "move 100 100 " + std::to_string(200 + c.dy));
       EXPECT_EQ(got[2], "move 100 " + std::to_string(100 - c.dx) + " 200");
       EXPECT_EQ(got[3], "move 100 100 " + std::to_string(200 - c.dy));
       EXPECT_EQ(w->rect.top, 200 - c.dy);  // no move back
+      // Shown, activated, and out of the topmost band.
+      EXPECT_TRUE(w->visible);
+      EXPECT_EQ(desk.windows.getForegroundWindow(), kWnd);
       EXPECT_FALSE(w->topmost);
     }
     EXPECT_EQ(stored(keys::VibrateWidth), c.after);
-    if (std::string(c.box).empty()) {
-      EXPECT_TRUE(boxes().empty());
-    } else {
-      ASSERT_EQ(boxes().size(), 1u);
-      if (std::string(c.box) == "repair") EXPECT_EQ(boxes()[0].text, repair);
-      else EXPECT_NE(boxes()[0].text.find("場所:frmMain!VibrateWindow- Kivo"), std::string::npos);
-    }
+    expectBox("レジストリの振幅設定が正しくありません。\r\n初期設定値に戻しました。", c.box,
+              "frmMain!VibrateWindow");
   }
-}
 
-TEST_F(SignalsTest, CoordinateOverflowRepairsOnceAndSkipsOnlyThoseMoves) {
+  // Coordinates that overflow: every "right" move is skipped, one repair box.
+  desk.toolkit.clearBoxes();
+  put(keys::VibrateWidth, "300");
   desk.windows.window(kWnd)->rect = Rect{INT_MAX, 100, INT_MAX, 400};
   m->VibrateWindow(kWnd, 10);
-  EXPECT_EQ(moves().size(), 33u);  // every "right" move overflows
+  EXPECT_EQ(events({"move "}).size(), 33u);
   EXPECT_EQ(boxes().size(), 1u);
   EXPECT_EQ(stored(keys::VibrateWidth), "20");
+
+  // Each axis by its own twips per pixel, truncating toward zero.
+  desk.toolkit.setScreen(1024, 768, 10, 20);
+  put(keys::VibrateWidth, "-25");
+  desk.windows.window(kWnd)->rect = Rect{100, 200, 500, 400};
+  m->VibrateWindow(kWnd, 0);
+  EXPECT_EQ(events({"move "}), (std::vector<std::string>{"move 100 98 200", "move 100 100 199",
+                                                         "move 100 102 200", "move 100 100 201"}));
+}
+
+TEST_F(Signals, AlarmPlaysOrOpensTheFileThenShowsTheBoxThenFlashes) {
+  const std::string box = "msgbox 4417 \"Alarm - Kivo\" \"起きて\"";
+  struct Case {
+    const char* file;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"", {box}},
+      {"C:\\snd\\ring.WAV", {"sound \"C:\\\\snd\\\\ring.WAV\" async", box}},
+      {"C:\\bin\\wake.exe", {"open \"C:\\\\bin\\\\wake.exe\"", box}},
+  };
+  app.s.strAlarmTime = "07:30";
+  app.s.strAlarmMessage = "起きて";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    put(keys::WaveFilePath2, c.file);
+    m->tmrFlash->setEnabled(false);
+    at(7, 30);
+    // Held open a while: a flash timer enabled before the box would fire.
+    desk.toolkit.queueAnswer(kIdOk, 1000);
+    m->ChkAlarm();
+    EXPECT_EQ(events({"sound", "open", "msgbox", "flash"}), c.expected);
+    EXPECT_TRUE(m->tmrFlash->enabled());
+    EXPECT_EQ(m->bAlarmRepeat, 0);
+  }
+  ASSERT_EQ(rec.plays.size(), 1u);
+  EXPECT_EQ(rec.plays[0].flags, 131075u);
+  EXPECT_EQ(rec.shellCall, "0|open|||1");
+
+  // Without its leading zero the time never matches.
+  app.s.strAlarmTime = "7:30";
+  m->ChkAlarm();
+  EXPECT_TRUE(events({"msgbox"}).empty());
+}
+
+// Through the timers: the hour's cuckoo count and an alarm box held open for
+// five minutes both keep the tick running; no tick may start inside them,
+// while the flash timer goes on.
+TEST_F(Signals, TicksDoNotNestInsideTheCuckooOrTheAlarmBox) {
+  put(keys::TimePipo, "1");
+  put(keys::PipoHato, "1");
+  put(keys::WaveFilePath1, "pipo.wav");
+  app.s.bAlarm = 1;
+  app.s.strAlarmTime = "16:00";
+  rec.syncMs = 2000;
+  at(15, 59, 58);
+  m->tmrMain->setEnabled(true);
+  desk.toolkit.queueAnswer(kIdOk, 5 * 60 * 1000);
+  desk.toolkit.runFor(7 * 60 * 1000);
+
+  EXPECT_EQ(rec.plays.size(), 16u);  // struck once, not again by a nested tick
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].title, "Alarm - Kivo");
+  // The hour's burst ran during the hold and ended; the alarm's own burst
+  // then started afresh after the box: two whole bursts.
+  EXPECT_EQ(flashes(), 104);
 }
 
 }  // namespace

@@ -133,6 +133,32 @@ TEST(SimScript, StoreAndWindowsWithoutTheProgram) {
   EXPECT_EQ(r.out, "1 2\n<missing>\ntitle 16: a\ntitle 17: <no window>\ntitle 16: <no window>\n");
 }
 
+TEST(SimScript, TimersKeepRunningWhenTheClockIsSetBack) {
+  // The timers count elapsed time: setting the clock back an hour must not
+  // leave them waiting for the old time. The burst that started at 10:00
+  // goes on with its 52 inversions and the tick goes on every 250 ms.
+  const Result r = runScript(
+      "clock 2024-05-06 10:00:30\nwindow 1 Edit a\nfocus 1\nstart\nrun 1\nevents\n"
+      "clock 2024-05-06 09:00:59\nrun 10\nevents\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out);
+  std::vector<std::string> settexts;
+  int flashes = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("settext", 0) == 0) settexts.push_back(line);
+    if (line == "flash 1") ++flashes;
+  }
+  EXPECT_EQ(settexts, (Words{"settext 1 \"10:00,May,6 = a\"", "settext 1 \"9:00,May,6 = a\"",
+                             "settext 1 \"9:01,May,6 = a\""}));
+  EXPECT_EQ(flashes, 52);
+}
+
+TEST(SimScript, ReadsAScriptThatStartsWithAByteOrderMark) {
+  const Result r = runScript("\xEF\xBB\xBF# saved by an editor that marks UTF-8\necho ok\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "ok\n");
+}
+
 TEST(SimScript, ModalDialogRunsTheFollowingLines) {
   // The settings dialog opened by a click takes the next commands; the main
   // window behind it takes no clicks; at the end of input it is closed.
