@@ -28,25 +28,25 @@ void Kivo::end() {
   p.toolkit.quit();
 }
 
-frmSet& Kivo::set() {
-  // A dialog that has closed is gone for good: the next use gets a fresh one,
-  // so every opening starts from the stored settings.
-  if (!set_ || set_->closed()) {
-    set_.reset();
-    set_ = std::make_unique<frmSet>(*this);
-    set_->load();
+namespace {
+
+// A dialog that has closed is gone for good: the next use gets a fresh one,
+// so every opening starts from the stored settings.
+template <class Dialog>
+Dialog& loadedDialog(std::unique_ptr<Dialog>& slot, Kivo& app) {
+  if (!slot || slot->closed()) {
+    slot.reset();
+    slot = std::make_unique<Dialog>(app);
+    slot->load();
   }
-  return *set_;
+  return *slot;
 }
 
-frmWSet& Kivo::wset() {
-  if (!wset_ || wset_->closed()) {
-    wset_.reset();
-    wset_ = std::make_unique<frmWSet>(*this);
-    wset_->load();
-  }
-  return *wset_;
-}
+}  // namespace
+
+frmSet& Kivo::set() { return loadedDialog(set_, *this); }
+
+frmWSet& Kivo::wset() { return loadedDialog(wset_, *this); }
 
 void Kivo::dropSet() {
   if (set_ && !set_->closed()) set_->unload();
