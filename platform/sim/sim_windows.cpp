@@ -84,6 +84,7 @@ void SimWindowSystem::setForegroundWindow(Hwnd h) {
 }
 
 bool SimWindowSystem::getWindowRect(Hwnd h, Rect& rect) {
+  rectQueries_.push_back(h);
   const SimWindow* w = window(h);
   if (!w) return false;
   rect = w->rect;

@@ -55,6 +55,9 @@ class SimWindowSystem : public WindowSystem {
   Hwnd newHandle() const;
   // Every title the program wrote, in order: (handle, text as received).
   const std::vector<std::pair<Hwnd, std::string>>& titleWrites() const { return titleWrites_; }
+  // Every window-rectangle query, in order (kept out of the event log, whose
+  // lines are a fixed format).
+  const std::vector<Hwnd>& rectQueries() const { return rectQueries_; }
 
   // Hooks through which the simulated toolkit learns what happened to the
   // windows of the program's own forms, as a real window would tell its
@@ -71,6 +74,7 @@ class SimWindowSystem : public WindowSystem {
   std::map<Hwnd, SimWindow> windows_;
   Hwnd foreground_ = 0;
   std::vector<std::pair<Hwnd, std::string>> titleWrites_;
+  std::vector<Hwnd> rectQueries_;
 };
 
 }  // namespace kivo::sim

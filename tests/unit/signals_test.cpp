@@ -245,7 +245,9 @@ TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
     w->topmost = true;
     w->visible = false;
     desk.windows.focus(0);
+    const size_t rectsBefore = desk.windows.rectQueries().size();
     m->VibrateWindow(kWnd, c.n);
+    EXPECT_EQ(desk.windows.rectQueries().size(), rectsBefore + 1);  // taken once
     const auto got = events({"move "});
     ASSERT_EQ(got.size(), c.moves);
     if (c.moves) {
