@@ -2,7 +2,7 @@
 # (scripts/deps.sh, quick when nothing is missing), then drives CMake through
 # the presets in CMakePresets.json:
 #   build/        native (Linux), debug: unit tests, tools
-#   build-win32/  i686-w64-mingw32 cross build, release: tests run under Wine
+#   build-win32/  x86_64-w64-mingw32 cross build, release: tests run under 64-bit Wine
 #   build-fuzz/   clang, libFuzzer + ASan/UBSan fuzz targets
 #   build-bench/  release benchmarks
 SHELL := /bin/bash

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine, headless, in a private Wine prefix that
-# lives in the program's build tree (ctest's emulator for the cross build).
+# Runs a Windows program under 64-bit Wine, headless, in a private 64-bit
+# Wine prefix that lives in the program's build tree (ctest's emulator for
+# the cross build).
 #
 #   scripts/wine-run.sh PROGRAM.exe [ARGS...]   run it, exit with its status
 #   scripts/wine-run.sh --init BUILD_DIR        create BUILD_DIR's prefix now
@@ -10,6 +11,10 @@
 # first use under a lock, so tests started in parallel never race on it.
 # KIVO_WINE_XVFB=1 runs the program under xvfb-run, for programs that open
 # windows; console programs need no display.
+#
+# The 64-bit loader is called directly. Debian's `wine` wrapper prefers the
+# 32-bit loader whenever it is installed, even on a kernel that refuses
+# 32-bit programs, and the Windows tree is 64-bit anyway.
 set -euo pipefail
 
 die() { echo "wine-run: $*" >&2; exit 2; }
@@ -24,7 +29,10 @@ build_dir_of() {
   echo "${XDG_CACHE_HOME:-$HOME/.cache}/kivo"
 }
 
-command -v wine >/dev/null || die "wine is not installed (scripts/deps.sh installs it)"
+loader=${KIVO_WINE64:-/usr/lib/wine/wine64}
+server=${KIVO_WINESERVER:-/usr/lib/wine/wineserver}
+[[ -x "$loader" ]] || die "no 64-bit Wine loader at $loader (scripts/deps.sh installs wine64)"
+[[ -x "$server" ]] || die "no wineserver at $server (scripts/deps.sh installs wine64)"
 
 init_only=0
 if [[ "${1:-}" == --init ]]; then
@@ -37,7 +45,11 @@ else
 fi
 
 export WINEPREFIX=$prefix
-export WINEARCH=win32
+export WINEARCH=win64
+# Programs Wine starts by itself (wineboot's helpers, a child process) must
+# find the same loader.
+export WINELOADER=$loader
+export WINESERVER=$server
 export WINEDEBUG=-all
 # No Mono or Gecko: their install dialogs would wait for a click that never
 # comes on a headless machine.
@@ -48,15 +60,21 @@ unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
+# A prefix made by an older, 32-bit tree cannot run 64-bit programs: start over.
+if [[ -f "$prefix/system.reg" ]] && grep -q '^#arch=win32' "$prefix/system.reg"; then
+  echo "wine-run: $prefix is a 32-bit prefix; replacing it with a 64-bit one" >&2
+  rm -rf "$prefix"
+fi
 if [[ ! -f "$prefix/system.reg" ]]; then
-  echo "wine-run: creating the Wine prefix $prefix (once, about 15 s)" >&2
+  echo "wine-run: creating the 64-bit Wine prefix $prefix (once, about 15 s)" >&2
   # The prefix's own processes would otherwise inherit the caller's stdout,
   # and ctest would wait for them to close it.
-  if ! timeout 300 wineboot -i </dev/null >"$prefix.log" 2>&1; then
+  if ! timeout 300 "$loader" wineboot --init </dev/null >"$prefix.log" 2>&1; then
     cat "$prefix.log" >&2
     die "wineboot failed; see $prefix.log"
   fi
-  timeout 60 wineserver -w || true
+  timeout 60 "$server" -w || true
+  [[ -f "$prefix/system.reg" ]] || { cat "$prefix.log" >&2; die "wineboot made no prefix; see $prefix.log"; }
 fi
 flock -u 9
 exec 9>&-
@@ -64,6 +82,6 @@ exec 9>&-
 [[ $init_only -eq 1 ]] && exit 0
 
 if [[ "${KIVO_WINE_XVFB:-0}" == 1 ]]; then
-  exec xvfb-run -a wine "$@" </dev/null
+  exec xvfb-run -a "$loader" "$@" </dev/null
 fi
-exec wine "$@" </dev/null
+exec "$loader" "$@" </dev/null

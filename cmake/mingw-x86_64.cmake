@@ -1,10 +1,12 @@
-# Toolchain for 32-bit Windows: Debian's i686-w64-mingw32 compilers, posix
+# Toolchain for 64-bit Windows: Debian's x86_64-w64-mingw32 compilers, posix
 # threads variant, linked fully static so kivo.exe and the test programs run
-# on Windows and under Wine without any DLL beside the system ones.
+# on Windows and under 64-bit Wine without any DLL beside the system ones.
+# 64-bit because some build machines refuse 32-bit programs outright, and
+# 32-bit Wine cannot start there.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
 
-set(KIVO_MINGW_TRIPLE i686-w64-mingw32)
+set(KIVO_MINGW_TRIPLE x86_64-w64-mingw32)
 # The posix variant: std::thread and std::mutex need winpthreads, which the
 # win32 variant lacks.
 set(CMAKE_C_COMPILER ${KIVO_MINGW_TRIPLE}-gcc-posix)
