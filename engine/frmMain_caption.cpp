@@ -57,7 +57,7 @@ void frmMain::MakeCap() {
   trap([&] { s_.strLastClock = s_.strClock; });
   trap([&] { p_.windows.setWindowText(s_.hActiveWnd, s_.strNowCap); });
   // Keep the copy the window will hand back, so the next read compares equal.
-  trap([&] { s_.strNowCap = p_.windows.roundTrip(s_.strNowCap); });
+  trap([&] { s_.strNowCap = p_.windows.roundTrip(s_.hActiveWnd, s_.strNowCap); });
 }
 
 void frmMain::ChkCap() {
@@ -106,7 +106,7 @@ void frmMain::RestoreCap(Hwnd hWnd) {
   // bare separator and collect another one each time it came back.
   if (text::contains(cap, s_.strLastClock) || text::contains(cap, s_.strClock)) {
     p_.windows.setWindowText(hWnd, s_.strOrgCap);
-    s_.strOrgCap = p_.windows.roundTrip(s_.strOrgCap);
+    s_.strOrgCap = p_.windows.roundTrip(hWnd, s_.strOrgCap);
   }
 }
 

@@ -28,6 +28,7 @@ std::string errorReportText(const RuntimeError& e, const std::string& tag,
 void ReportError(Toolkit& toolkit, ProgramInfo& program, const std::string& tag,
                  const RuntimeError& e) {
   toolkit.messageBox(
+      0,
       errorReportText(e, tag, "- Kivo", program.versionMajor(), program.versionMinor()),
       kErrorTitle, kReportStyle);
 }
@@ -35,6 +36,7 @@ void ReportError(Toolkit& toolkit, ProgramInfo& program, const std::string& tag,
 void ReportXXError(Toolkit& toolkit, ProgramInfo& program, const std::string& tag,
                    const RuntimeError& e) {
   toolkit.messageBox(
+      0,
       errorReportText(e, tag, "- XXModule", program.versionMajor(), program.versionMinor()),
       kErrorTitle, kReportStyle);
 }

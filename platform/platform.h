@@ -3,6 +3,10 @@
 // The core includes only this header (and text.h / errors.h); backends
 // implement it. Calls on a 0 or vanished window never throw and return
 // the documented "nothing" results.
+//
+// Every count in the seam (text lengths, buffer sizes, maximum lengths) is
+// in characters, that is Unicode code points of the UTF-8 text, never in
+// bytes or UTF-16 units. Backends convert at the boundary (utf16.h).
 
 #include <cstdint>
 #include <string>
@@ -11,8 +15,9 @@
 
 namespace kivo {
 
-class Form;   // ui/forms.h: the portable forms model
-class Timer;  // ui/forms.h
+class Form;     // ui/forms.h: the portable forms model
+class Control;  // ui/forms.h
+class Timer;    // ui/forms.h
 
 using Hwnd = std::uint32_t;  // 32-bit window handle, 0 = none
 
@@ -29,7 +34,13 @@ inline constexpr std::uint32_t kSwpShowWindow = 0x0040;
 // showWindow commands.
 inline constexpr int kSwHide = 0;
 inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShowMinimized = 2;
+inline constexpr int kSwShowMaximized = 3;
+inline constexpr int kSwShow = 5;
 inline constexpr int kSwMinimize = 6;
+inline constexpr int kSwShowMinNoActive = 7;
+inline constexpr int kSwRestore = 9;
+inline constexpr int kSwForceMinimize = 11;
 
 struct Rect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -49,17 +60,23 @@ struct TimeOfDay {
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;
+  // The foreground (active) top-level window, 0 when there is none.
   virtual Hwnd getForegroundWindow() = 0;
-  // Size in characters a buffer needs for the window's text (without the
-  // terminating NUL); may be larger than the text. 0 for no window.
+  // Characters a buffer needs for the window's text, without the
+  // terminating NUL. Never less than the length of the text the window
+  // holds; it may be more (a backend that counts UTF-16 units, say).
+  // 0 for no window.
   virtual int getWindowTextLength(Hwnd h) = 0;
-  // The window's text, cut to at most bufferChars - 1 characters, no NUL.
+  // The window's text (the title up to its first NUL), cut to at most
+  // bufferChars - 1 characters; empty when bufferChars <= 1 or for no window.
   virtual std::string getWindowText(Hwnd h, int bufferChars) = 0;
   // Sets the title; the window receives the text up to its first NUL.
   virtual void setWindowText(Hwnd h, const std::string& text) = 0;
-  // The text as the window would return it after a write (the code-page
-  // round trip); the identity where titles are written losslessly.
-  virtual std::string roundTrip(const std::string& text) = 0;
+  // The text as this window hands it back after setWindowText(h, text)
+  // (the code-page round trip of a backend that stores titles lossily).
+  // Asked per window because a backend may store titles differently for
+  // different windows; the identity where titles are written losslessly.
+  virtual std::string roundTrip(Hwnd h, const std::string& text) = 0;
   // Class name cut to at most bufferChars - 1 characters; returns the
   // number of characters copied into `out`, 0 on failure (out is then empty).
   virtual int getClassName(Hwnd h, std::string& out, int bufferChars) = 0;
@@ -118,33 +135,95 @@ class FileDialog {
   virtual bool getOpenFileName(OpenFileRequest& request) = 0;
 };
 
+// Message-box styles: one button set, one icon, the default button and the
+// modality, added up (kMbOkCancel | kMbIconInformation | kMbDefButton2 |
+// kMbSystemModal is the alarm's 4417).
+inline constexpr int kMbOkOnly = 0;
+inline constexpr int kMbOkCancel = 1;
+inline constexpr int kMbYesNo = 4;
+inline constexpr int kMbIconStop = 16;
+inline constexpr int kMbIconQuestion = 32;
+inline constexpr int kMbIconExclamation = 48;
+inline constexpr int kMbIconInformation = 64;
+inline constexpr int kMbDefButton2 = 256;
+inline constexpr int kMbApplicationModal = 0;
+// Modal to the whole system: the box stays above every window of every
+// program until it is answered.
+inline constexpr int kMbSystemModal = 4096;
+inline constexpr int kMbButtonsMask = 0x000F;
+inline constexpr int kMbIconMask = 0x00F0;
+inline constexpr int kMbDefaultMask = 0x0F00;
+inline constexpr int kMbModalityMask = 0x3000;
+
 // Message-box results.
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
+// What changed on a control or a form, as bits of a change set: a backend
+// refreshes only that part of its native view.
+enum ControlChange : std::uint32_t {
+  kChangeCaption = 1u << 0,    // caption (labels, buttons, frames, boxes)
+  kChangeValue = 1u << 1,      // check or option value, text box text, list selection
+  kChangeEnabled = 1u << 2,    // enabled state
+  kChangeVisible = 1u << 3,    // visible state
+  kChangeRows = 1u << 4,       // list box rows
+  kChangeMaxLength = 1u << 5,  // text box limit
+  kChangeFont = 1u << 6,       // face, size or weight
+};
+enum FormChange : std::uint32_t {
+  kFormCaption = 1u << 0,
+  kFormPosition = 1u << 1,  // left and top
+  kFormVisible = 1u << 2,
+  kFormWindowState = 1u << 3,
+};
+
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
-  // Shows a message box and waits for the answer (kIdOk ...).
-  virtual int messageBox(const std::string& text, const std::string& title, int style) = 0;
-  // Processes pending messages (DoEvents).
+  // Shows a message box and waits for the answer (kIdOk ...). `owner` is
+  // the program's window the box belongs to (0: none): the box is modal to
+  // it, and with kMbSystemModal it also stays above every other window.
+  // Timers go on firing while the box waits (each handler never nests).
+  virtual int messageBox(Hwnd owner, const std::string& text, const std::string& title,
+                         int style) = 0;
+  // Processes pending messages (DoEvents): input, repaints and every timer
+  // that is due now, each at most once; never waits for one.
   virtual void doEvents() = 0;
   virtual int screenWidthTwips() = 0;
   virtual int screenHeightTwips() = 0;
   virtual int twipsPerPixelX() = 0;
   virtual int twipsPerPixelY() = 0;
-  // Native views of forms. attach creates the view (hidden) and gives the
-  // form its window handle; changed() pushes model changes to the view.
+
+  // Native views of forms.
+  //
+  // attachForm creates the view (hidden) from the model as it stands and
+  // gives the form its window handle; detachForm destroys it. After that the
+  // model reports each of its own changes, naming the control or form and
+  // what changed. A backend pushes exactly that into the native widget, with
+  // the widget's notifications suppressed while it does: a push never comes
+  // back as user input, so nothing loops and no handler runs twice.
+  //
+  // User input goes the other way, only through the model's user entry
+  // points (Control::userClick, TextBox::userType, ListBox::userSelect,
+  // Form::nativeStateChanged, Form::nativeMoved, Form::userClose), which
+  // change the model exactly as code does and fire the same handlers; the
+  // change they make is then reported back here like any other.
   virtual void attachForm(Form& form) = 0;
   virtual void detachForm(Form& form) = 0;
-  virtual void formChanged(Form& form) = 0;
-  // Shows the form modally; returns once the form has closed.
-  virtual void runModal(Form& form) = 0;
-  // A timer's interval or enabled state changed: (re)schedule it.
+  virtual void formChanged(Form& form, std::uint32_t what) = 0;
+  virtual void controlChanged(Control& control, std::uint32_t what) = 0;
+  // Shows the form modally over `owner` (disabled meanwhile; 0: none) and
+  // returns once the form has closed. Timers go on firing meanwhile.
+  virtual void runModal(Form& form, Hwnd owner) = 0;
+  // A timer's interval or enabled state changed: (re)schedule it. A change
+  // restarts the count.
   virtual void timerChanged(Timer& timer) = 0;
-  // Ends the program at once.
+  // Asks the program to end. quit() returns to its caller; once the handler
+  // that called it has returned, the program ends: no timer fires and no
+  // handler runs after it, open modal loops and message boxes are left, and
+  // the toolkit's event loop returns.
   virtual void quit() = 0;
 };
 
@@ -174,8 +253,6 @@ class ProgramInfo {
   virtual int versionMajor() = 0;
   virtual int versionMinor() = 0;
 };
-
-inline constexpr const char* kAppName = "Kivo for Windows NT/95";
 
 struct Platform {
   WindowSystem& windows;

@@ -195,7 +195,7 @@ void frmSet::cmdWavSet_Click(int index) {
       writeText(p.store, key, std::string(text::cutAtNul(request.file)));
       return;
     }
-    if (p.toolkit.messageBox("ぴぽんとを OFF にしますか?", "ぴぽんと", 260) != kIdYes) return;
+    if (p.toolkit.messageBox(hwnd(), "ぴぽんとを OFF にしますか?", "ぴぽんと", 260) != kIdYes) return;
     if (index == 0) {
       chkEtc[2]->setValue(0);  // the store follows at OK
     } else {
@@ -241,7 +241,7 @@ void frmSet::cmdSet_Click(int index) {
     chkEtc[1]->setValue(0);
     txtEtc[0]->setText("10");
     toolkit.messageBox(
-        "ふるふる回数が正常に設定されていません。ふるふるをOFFにします。\r\n\r\n"
+        hwnd(), "ふるふる回数が正常に設定されていません。ふるふるをOFFにします。\r\n\r\n"
         "<Hint!> 回数は整数（例 9）で設定しましたか?",
         kErrorTitle, kCheckFailedStyle);
   }
@@ -256,7 +256,7 @@ void frmSet::cmdSet_Click(int index) {
     txtEtc[1]->setText("12");
     txtEtc[2]->setText("00");
     toolkit.messageBox(
-        "アラーム時刻が正常に設定されていません。アラームをOFFにします。\r\n\r\n"
+        hwnd(), "アラーム時刻が正常に設定されていません。アラームをOFFにします。\r\n\r\n"
         "<Hint!> 時刻は 24h制 の 数字2桁（例 06:18）で設定しましたか?",
         kErrorTitle, kCheckFailedStyle);
   } else {

@@ -52,7 +52,7 @@ void frmWSet::cmdWSet_Click(int index) {
         tmrWSet->setEnabled(true);
       } else {
         tmrWSet->setEnabled(false);
-        app_.p.toolkit.messageBox(kListFull, kBoxTitle, kBoxStyle);
+        app_.p.toolkit.messageBox(hwnd(), kListFull, kBoxTitle, kBoxStyle);
       }
       break;
     case 1: {
@@ -86,7 +86,7 @@ void frmWSet::tmrWSet_Timer() {
   const int copied = p.windows.getClassName(target, name, 257);
   name = std::string(text::cutAtNul(name));
   if (copied == 0) {
-    p.toolkit.messageBox("失敗しちゃった", kBoxTitle, kBoxStyle);
+    p.toolkit.messageBox(hwnd(), "失敗しちゃった", kBoxTitle, kBoxStyle);
     return;
   }
   ForgetHiddenEntries();
@@ -101,12 +101,12 @@ void frmWSet::tmrWSet_Timer() {
   // always there; should the list fill up meanwhile, refuse rather than
   // write past its end.
   if (entry < 0) {
-    p.toolkit.messageBox(kListFull, kBoxTitle, kBoxStyle);
+    p.toolkit.messageBox(hwnd(), kListFull, kBoxTitle, kBoxStyle);
     return;
   }
   s.strWindowList[entry] = name;
   lstWSet->setRow(entry, name);
-  p.toolkit.messageBox("名簿に登録しました", kBoxTitle, kBoxStyle);
+  p.toolkit.messageBox(hwnd(), "名簿に登録しました", kBoxTitle, kBoxStyle);
 }
 
 // The store keeps an unbroken run from WindowList0: the entries up to the

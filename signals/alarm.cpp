@@ -52,7 +52,7 @@ void frmMain::ChkAlarm() {
   // File, box, then the flash: the burst starts once the box is closed.
   auto giveAlarm = [&] {
     if (!file.empty()) PlayAlarmFile(app_, file);
-    const int answer = p_.toolkit.messageBox(s_.strAlarmMessage, kAlarmTitle, kAlarmStyle);
+    const int answer = p_.toolkit.messageBox(hwnd(), s_.strAlarmMessage, kAlarmTitle, kAlarmStyle);
     tmrFlash->setEnabled(true);
     return answer;
   };

@@ -41,8 +41,9 @@ void repairingStep(Platform& p, const char* tag, Step&& step, Repair&& repair) {
 
 // Tells the user an out-of-range setting was put back to its default, and
 // stores the default.
-void repairSetting(Platform& p, const char* text, const SettingKey& key, long fallback) {
-  p.toolkit.messageBox(text, kErrorTitle, kReportStyle);
+void repairSetting(Platform& p, Hwnd owner, const char* text, const SettingKey& key,
+                   long fallback) {
+  p.toolkit.messageBox(owner, text, kErrorTitle, kReportStyle);
   writeNumber(p.store, key, fallback);
 }
 
@@ -69,7 +70,7 @@ void frmMain::tmrFlash_Timer() {
         p_, "frmMain_Load", [&] { bytFlashLimit = readByte(p_.store, keys::FlashLimit); },
         [&] {
           bytFlashLimit = kDefaultFlashLimit;
-          repairSetting(p_, kFlashLimitRepaired, keys::FlashLimit, kDefaultFlashLimit);
+          repairSetting(p_, hwnd(), kFlashLimitRepaired, keys::FlashLimit, kDefaultFlashLimit);
         });
     bytFlashCount = 1;
   } else if (bytFlashCount > bytFlashLimit) {
@@ -99,7 +100,7 @@ void frmMain::VibrateWindow(Hwnd hWnd, std::int16_t n) {
       if (repaired) return;
       repaired = true;
       w = kDefaultVibrateWidth;
-      repairSetting(p_, kVibrateWidthRepaired, keys::VibrateWidth, kDefaultVibrateWidth);
+      repairSetting(p_, hwnd(), kVibrateWidthRepaired, keys::VibrateWidth, kDefaultVibrateWidth);
     });
   };
 

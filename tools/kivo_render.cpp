@@ -11,6 +11,7 @@
 
 #include "clocktext/mdlKivoX.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/utf16.h"
 
 #ifdef _WIN32
 #include <windows.h>  // first: shellapi.h builds on it
@@ -84,12 +85,7 @@ std::vector<std::string> utf8Arguments(int argc, char** argv) {
   int n = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
   std::vector<std::string> args;
-  for (int i = 0; wide && i < n; ++i) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-    std::string a(bytes > 0 ? bytes - 1 : 0, '\0');
-    if (bytes > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, a.data(), bytes, nullptr, nullptr);
-    args.push_back(std::move(a));
-  }
+  for (int i = 0; wide && i < n; ++i) args.push_back(kivo::text::fromWide(wide[i]));
   LocalFree(wide);
   SetConsoleOutputCP(CP_UTF8);  // our output is UTF-8
   return args;

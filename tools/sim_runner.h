@@ -22,8 +22,9 @@ namespace kivo::simscript {
 class ProcessToolkit : public Toolkit {
  public:
   explicit ProcessToolkit(sim::SimToolkit& base) : base_(base) {}
-  int messageBox(const std::string& text, const std::string& title, int style) override {
-    return base_.messageBox(text, title, style);
+  int messageBox(Hwnd owner, const std::string& text, const std::string& title,
+                 int style) override {
+    return base_.messageBox(owner, text, title, style);
   }
   void doEvents() override { base_.doEvents(); }
   int screenWidthTwips() override { return base_.screenWidthTwips(); }
@@ -32,8 +33,9 @@ class ProcessToolkit : public Toolkit {
   int twipsPerPixelY() override { return base_.twipsPerPixelY(); }
   void attachForm(Form& form) override { base_.attachForm(form); }
   void detachForm(Form& form) override { base_.detachForm(form); }
-  void formChanged(Form& form) override { base_.formChanged(form); }
-  void runModal(Form& form) override { base_.runModal(form); }
+  void formChanged(Form& form, std::uint32_t what) override { base_.formChanged(form, what); }
+  void controlChanged(Control& c, std::uint32_t what) override { base_.controlChanged(c, what); }
+  void runModal(Form& form, Hwnd owner) override { base_.runModal(form, owner); }
   void timerChanged(Timer& timer) override { base_.timerChanged(timer); }
   void quit() override { quit_ = true; }
   bool quitRequested() const { return quit_; }

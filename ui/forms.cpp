@@ -306,7 +306,7 @@ void Form::showModal() {
   if (!loaded_) load();
   if (!loaded_) return;
   show();
-  if (loaded_) toolkit_.runModal(*this);
+  if (loaded_) toolkit_.runModal(*this, 0);
 }
 
 void Form::nativeStateChanged(WindowState state, bool visible) {
@@ -372,7 +372,7 @@ void Form::adopt(std::unique_ptr<Control> c) {
 void Form::changed() {
   // Before the view exists there is nothing to refresh: attaching builds it
   // from the model as it then stands.
-  if (loaded_) toolkit_.formChanged(*this);
+  if (loaded_) toolkit_.formChanged(*this, ~0u);
 }
 
 }  // namespace kivo

@@ -93,7 +93,7 @@ void frmMain::cmdMain_Click(int index) {
       hide();
       if (!trap([&] { LoadMainOptions(); })) ApplyDefaultMainOptions(*this, s_);
       break;
-    case 2: p_.toolkit.messageBox(VersionText(), kVersionBoxTitle, kVersionBoxStyle); break;
+    case 2: p_.toolkit.messageBox(hwnd(), VersionText(), kVersionBoxTitle, kVersionBoxStyle); break;
     case 3:  // Exit: the unload ends the program.
       unload();
       break;

@@ -25,7 +25,7 @@ SimToolkit::~SimToolkit() {
 
 // ---- Message boxes and pending messages ------------------------------------
 
-int SimToolkit::messageBox(const std::string& text, const std::string& title, int style) {
+int SimToolkit::messageBox(Hwnd, const std::string& text, const std::string& title, int style) {
   log_.add("msgbox " + std::to_string(style) + " " + quote(title) + " " + quote(text));
   Answer a{kIdOk, 0};
   if (!answers_.empty()) {
@@ -110,7 +110,9 @@ void SimToolkit::detachForm(Form& form) {
   if (windows_) windows_->closeWindow(h);
 }
 
-void SimToolkit::formChanged(Form& form) {
+void SimToolkit::controlChanged(Control& control, std::uint32_t) { formChanged(control.form(), 0); }
+
+void SimToolkit::formChanged(Form& form, std::uint32_t) {
   View* v = viewOf(form.hwnd());
   if (!v || v->form != &form) return;
   SimWindow* w = windows_ ? windows_->window(form.hwnd()) : nullptr;
@@ -200,7 +202,7 @@ void SimToolkit::windowClosed(Hwnd h) {
 
 // ---- Modal loop -----------------------------------------------------------------
 
-void SimToolkit::runModal(Form& form) {
+void SimToolkit::runModal(Form& form, Hwnd) {
   modal_.push_back(&form);
   struct Pop {
     std::vector<Form*>& stack;

@@ -37,7 +37,8 @@ class SimToolkit : public Toolkit {
   SimToolkit(const SimToolkit&) = delete;
   SimToolkit& operator=(const SimToolkit&) = delete;
 
-  int messageBox(const std::string& text, const std::string& title, int style) override;
+  int messageBox(Hwnd owner, const std::string& text, const std::string& title,
+                 int style) override;
   // Fires the timers due at the current time.
   void doEvents() override;
   int screenWidthTwips() override { return screenWidthPx_ * twipsX_; }
@@ -46,10 +47,11 @@ class SimToolkit : public Toolkit {
   int twipsPerPixelY() override { return twipsY_; }
   void attachForm(Form& form) override;
   void detachForm(Form& form) override;
-  void formChanged(Form& form) override;
+  void formChanged(Form& form, std::uint32_t what) override;
+  void controlChanged(Control& control, std::uint32_t what) override;
   // Pumps modalPump until the form has closed; when the pump has no more
   // input the dialog is closed as the system would close it.
-  void runModal(Form& form) override;
+  void runModal(Form& form, Hwnd owner) override;
   void timerChanged(Timer& timer) override;
   void quit() override { quitRequested_ = true; }
 

@@ -30,7 +30,7 @@ class SimWindowSystem : public WindowSystem {
   int getWindowTextLength(Hwnd h) override;
   std::string getWindowText(Hwnd h, int bufferChars) override;
   void setWindowText(Hwnd h, const std::string& text) override;
-  std::string roundTrip(const std::string& text) override { return text; }
+  std::string roundTrip(Hwnd, const std::string& text) override { return text; }
   int getClassName(Hwnd h, std::string& out, int bufferChars) override;
   Hwnd findWindow(const std::string& className, const std::string& title) override;
   void showWindow(Hwnd h, int cmd) override;

@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/text.h"
+#include "platform/utf16.h"
 #include "settings/convert.h"
 #include "settings/layout.h"
 
@@ -185,6 +186,33 @@ TEST(SimStore, MissingKeysAndDeletion) {
   EXPECT_EQ(d.store.getSetting("Main", "WindowList0", ""), "Notepad");
   deleteKey(d.store, keys::WindowList[0]);
   EXPECT_FALSE(d.store.has("Main", "WindowList0"));
+}
+
+}  // namespace
+}  // namespace kivo
+
+namespace kivo {
+namespace {
+
+TEST(Utf16Boundary, EveryCharacterSurvivesBothWays) {
+  // Latin-1, Japanese, outside the Basic Multilingual Plane, NUL inside.
+  for (const std::string& s : {std::string("Café Zürich ©"), std::string("メモ帳 - 無題"),
+                              std::string("🕐 Clock 𠮷"), std::string("a\0b", 3)}) {
+    EXPECT_EQ(text::fromUtf16(text::toUtf16(s)), s);
+  }
+  EXPECT_EQ(text::toUtf16("𠮷"), std::u16string(u"\xD842\xDFB7"));
+  // One character of text.h is one code point: a count means the same on
+  // both sides.
+  EXPECT_EQ(text::length("🕐x"), 2u);
+  // A lone surrogate from a Windows title keeps its unit through the core.
+  const std::u16string lone = u"a\xD800z\xDC00";
+  const std::string core = text::fromUtf16(lone);
+  EXPECT_EQ(text::length(core), 4u);
+  EXPECT_EQ(text::toUtf16(core), lone);
+  // A stray byte, a cut sequence, an overlong form: one U+FFFD each.
+  EXPECT_EQ(text::toUtf16("a\xFF" "b\xE3\x81"), std::u16string(u"a\xFFFD" u"b\xFFFD\xFFFD"));
+  EXPECT_EQ(text::toUtf16("\xC0\xAF"), std::u16string(u"\xFFFD\xFFFD"));
+  EXPECT_EQ(text::toUtf16("\xE0\x80\xAF"), std::u16string(u"\xFFFD"));
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ TEST(SimTimers, HeldMessageBoxRunsOtherTimersButNeverNestsTheTick) {
   x.f.slow->onTimer = [&] {
     maxDepth = std::max(maxDepth, ++depth);
     x.fired.emplace_back('S', x.d.clock.nowMs() - x.t0);
-    if (x.count('S') == 1) x.d.toolkit.messageBox("アラーム", "Kivo", 4096);
+    if (x.count('S') == 1) x.d.toolkit.messageBox(0, "アラーム", "Kivo", 4096);
     --depth;
   };
   x.d.toolkit.queueAnswer(kIdOk, 10000);
