@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "platform/date.h"
+
 namespace kivo::calendar {
 namespace {
 
@@ -50,26 +52,14 @@ int wrapWeekday(int w) { return ((w % 7) + 7) % 7; }
 
 int clampMonth(int month) { return month < 1 ? 1 : (month > 12 ? 12 : month); }
 
-std::int64_t dayNumber(const Date& date) {
-  // The days-from-civil count in 400-year cycles (a March-based year puts
-  // the leap day last); valid for any year, negative ones included.
-  const std::int64_t m = clampMonth(date.month);
-  const std::int64_t y = static_cast<std::int64_t>(date.year) - (m <= 2 ? 1 : 0);
-  const std::int64_t era = floorDiv(y, 400);
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468 + (static_cast<std::int64_t>(date.day) - 1);
-}
-
 int weekday(const Date& date) {
   // 1 January 1970 was a Thursday.
-  const std::int64_t z = dayNumber(date);
+  const std::int64_t z = date::daysFrom1970(date);
   return wrapWeekday(static_cast<int>(((z % 7) + 7 + 4) % 7));
 }
 
 std::int64_t dayOfYear(const Date& date) {
-  return dayNumber(date) - dayNumber(Date{date.year, 1, 1}) + 1;
+  return date::daysFrom1970(date) - date::daysFrom1970(Date{date.year, 1, 1}) + 1;
 }
 
 std::int64_t weekOfYear(const Date& date) {

@@ -18,9 +18,6 @@ namespace kivo::calendar {
 // Month clamped into 1 to 12; the index of the name tables.
 int clampMonth(int month);
 
-// Days from 1 January 1970 (proleptic Gregorian calendar).
-std::int64_t dayNumber(const Date& date);
-
 // Weekday 0 (Sunday) to 6 (Saturday).
 int weekday(const Date& date);
 

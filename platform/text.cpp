@@ -56,16 +56,6 @@ std::string mid(std::string_view s, std::size_t start, std::size_t count) {
   return std::string(rest.substr(0, byteOffset(rest, count)));
 }
 
-std::size_t find(std::string_view hay, std::string_view needle, std::size_t start) {
-  if (start == 0) start = 1;
-  const std::size_t from = byteOffset(hay, start - 1);
-  if (hay.empty() || from >= hay.size()) return 0;
-  if (needle.empty()) return start;
-  const std::size_t at = hay.find(needle, from);
-  if (at == std::string_view::npos) return 0;
-  return length(hay.substr(0, at)) + 1;
-}
-
 bool contains(std::string_view hay, std::string_view needle) {
   if (hay.empty()) return false;
   return needle.empty() || hay.find(needle) != std::string_view::npos;

@@ -20,10 +20,6 @@ std::string right(std::string_view s, std::size_t n);
 // From 1-based character position `start`, `count` characters (npos: to the
 // end). A start beyond the end gives empty text. start must be >= 1.
 std::string mid(std::string_view s, std::size_t start, std::size_t count = std::string_view::npos);
-// 1-based character position of `needle` in `hay` at or after character
-// position `start`, or 0. An empty needle is found at `start` when hay is
-// not empty (the classic InStr rule).
-std::size_t find(std::string_view hay, std::string_view needle, std::size_t start = 1);
 // The containment test: exact, case-sensitive; an empty text is contained in
 // every non-empty text, and nothing is contained in the empty text.
 bool contains(std::string_view hay, std::string_view needle);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "clocktext/mdlKivoX.h"
+#include "platform/date.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/utf16.h"
 
@@ -54,7 +55,7 @@ std::optional<LocalTime> parseAt(std::string_view s) {
       !digits(s, 14, 2, t.time.minute) || !digits(s, 17, 2, t.time.second)) {
     return std::nullopt;
   }
-  if (!kivo::sim::isValidDate(t.date)) return std::nullopt;
+  if (!kivo::date::isValid(t.date)) return std::nullopt;
   if (t.time.hour > 23 || t.time.minute > 59 || t.time.second > 59) return std::nullopt;
   return t;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 
+#include "platform/date.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/text.h"
 
@@ -124,7 +125,7 @@ DateTime parseDateTime(std::string_view date, std::string_view time) {
   DateTime t;
   const bool dateOk = date.size() == 10 && date[4] == '-' && date[7] == '-' &&
                       field(date, 0, 4, t.date.year) && field(date, 5, 2, t.date.month) &&
-                      field(date, 8, 2, t.date.day) && sim::isValidDate(t.date);
+                      field(date, 8, 2, t.date.day) && date::isValid(t.date);
   if (!dateOk) throw ScriptError("the date must be a real YYYY-MM-DD, not " + quoted(date));
   const bool timeOk = time.size() == 8 && time[2] == ':' && time[5] == ':' &&
                       field(time, 0, 2, t.time.hour) && field(time, 3, 2, t.time.minute) &&

@@ -3,14 +3,10 @@
 
 #include <cstdint>
 
+#include "platform/date.h"
 #include "platform/platform.h"
 
 namespace kivo::sim {
-
-// Days since 1 January 1 of the proleptic Gregorian calendar, and back.
-std::int64_t daysFromCivil(const Date& d);
-Date civilFromDays(std::int64_t days);
-bool isValidDate(const Date& d);
 
 class SimClock : public Clock {
  public:
@@ -24,7 +20,9 @@ class SimClock : public Clock {
   std::int64_t nowMs() const { return ms_; }
 
  private:
-  std::int64_t ms_ = daysFromCivil(Date{2000, 1, 1}) * 86400000LL;
+  // Day 0 of the timeline is 1 January 1: it never goes negative.
+  static constexpr std::int64_t kDays1To1970 = 719162;
+  std::int64_t ms_ = (date::daysFrom1970(Date{2000, 1, 1}) + kDays1To1970) * 86400000LL;
 };
 
 }  // namespace kivo::sim

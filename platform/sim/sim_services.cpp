@@ -4,7 +4,6 @@
 namespace kivo::sim {
 
 void SimSound::playSound(const std::string& file, std::uint32_t flags) {
-  ++plays_;
   log_.add("sound " + quote(file) + ((flags & kSndAsync) ? " async" : " sync"));
 }
 

@@ -16,11 +16,9 @@ class SimSound : public Sound {
   explicit SimSound(EventLog& log) : log_(log) {}
   // Records `sound "FILE" sync|async`.
   void playSound(const std::string& file, std::uint32_t flags) override;
-  int plays() const { return plays_; }
 
  private:
   EventLog& log_;
-  int plays_ = 0;
 };
 
 class SimShell : public Shell {

