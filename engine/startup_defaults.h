@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/errors.h"
 #include "platform/platform.h"
 
 namespace kivo {
@@ -13,6 +14,8 @@ struct EngineState;
 
 // A settings store that holds nothing: every read yields its default. The
 // template builder run over it gives the template of a fresh installation.
+// Writes are dropped, and since every key is missing, every delete fails as
+// deleting a missing key fails in any store.
 class DefaultsOnlyStore : public SettingsStore {
  public:
   std::string getSetting(const std::string&, const std::string&,
@@ -20,7 +23,9 @@ class DefaultsOnlyStore : public SettingsStore {
     return defaultValue;
   }
   void saveSetting(const std::string&, const std::string&, const std::string&) override {}
-  void deleteSetting(const std::string&, const std::string&) override {}
+  void deleteSetting(const std::string&, const std::string&) override {
+    throw RuntimeError(kErrInvalidCall);
+  }
 };
 
 // The main options of a fresh installation into the engine state and the

@@ -7,23 +7,23 @@ namespace kivo::sim {
 
 std::string SimStore::getSetting(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) {
-  const auto it = values_.find({section, key});
-  return it == values_.end() ? defaultValue : it->second;
+  const auto it = storage_->values.find({section, key});
+  return it == storage_->values.end() ? defaultValue : it->second;
 }
 
 void SimStore::saveSetting(const std::string& section, const std::string& key,
                            const std::string& value) {
-  values_[{section, key}] = value;
-  ++writes_;
+  storage_->values[{section, key}] = value;
+  ++storage_->writes;
 }
 
 void SimStore::deleteSetting(const std::string& section, const std::string& key) {
-  if (values_.erase({section, key}) == 0) throw RuntimeError(kErrInvalidCall);
-  ++writes_;
+  if (storage_->values.erase({section, key}) == 0) throw RuntimeError(kErrInvalidCall);
+  ++storage_->writes;
 }
 
 bool SimStore::has(const std::string& section, const std::string& key) const {
-  return values_.count({section, key}) != 0;
+  return storage_->values.count({section, key}) != 0;
 }
 
 }  // namespace kivo::sim

@@ -2,6 +2,7 @@
 // Simulated per-user settings store: sections of keys with text values.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -9,22 +10,34 @@
 
 namespace kivo::sim {
 
+// What the store objects over one storage share: the per-user store itself,
+// which outlives any one object that reads or writes it.
+struct SimStorage {
+  std::map<std::pair<std::string, std::string>, std::string> values;
+  int writes = 0;  // saves and deletes, through any store object
+};
+
 class SimStore : public SettingsStore {
  public:
+  // A store over storage of its own.
+  SimStore() : storage_(std::make_shared<SimStorage>()) {}
+  // Another store object over an existing storage, as a second program (or
+  // the next run of this one) sees what the first wrote.
+  explicit SimStore(std::shared_ptr<SimStorage> storage) : storage_(std::move(storage)) {}
+
   std::string getSetting(const std::string& section, const std::string& key,
                          const std::string& defaultValue) override;
   void saveSetting(const std::string& section, const std::string& key,
                    const std::string& value) override;
   void deleteSetting(const std::string& section, const std::string& key) override;
 
+  const std::shared_ptr<SimStorage>& storage() const { return storage_; }
   bool has(const std::string& section, const std::string& key) const;
-  const std::map<std::pair<std::string, std::string>, std::string>& all() const { return values_; }
-  void clear() { values_.clear(); }
-  int writes() const { return writes_; }
+  void clear() { storage_->values.clear(); }
+  int writes() const { return storage_->writes; }
 
  private:
-  std::map<std::pair<std::string, std::string>, std::string> values_;
-  int writes_ = 0;
+  std::shared_ptr<SimStorage> storage_;
 };
 
 }  // namespace kivo::sim

@@ -1,0 +1,210 @@
+// The window functions' promises: "nothing" results for no window, titles
+// that survive every script, find window, foreground and moves.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/text.h"
+#include "tests/contract/contract.h"
+#include "tests/contract/test_window.h"
+
+namespace kivo::contract {
+namespace {
+
+bool sameRect(const Rect& a, const Rect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Every read of `h` gives its "nothing" result, and every write, show, move,
+// activation and flash of it returns quietly without touching `witness`.
+void expectNothingFor(Hwnd h, const TestWindow& witness) {
+  WindowSystem& ws = backend().windows();
+  EXPECT_EQ(ws.getWindowTextLength(h), 0);
+  EXPECT_EQ(ws.getWindowText(h, 256), "");
+  std::string cls = "left over";
+  EXPECT_EQ(ws.getClassName(h, cls, 256), 0);
+  EXPECT_EQ(cls, "");
+  Rect rect{1, 2, 3, 4};
+  EXPECT_FALSE(ws.getWindowRect(h, rect));
+  EXPECT_TRUE(sameRect(rect, Rect{1, 2, 3, 4})) << "the rectangle must stay untouched";
+
+  Rect witnessRect;
+  ASSERT_TRUE(ws.getWindowRect(witness.get(), witnessRect));
+  EXPECT_NO_THROW({
+    ws.setWindowText(h, "Kivo contract: written to no window");
+    ws.showWindow(h, kSwHide);
+    ws.showWindow(h, kSwShowNormal);
+    ws.setWindowPos(h, kHwndTopmost, 7, 9, 0, 0, kSwpNoSize);
+    ws.setWindowPos(h, kHwndNoTopmost, 0, 0, 0, 0, kSwpNoSize | kSwpNoMove);
+    ws.setForegroundWindow(h);
+    ws.flashWindow(h, true);
+    ws.flashWindow(h, false);
+  });
+  EXPECT_EQ(ws.getWindowText(witness.get(), 256), witness.title());
+  Rect after;
+  EXPECT_TRUE(ws.getWindowRect(witness.get(), after));
+  EXPECT_TRUE(sameRect(after, witnessRect)) << "a move of no window moved another";
+}
+
+TEST(WindowsContract, NothingForHandleZero) {
+  KIVO_CONTRACT(Promise::NothingForNoWindow);
+  TestWindow witness('W', "Kivo contract witness " + runToken());
+  ASSERT_NE(witness.get(), 0u);
+  expectNothingFor(0, witness);
+}
+
+TEST(WindowsContract, NothingForAWindowThatHasJustVanished) {
+  KIVO_CONTRACT(Promise::NothingForVanishedWindow);
+  TestWindow witness('W', "Kivo contract witness " + runToken());
+  TestWindow gone('V', "Kivo contract vanishing " + runToken());
+  ASSERT_NE(witness.get(), 0u);
+  ASSERT_NE(gone.get(), 0u);
+  const Hwnd h = gone.get();
+  gone.destroy();
+  expectNothingFor(h, witness);
+  WindowSystem& ws = backend().windows();
+  EXPECT_EQ(ws.findWindow(gone.className(), gone.title()), 0u);
+}
+
+TEST(WindowsContract, TitleIsCutAtItsFirstNul) {
+  KIVO_CONTRACT(Promise::TitleCutAtNul);
+  TestWindow w('N', "Kivo contract nul " + runToken());
+  ASSERT_NE(w.get(), 0u);
+  WindowSystem& ws = backend().windows();
+  // An embedded NUL, and the one NUL that ends every caption the engine
+  // composes.
+  ws.setWindowText(w.get(), std::string("ab\0cd", 5));
+  EXPECT_EQ(ws.getWindowText(w.get(), 256), "ab");
+  EXPECT_GE(ws.getWindowTextLength(w.get()), 2);
+  const std::string composed = "12:34 Kivo contract " + runToken();
+  ws.setWindowText(w.get(), composed + std::string(1, '\0'));
+  EXPECT_EQ(ws.getWindowText(w.get(), 256), composed);
+  EXPECT_EQ(ws.findWindow(w.className(), composed), w.get());
+}
+
+TEST(WindowsContract, ReadsAreCutByTheBufferInCharacters) {
+  KIVO_CONTRACT(Promise::TextCutInCharacters);
+  // Japanese and characters outside the Basic Multilingual Plane count as
+  // one character each, whatever the backend's own unit.
+  const std::string title = "時計🕐Kivo𠮷野";
+  TestWindow w('C', title);
+  ASSERT_NE(w.get(), 0u);
+  WindowSystem& ws = backend().windows();
+  const int length = static_cast<int>(text::length(title));
+  EXPECT_GE(ws.getWindowTextLength(w.get()), length);
+  for (int buffer = 0; buffer <= length + 2; ++buffer) {
+    const std::string want = buffer <= 1 ? "" : text::left(title, buffer - 1);
+    EXPECT_EQ(ws.getWindowText(w.get(), buffer), want) << "buffer of " << buffer;
+  }
+
+  const std::string& cls = w.className();
+  const int classLength = static_cast<int>(text::length(cls));
+  for (int buffer = 0; buffer <= classLength + 2; ++buffer) {
+    const std::string want = buffer <= 1 ? "" : text::left(cls, buffer - 1);
+    std::string out = "left over";
+    EXPECT_EQ(ws.getClassName(w.get(), out, buffer), static_cast<int>(text::length(want)))
+        << "buffer of " << buffer;
+    EXPECT_EQ(out, want) << "buffer of " << buffer;
+  }
+}
+
+// Written, read back equal, found by it; and roundTrip tells the engine
+// exactly what it will read back, so a caption it wrote compares equal.
+void expectLosslessTitle(const std::string& sample) {
+  TestWindow w('T', "Kivo contract titles " + runToken());
+  ASSERT_NE(w.get(), 0u);
+  WindowSystem& ws = backend().windows();
+  const std::string title = sample + " " + runToken();
+  ws.setWindowText(w.get(), title);
+  const int length = ws.getWindowTextLength(w.get());
+  EXPECT_GE(length, static_cast<int>(text::length(title)));
+  const std::string read = ws.getWindowText(w.get(), length + 1);
+  EXPECT_EQ(read, title);
+  EXPECT_EQ(ws.roundTrip(w.get(), title), read);
+  EXPECT_EQ(ws.findWindow(w.className(), title), w.get());
+}
+
+TEST(WindowsContract, Latin1TitlesAreLossless) {
+  KIVO_CONTRACT(Promise::LosslessLatin1Titles);
+  expectLosslessTitle("Café Zürich © ±½ ÿ");
+}
+
+TEST(WindowsContract, JapaneseTitlesAreLossless) {
+  KIVO_CONTRACT(Promise::LosslessJapaneseTitles);
+  expectLosslessTitle("メモ帳 - 無題 ｶﾅ");
+}
+
+TEST(WindowsContract, TitlesOutsideTheBmpAreLossless) {
+  KIVO_CONTRACT(Promise::LosslessNonBmpTitles);
+  expectLosslessTitle("🕐 Clock 𠮷野家 🌙");
+}
+
+TEST(WindowsContract, FindWindowByExactClassAndTitle) {
+  KIVO_CONTRACT(Promise::FindWindowExact);
+  const std::string title = "Kivo contract find " + runToken();
+  TestWindow a('A', title);
+  TestWindow b('B', title + " (b)");
+  ASSERT_NE(a.get(), 0u);
+  ASSERT_NE(b.get(), 0u);
+  WindowSystem& ws = backend().windows();
+  std::string cls;
+  EXPECT_EQ(ws.getClassName(a.get(), cls, 256), static_cast<int>(text::length(a.className())));
+  EXPECT_EQ(cls, a.className());
+
+  EXPECT_EQ(ws.findWindow(a.className(), title), a.get());
+  EXPECT_EQ(ws.findWindow(b.className(), title + " (b)"), b.get());
+  // A prefix or an extension of the title, or another class, finds nothing.
+  // (Case is not compared here: Windows compares titles without it.)
+  EXPECT_EQ(ws.findWindow(a.className(), text::left(title, text::length(title) - 1)), 0u);
+  EXPECT_EQ(ws.findWindow(a.className(), title + " (b)"), 0u);
+  EXPECT_EQ(ws.findWindow(b.className(), title), 0u);
+  EXPECT_EQ(ws.findWindow("KivoContractNone" + runToken(), title), 0u);
+
+  // The title it has now, not the one it was made with.
+  const std::string renamed = "Kivo contract renamed " + runToken();
+  ws.setWindowText(a.get(), renamed);
+  EXPECT_EQ(ws.findWindow(a.className(), renamed), a.get());
+  EXPECT_EQ(ws.findWindow(a.className(), title), 0u);
+}
+
+TEST(WindowsContract, ForegroundFollowsSetForeground) {
+  KIVO_CONTRACT(Promise::ForegroundFollows);
+  TestWindow a('F', "Kivo contract first " + runToken());
+  TestWindow b('G', "Kivo contract second " + runToken());
+  ASSERT_NE(a.get(), 0u);
+  ASSERT_NE(b.get(), 0u);
+  WindowSystem& ws = backend().windows();
+  for (const Hwnd h : {a.get(), b.get(), a.get()}) {
+    ws.setForegroundWindow(h);
+    EXPECT_TRUE(backend().pumpUntil([&] { return ws.getForegroundWindow() == h; }, kDeadline))
+        << "foreground " << ws.getForegroundWindow() << ", wanted " << h;
+  }
+  // Once the foreground window is gone, the foreground is another window or
+  // none, never the dead handle.
+  const Hwnd h = a.get();
+  a.destroy();
+  EXPECT_TRUE(backend().pumpUntil([&] { return ws.getForegroundWindow() != h; }, kDeadline));
+}
+
+TEST(WindowsContract, RectangleFollowsAMove) {
+  KIVO_CONTRACT(Promise::RectFollowsMove);
+  TestWindow w('M', "Kivo contract move " + runToken());
+  ASSERT_NE(w.get(), 0u);
+  WindowSystem& ws = backend().windows();
+  Rect before;
+  ASSERT_TRUE(ws.getWindowRect(w.get(), before));
+  // Two places, so a window that happens to sit at the first still moves;
+  // the size given with kSwpNoSize is ignored.
+  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{120, 96}, {232, 160}}) {
+    ws.setWindowPos(w.get(), kHwndTop, x, y, 1, 1, kSwpNoSize);
+    Rect now;
+    EXPECT_TRUE(backend().pumpUntil(
+        [&] { return ws.getWindowRect(w.get(), now) && now.left == x && now.top == y; }, kDeadline))
+        << "at " << now.left << "," << now.top << ", wanted " << x << "," << y;
+    EXPECT_EQ(now.right - now.left, before.right - before.left);
+    EXPECT_EQ(now.bottom - now.top, before.bottom - before.top);
+  }
+}
+
+}  // namespace
+}  // namespace kivo::contract
