@@ -195,7 +195,11 @@ void frmSet::cmdWavSet_Click(int index) {
       writeText(p.store, key, std::string(text::cutAtNul(request.file)));
       return;
     }
-    if (p.toolkit.messageBox(hwnd(), "ぴぽんとを OFF にしますか?", "ぴぽんと", 260) != kIdYes) return;
+    // The one box that is modal to the program only.
+    constexpr int kSwitchOffStyle = kMbYesNo | kMbDefButton2 | kMbApplicationModal;
+    if (p.toolkit.messageBox(hwnd(), "ぴぽんとを OFF にしますか?", "ぴぽんと", kSwitchOffStyle) !=
+        kIdYes)
+      return;
     if (index == 0) {
       chkEtc[2]->setValue(0);  // the store follows at OK
     } else {
@@ -206,7 +210,7 @@ void frmSet::cmdWavSet_Click(int index) {
 
 namespace {
 
-constexpr int kCheckFailedStyle = 4144;  // exclamation + system modal
+constexpr int kCheckFailedStyle = kMbOkOnly | kMbIconExclamation | kMbSystemModal;
 
 // An alarm hour or minute as the alarm check can match it: one or two
 // digits within `highest`, given back as two digits ("6" -> "06").

@@ -16,7 +16,7 @@ namespace kivo {
 
 namespace {
 
-constexpr int kVersionBoxStyle = 4096;  // OK only, no icon, system modal
+constexpr int kVersionBoxStyle = kMbOkOnly | kMbSystemModal;  // no icon
 constexpr const char* kVersionBoxTitle = "Kivo のバージョン情報";
 
 std::int16_t intervalOf(int index) {
