@@ -55,10 +55,13 @@ frmSet::frmSet(Kivo& app)
   cmdSet[1]->setCancel(true);
 
   // Count, hour and minute are two characters at most; the message is free.
+  // What the user types stands out in bold.
   const int maxLength[4] = {2, 2, 2, 0};
+  FontSpec bold = font();
+  bold.bold = true;
   for (int i = 0; i < 4; ++i) {
     txtEtc[i]->setMaxLength(maxLength[i]);
-    txtEtc[i]->setBold(true);
+    txtEtc[i]->setFont(bold);
   }
 
   // The state of a fresh dialog, set before the handlers are wired so that

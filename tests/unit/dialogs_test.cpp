@@ -116,7 +116,7 @@ TEST_F(Dialogs, ControlTables) {
             "cmdSet(0) OK 2340,3840,1272,372\ncmdSet(1) Cancel 3780,3840,1272,372\n");
   std::string texts;
   for (const TextBox* t : fresh.txtEtc)
-    texts += std::to_string(t->maxLength()) + (t->bold() ? "B " : " ");
+    texts += std::to_string(t->maxLength()) + (t->font().bold ? "B " : " ");
   EXPECT_EQ(texts, "2B 2B 2B 0B ");
   EXPECT_EQ(fresh.defaultButton(), fresh.cmdSet[0]);
   EXPECT_EQ(fresh.cancelButton(), fresh.cmdSet[1]);

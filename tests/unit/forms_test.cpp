@@ -212,7 +212,7 @@ TEST(Forms, ModalDialogReturnsWhenClosed) {
   d.toolkit.modalPump = [&] {
     ++pumped;
     if (pumped == 1) {
-      inner.showModal();
+      inner.showModal(outer.hwnd());
       EXPECT_EQ(d.toolkit.modalForms().size(), 1u);
       return true;
     }
@@ -221,7 +221,7 @@ TEST(Forms, ModalDialogReturnsWhenClosed) {
     outer.cmd->userClick();
     return true;
   };
-  outer.showModal();
+  outer.showModal(0);
   EXPECT_TRUE(outer.closed());
   EXPECT_TRUE(inner.closed());
   EXPECT_EQ(pumped, 3);
