@@ -201,6 +201,7 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
     f.txtEtc[0]->setText(c.count);
     f.txtEtc[1]->setText(c.hour);
     f.txtEtc[2]->setText(c.minute);
+    const Hwnd dialog = f.hwnd();
     f.cmdSet[0]->click();
     EXPECT_TRUE(f.closed());
     const std::string refused = c.refused;
@@ -211,6 +212,7 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
     EXPECT_EQ(get("Alarm"), c.alarm && refused.find('t') == std::string::npos ? "1" : "0");
     std::string shown;
     for (const auto& b : d.toolkit.boxes()) {
+      EXPECT_EQ(b.owner, dialog);
       const std::string box = std::to_string(b.style) + " " + b.title + ": " + b.text;
       shown += box == countBox ? "c" : box == timeBox ? "t" : "?";
     }
