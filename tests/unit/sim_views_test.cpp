@@ -27,7 +27,8 @@ struct Session {
   std::vector<std::function<void()>> steps;
   std::size_t next = 0;
 
-  Session() {
+  explicit Session(const char* kivoXX = "0") {
+    writeText(d.store, keys::KivoXX, kivoXX);
     d.toolkit.modalPump = [this] {
       if (next == steps.size()) return false;
       steps[next++]();
@@ -57,39 +58,44 @@ TEST(Views, MainWindowStartUpAndOptions) {
   EXPECT_EQ(shown.icon, kProgramIcon);
   EXPECT_EQ(shown.font, FontSpec{});
 
-  Session& r = s;
-  r.bringUp();
-  r.expectInStep("brought up");
+  s.bringUp();
+  s.expectInStep("brought up");
   EXPECT_TRUE(shown.visible);
-  EXPECT_EQ(shown.left, (r.d.toolkit.screenWidthTwips() - r.m().width()) / 2);
+  EXPECT_EQ(shown.left, (s.d.toolkit.screenWidthTwips() - s.m().width()) / 2);
 
-  sim::SimToolkit& tk = r.d.toolkit;
-  EXPECT_TRUE(tk.userClick(*r.m().chkRight));
-  EXPECT_TRUE(tk.userClick(*r.m().optInterval[2]));
-  EXPECT_TRUE(tk.userClick(*r.m().optTaste[1]));
-  r.expectInStep("options chosen");
+  sim::SimToolkit& tk = s.d.toolkit;
+  EXPECT_TRUE(tk.userClick(*s.m().chkRight));
+  EXPECT_TRUE(tk.userClick(*s.m().optInterval[2]));
+  EXPECT_TRUE(tk.userClick(*s.m().optTaste[1]));
+  s.expectInStep("options chosen");
   // The option button cleared by the choice shows it.
-  EXPECT_EQ(tk.view(*r.m().optInterval[1])->value, 0);
-  EXPECT_EQ(tk.view(*r.m().optInterval[2])->value, 1);
-  EXPECT_TRUE(tk.userClick(*r.m().cmdMain[0]));
-  r.expectInStep("OK");
+  EXPECT_EQ(tk.view(*s.m().optInterval[1])->value, 0);
+  EXPECT_EQ(tk.view(*s.m().optInterval[2])->value, 1);
+  EXPECT_TRUE(tk.userClick(*s.m().cmdMain[0]));
+  s.expectInStep("OK");
   EXPECT_FALSE(shown.visible);
 
-  r.bringUp();
-  EXPECT_TRUE(tk.userClick(*r.m().chkRight));
-  EXPECT_TRUE(tk.userClick(*r.m().optTaste[0]));
-  EXPECT_TRUE(tk.userClick(*r.m().cmdMain[1]));
-  r.expectInStep("Cancel reloads");
-  EXPECT_EQ(tk.view(*r.m().chkRight)->value, 1);
-  EXPECT_EQ(tk.view(*r.m().optTaste[1])->value, 1);
+  s.bringUp();
+  // Dragged away, minimized and restored from the caption bar: centred again.
+  s.d.windows.setWindowPos(s.m().hwnd(), kHwndTop, 10, 10, 0, 0, kSwpNoSize);
+  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Minimized));
+  EXPECT_EQ(shown.left, 150);
+  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Normal));
+  EXPECT_EQ(shown.left, (tk.screenWidthTwips() - s.m().width()) / 2);
+  s.expectInStep("restored");
+  EXPECT_TRUE(tk.userClick(*s.m().chkRight));
+  EXPECT_TRUE(tk.userClick(*s.m().optTaste[0]));
+  EXPECT_TRUE(tk.userClick(*s.m().cmdMain[1]));
+  s.expectInStep("Cancel reloads");
+  EXPECT_EQ(tk.view(*s.m().chkRight)->value, 1);
+  EXPECT_EQ(tk.view(*s.m().optTaste[1])->value, 1);
 
   // The custom template takes the taste out of the user's reach.
-  Session x;
-  writeText(x.d.store, keys::KivoXX, "1");
-  Kivo custom(x.d.platform);
-  custom.start();
+  Session x("1");
   x.expectInStep("custom template");
-  EXPECT_FALSE(x.d.toolkit.view(*custom.main()->optTaste[1])->enabled);
+  EXPECT_FALSE(x.d.toolkit.view(*x.m().optTaste[1])->enabled);
+  x.bringUp();
+  EXPECT_FALSE(x.d.toolkit.userClick(*x.m().optTaste[1]));
 }
 
 TEST(Views, SettingsDialogLoadOkAndCancel) {
