@@ -6,10 +6,9 @@
 #include <string>
 #include <utility>
 
-namespace kivo {
+#include "platform/platform.h"
 
-class Toolkit;
-class ProgramInfo;
+namespace kivo {
 
 inline constexpr int kErrInvalidCall = 5;
 inline constexpr int kErrOverflow = 6;
@@ -33,7 +32,7 @@ class RuntimeError : public std::exception {
   std::string description_;
 };
 
-inline constexpr int kReportStyle = 4112;  // critical stop + system modal
+inline constexpr int kReportStyle = kMbOkOnly | kMbIconStop | kMbSystemModal;
 inline constexpr const char* kErrorTitle = "エラー - Kivo";
 inline constexpr const char* kContactLine =
     "\"Welmark\" <welmark@kivo.example> まで連絡してください。";

@@ -55,10 +55,13 @@ frmSet::frmSet(Kivo& app)
   cmdSet[1]->setCancel(true);
 
   // Count, hour and minute are two characters at most; the message is free.
+  // What the user types stands out in bold.
   const int maxLength[4] = {2, 2, 2, 0};
+  FontSpec bold = font();
+  bold.bold = true;
   for (int i = 0; i < 4; ++i) {
     txtEtc[i]->setMaxLength(maxLength[i]);
-    txtEtc[i]->setBold(true);
+    txtEtc[i]->setFont(bold);
   }
 
   // The state of a fresh dialog, set before the handlers are wired so that
@@ -195,7 +198,11 @@ void frmSet::cmdWavSet_Click(int index) {
       writeText(p.store, key, std::string(text::cutAtNul(request.file)));
       return;
     }
-    if (p.toolkit.messageBox(hwnd(), "ぴぽんとを OFF にしますか?", "ぴぽんと", 260) != kIdYes) return;
+    // The one box that is modal to the program only.
+    constexpr int kSwitchOffStyle = kMbYesNo | kMbDefButton2 | kMbApplicationModal;
+    if (p.toolkit.messageBox(hwnd(), "ぴぽんとを OFF にしますか?", "ぴぽんと", kSwitchOffStyle) !=
+        kIdYes)
+      return;
     if (index == 0) {
       chkEtc[2]->setValue(0);  // the store follows at OK
     } else {
@@ -206,7 +213,7 @@ void frmSet::cmdWavSet_Click(int index) {
 
 namespace {
 
-constexpr int kCheckFailedStyle = 4144;  // exclamation + system modal
+constexpr int kCheckFailedStyle = kMbOkOnly | kMbIconExclamation | kMbSystemModal;
 
 // An alarm hour or minute as the alarm check can match it: one or two
 // digits within `highest`, given back as two digits ("6" -> "06").

@@ -32,7 +32,7 @@ frmWSet::frmWSet(Kivo& app)
 namespace {
 
 constexpr const char* kBoxTitle = "あの子嫌い";
-constexpr int kBoxStyle = 4160;  // information + system modal
+constexpr int kBoxStyle = kMbOkOnly | kMbIconInformation | kMbSystemModal;
 constexpr const char* kListFull = "これ以上嫌いな子をつくっちゃだめよっ";
 
 }  // namespace

@@ -17,8 +17,8 @@ namespace kivo {
 namespace {
 
 constexpr const char* kAlarmTitle = "Alarm - Kivo";
-// OK/Cancel (1) + information (64) + Cancel as default (256) + system modal (4096).
-constexpr int kAlarmStyle = 4417;
+// OK and Cancel (which snoozes, and is the default), information icon.
+constexpr int kAlarmStyle = kMbOkCancel | kMbIconInformation | kMbDefButton2 | kMbSystemModal;
 // Asynchronous, no default sound, a file name: the sound plays while the box is up.
 constexpr std::uint32_t kAlarmSound = kSndFilename | kSndNoDefault | kSndAsync;  // 131075
 

@@ -18,7 +18,7 @@
 //   window HANDLE CLASS TITLE  open a top-level window (handles are chosen
 //                              by the script; decimal or 0x hexadecimal)
 //   close HANDLE               close a window; for a form's window (or a form
-//                              name) the system closes it and the form unloads
+//                              name) it is the close box: the form unloads
 //   focus HANDLE               bring a window to the front (0 = none)
 //   retitle HANDLE TITLE       a window changes its own title
 //   screen W H [TX TY]         screen size in pixels and twips per pixel
@@ -37,9 +37,10 @@
 //   file PATH | file cancel    queue the answer of the next open-file dialog;
 //                              unqueued dialogs are cancelled
 //   click FORM CONTROL[(I)]    a user's click on frmMain, frmSet or frmWSet
-//   set FORM CONTROL[(I)] V    text box: type V; check box: value 0/1/2;
-//                              option button: 0/1; list box: select row V
-//                              (-1 = none)
+//   set FORM CONTROL[(I)] V    as the user would: text box: type V; check
+//                              box: 0/1, a click when it shows the other;
+//                              option button: 1, a click; list box: select
+//                              row V
 // Looking:
 //   title HANDLE               print `title HANDLE: TEXT`, the caption up to
 //                              its first NUL (HANDLE may be a form name);
@@ -56,8 +57,10 @@
 //
 // A modal dialog opened by a command stays open for the following commands
 // until it closes; at the end of the input the system closes it. While it is
-// open the forms behind it take no clicks. A disabled control takes none
-// either: the click or the typing is lost, as on the screen.
+// open the forms behind it take no clicks. click, set and close act on the
+// simulated desktop's views through the user entry points of the forms: a
+// control shown disabled or hidden takes no input, which is lost as on the
+// screen.
 //
 // After Exit the program is gone: commands that need it (tick, click, set,
 // value, print, second) are errors until the next start. A run-time error

@@ -95,17 +95,17 @@ void Runner::cmdSecond() {
   if (!second.over()) out_ << "second start did not end\n";
 }
 
+// click, set and close act as the user on the views: what a disabled or
+// hidden control shows takes no input, which is then simply lost.
 void Runner::cmdClick(const Words& w) {
   arity(w, 3, 3, "click FORM CONTROL[(INDEX)]");
   Form& form = liveForm(w[1]);
   checkReachable(form);
   Control& c = control(form, w[2]);
-  // A disabled control takes no clicks, as on the screen.
-  if (!c.enabled()) return;
   switch (c.kind()) {
-    case ControlKind::CheckBox: static_cast<CheckBox&>(c).userClick(); break;
-    case ControlKind::OptionButton: static_cast<OptionButton&>(c).userClick(); break;
-    case ControlKind::CommandButton: static_cast<CommandButton&>(c).userClick(); break;
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+    case ControlKind::CommandButton: desk_.toolkit.userClick(c); break;
     default: throw ScriptError(w[2] + " is " + kindName(c.kind()) + ": nothing to click");
   }
 }
@@ -115,20 +115,26 @@ void Runner::cmdSet(const Words& w) {
   Form& form = liveForm(w[1]);
   checkReachable(form);
   Control& c = control(form, w[2]);
-  if (!c.enabled()) return;
+  const sim::ControlView* shown = desk_.toolkit.view(c);
+  if (!shown) throw ScriptError(w[2] + " has no view");
   switch (c.kind()) {
-    case ControlKind::TextBox: static_cast<TextBox&>(c).userType(w[3]); break;
-    case ControlKind::CheckBox:
-      static_cast<CheckBox&>(c).setValue(
-          static_cast<int>(parseInteger(w[3], 0, 2, "a check box value")));
+    case ControlKind::TextBox: desk_.toolkit.userType(static_cast<TextBox&>(c), w[3]); break;
+    case ControlKind::CheckBox: {
+      // A user ticks and unticks; only the program grays a box.
+      const int value = static_cast<int>(parseInteger(w[3], 0, 1, "a check box value"));
+      if (shown->value != value) desk_.toolkit.userClick(c);
       break;
+    }
     case ControlKind::OptionButton:
-      static_cast<OptionButton&>(c).setValue(parseInteger(w[3], 0, 1, "an option value") != 0);
+      // A user selects an option button; it is cleared by selecting another.
+      parseInteger(w[3], 1, 1, "an option value");
+      desk_.toolkit.userClick(c);
       break;
     case ControlKind::ListBox: {
-      auto& list = static_cast<ListBox&>(c);
-      list.setListIndex(
-          static_cast<int>(parseInteger(w[3], -1, list.listCount() - 1, "a list row")));
+      const int rows = static_cast<int>(shown->rows.size());
+      if (rows == 0) throw ScriptError(w[2] + " has no rows to select");
+      desk_.toolkit.userSelect(static_cast<ListBox&>(c),
+                               static_cast<int>(parseInteger(w[3], 0, rows - 1, "a list row")));
       break;
     }
     default: throw ScriptError(w[2] + " is " + kindName(c.kind()) + ": nothing to set");
@@ -139,8 +145,12 @@ void Runner::cmdClose(const Words& w) {
   arity(w, 2, 2, "close HANDLE");
   const Hwnd h = handleOrForm(w[1]);
   if (!desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
-  // Closing a form's window is the system's close: the form unloads.
-  if (Form* form = desk_.toolkit.formOf(h)) checkReachable(*form);
+  // A form's window is closed with its close box: the form unloads.
+  if (Form* form = desk_.toolkit.formOf(h)) {
+    checkReachable(*form);
+    desk_.toolkit.userClose(*form);
+    return;
+  }
   desk_.windows.closeWindow(h);
 }
 

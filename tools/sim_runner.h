@@ -19,29 +19,47 @@ namespace kivo::simscript {
 // shared toolkit but quit(), which ends only this process: a second start
 // that ends at once must not stop the timers of the instance it handed over
 // to, and a program started again after an Exit must find them running.
+// After quit() this process's forms are ended on the shared toolkit (no
+// timer of theirs fires, their modal loops are left, their views take no
+// input), and its boxes, modal loops and pending messages are skipped here.
 class ProcessToolkit : public Toolkit {
  public:
   explicit ProcessToolkit(sim::SimToolkit& base) : base_(base) {}
   int messageBox(Hwnd owner, const std::string& text, const std::string& title,
                  int style) override {
-    return base_.messageBox(owner, text, title, style);
+    return quit_ ? 0 : base_.messageBox(owner, text, title, style);
   }
-  void doEvents() override { base_.doEvents(); }
+  void doEvents() override {
+    if (!quit_) base_.doEvents();
+  }
   int screenWidthTwips() override { return base_.screenWidthTwips(); }
   int screenHeightTwips() override { return base_.screenHeightTwips(); }
   int twipsPerPixelX() override { return base_.twipsPerPixelX(); }
   int twipsPerPixelY() override { return base_.twipsPerPixelY(); }
-  void attachForm(Form& form) override { base_.attachForm(form); }
-  void detachForm(Form& form) override { base_.detachForm(form); }
+  void attachForm(Form& form) override {
+    base_.attachForm(form);
+    forms_.push_back(&form);
+    if (quit_) base_.endProgram(form);
+  }
+  void detachForm(Form& form) override {
+    std::erase(forms_, &form);
+    base_.detachForm(form);
+  }
   void formChanged(Form& form, std::uint32_t what) override { base_.formChanged(form, what); }
   void controlChanged(Control& c, std::uint32_t what) override { base_.controlChanged(c, what); }
-  void runModal(Form& form, Hwnd owner) override { base_.runModal(form, owner); }
+  void runModal(Form& form, Hwnd owner) override {
+    if (!quit_) base_.runModal(form, owner);
+  }
   void timerChanged(Timer& timer) override { base_.timerChanged(timer); }
-  void quit() override { quit_ = true; }
+  void quit() override {
+    quit_ = true;
+    for (Form* form : forms_) base_.endProgram(*form);
+  }
   bool quitRequested() const { return quit_; }
 
  private:
   sim::SimToolkit& base_;
+  std::vector<Form*> forms_;  // attached through this process
   bool quit_ = false;
 };
 

@@ -1,19 +1,12 @@
-// The portable forms model: control values, click semantics, timers that
-// never nest, and the form lifecycle (load, show, modal, unload).
+// The forms model's form: lifecycle (load, show, modal, unload), the
+// window's own state and its change reports.
 #include "ui/forms.h"
 
 #include <algorithm>
 
-#include "platform/errors.h"
-#include "platform/text.h"
-
 namespace kivo {
 
 namespace {
-
-constexpr int kErrInvalidProperty = 380;
-constexpr int kErrInvalidArrayIndex = 381;
-constexpr int kMaxTimerInterval = 65535;
 
 // The non-client part of a fixed single or fixed dialog window on the
 // systems the program was made for: a 3-pixel frame on each side and a
@@ -23,181 +16,7 @@ constexpr int kMaxTimerInterval = 65535;
 constexpr int kFramePxX = 6;
 constexpr int kFramePxY = 25;
 
-[[noreturn]] void invalidProperty() {
-  throw RuntimeError(kErrInvalidProperty, "Invalid property value");
-}
-
 }  // namespace
-
-// ---- Control ---------------------------------------------------------------
-
-Control::Control(Form& form, ControlKind kind, std::string name, int index, std::string caption,
-                 Twips layout, Control* container)
-    : form_(form),
-      kind_(kind),
-      name_(std::move(name)),
-      index_(index),
-      caption_(std::move(caption)),
-      layout_(layout),
-      container_(container) {}
-
-std::string Control::id() const {
-  return index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")";
-}
-
-void Control::setCaption(std::string caption) {
-  if (caption == caption_) return;
-  caption_ = std::move(caption);
-  changed();
-}
-
-void Control::setEnabled(bool enabled) {
-  if (enabled == enabled_) return;
-  enabled_ = enabled;
-  changed();
-}
-
-bool Control::acceptsInput() const {
-  // A disabled frame takes its contents out of reach of the user as well.
-  for (const Control* c = this; c; c = c->container_) {
-    if (!c->enabled_) return false;
-  }
-  return true;
-}
-
-void Control::changed() { form_.changed(); }
-
-// ---- CheckBox, OptionButton, CommandButton ---------------------------------
-
-void CheckBox::setValue(int value) {
-  if (value < 0 || value > 2) invalidProperty();
-  if (value == value_) return;
-  value_ = value;
-  changed();
-  if (onClick) onClick();
-}
-
-void CheckBox::userClick() {
-  if (!acceptsInput()) return;
-  setValue(value_ == 1 ? 0 : 1);
-}
-
-void OptionButton::setValue(bool value) {
-  if (!value) {
-    if (value_) {
-      value_ = false;
-      changed();
-    }
-    return;
-  }
-  if (value_) return;
-  // Only the buttons that share this button's container (a frame, or the
-  // form itself) form one group.
-  for (const auto& c : form().controls()) {
-    if (c.get() == this || c->kind() != ControlKind::OptionButton || c->container() != container())
-      continue;
-    static_cast<OptionButton&>(*c).value_ = false;
-  }
-  value_ = true;
-  changed();
-  if (onClick) onClick();
-}
-
-void OptionButton::userClick() {
-  if (acceptsInput()) setValue(true);
-}
-
-void CommandButton::click() {
-  if (onClick) onClick();
-}
-
-void CommandButton::userClick() {
-  if (acceptsInput()) click();
-}
-
-// ---- TextBox, ListBox ------------------------------------------------------
-
-void TextBox::setText(std::string text) {
-  if (text == text_) return;
-  text_ = std::move(text);
-  changed();
-}
-
-void TextBox::userType(const std::string& text) {
-  if (!acceptsInput()) return;
-  setText(maxLength_ > 0 ? text::left(text, static_cast<std::size_t>(maxLength_)) : text);
-}
-
-void ListBox::setRow(int i, const std::string& text) {
-  if (i == listCount()) {
-    rows_.push_back(text);
-  } else if (i >= 0 && i < listCount()) {
-    rows_[static_cast<std::size_t>(i)] = text;
-  } else {
-    throw RuntimeError(kErrInvalidArrayIndex, "Invalid property array index");
-  }
-  changed();
-}
-
-const std::string& ListBox::row(int i) const {
-  // Reading past the last row gives empty text, as the classic list box
-  // does; only a negative index is an error.
-  static const std::string empty;
-  if (i < 0) throw RuntimeError(kErrInvalidArrayIndex, "Invalid property array index");
-  return i < listCount() ? rows_[static_cast<std::size_t>(i)] : empty;
-}
-
-void ListBox::removeItem(int i) {
-  if (i < 0 || i >= listCount()) throw RuntimeError(kErrInvalidCall);
-  rows_.erase(rows_.begin() + i);
-  // The selection stays on the same row text; removing the selected row
-  // leaves nothing selected.
-  if (listIndex_ == i) {
-    listIndex_ = -1;
-  } else if (listIndex_ > i) {
-    --listIndex_;
-  }
-  changed();
-}
-
-void ListBox::setListIndex(int i) {
-  if (i < -1 || i >= listCount()) invalidProperty();
-  if (i == listIndex_) return;
-  listIndex_ = i;
-  changed();
-}
-
-// ---- Timer -----------------------------------------------------------------
-
-void Timer::setInterval(int ms) {
-  if (ms < 0 || ms > kMaxTimerInterval) invalidProperty();
-  if (ms == interval_) return;
-  interval_ = ms;
-  form().toolkit().timerChanged(*this);
-}
-
-void Timer::setEnabled(bool enabled) {
-  if (enabled == this->enabled()) return;
-  Control::setEnabled(enabled);
-  form().toolkit().timerChanged(*this);
-}
-
-bool Timer::active() const { return enabled() && interval_ > 0 && form().loaded(); }
-
-bool Timer::fire() {
-  if (running_) return false;
-  // The guard must fall even when the handler throws, or the timer would
-  // never run again.
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{running_};
-  running_ = true;
-  if (onTimer) onTimer();
-  return true;
-}
-
-// ---- Form ------------------------------------------------------------------
 
 Form::Form(Toolkit& toolkit, std::string name, std::string caption, int clientWidth,
            int clientHeight, BorderStyle border)
@@ -266,14 +85,14 @@ void Form::finishUnload() {
 void Form::setCaption(std::string caption) {
   if (caption == caption_) return;
   caption_ = std::move(caption);
-  changed();
+  changed(kFormCaption);
 }
 
 void Form::move(int left, int top) {
   if (left == left_ && top == top_) return;
   left_ = left;
   top_ = top;
-  changed();
+  changed(kFormPosition);
 }
 
 void Form::show() {
@@ -281,7 +100,7 @@ void Form::show() {
   if (!loaded_) return;  // Form_Load unloaded it again
   if (!visible_) {
     visible_ = true;
-    changed();
+    changed(kFormVisible);
   }
   if (!shownOnce_) {
     shownOnce_ = true;
@@ -292,35 +111,46 @@ void Form::show() {
 void Form::hide() {
   if (!visible_) return;
   visible_ = false;
-  changed();
+  changed(kFormVisible);
 }
 
 void Form::setWindowState(WindowState state) {
   if (state == state_) return;
   state_ = state;
-  changed();
+  changed(kFormWindowState);
   Form_Resize();
 }
 
-void Form::showModal() {
+void Form::showModal(Hwnd owner) {
   if (!loaded_) load();
   if (!loaded_) return;
   show();
-  if (loaded_) toolkit_.runModal(*this, 0);
+  if (loaded_) toolkit_.runModal(*this, owner);
 }
 
 void Form::nativeStateChanged(WindowState state, bool visible) {
   const bool firstShowing = visible && !shownOnce_;
-  const bool stateChanged = state != state_;
-  if (!stateChanged && visible == visible_ && !firstShowing) return;
+  std::uint32_t what = 0;
+  if (state != state_) what |= kFormWindowState;
+  if (visible != visible_) what |= kFormVisible;
+  if (what == 0 && !firstShowing) return;
   state_ = state;
   visible_ = visible;
   if (visible) shownOnce_ = true;
-  changed();
-  if (stateChanged || firstShowing) Form_Resize();
+  // The window is in that state already; the report keeps every view of
+  // the form (and the backend's own record of it) in step with the model.
+  if (what != 0) changed(what);
+  if ((what & kFormWindowState) || firstShowing) Form_Resize();
 }
 
 void Form::nativeMoved(int left, int top) { move(left, top); }
+
+bool Form::userClose() {
+  if (!loaded_) return false;
+  // The program has no QueryUnload: closing is unloading.
+  unload();
+  return true;
+}
 
 Control* Form::find(const std::string& name, int index) const {
   for (const auto& c : controls_) {
@@ -366,13 +196,15 @@ std::vector<Timer*> Form::timers() const {
 
 void Form::adopt(std::unique_ptr<Control> c) {
   c->tabIndex_ = c->kind() == ControlKind::Timer ? -1 : nextTab_++;
+  // As at design time, a control starts with its form's font.
+  c->font_ = font_;
   controls_.push_back(std::move(c));
 }
 
-void Form::changed() {
+void Form::changed(std::uint32_t what) {
   // Before the view exists there is nothing to refresh: attaching builds it
   // from the model as it then stands.
-  if (loaded_) toolkit_.formChanged(*this, ~0u);
+  if (loaded_) toolkit_.formChanged(*this, what);
 }
 
 }  // namespace kivo

@@ -1,188 +1,61 @@
 #pragma once
-// The portable forms model: forms and the controls the program's three
-// windows use, with their layout in twips, captions, tab order and group
-// index. Backends render a form by walking its controls; user input reaches
-// the model through the same setters code uses, so a value set from code
-// fires the click handler exactly as a user's click does.
+// The portable forms model: forms and the controls (ui/controls.h) the
+// program's three windows use. A backend renders a form by walking its
+// controls and converting twips to pixels with the screen's twips per pixel.
+//
+// What the model promises a backend (the Toolkit of platform/platform.h):
+//
+// View. Form::load calls Toolkit::attachForm once the form and all its
+// controls exist; the backend builds the whole view, hidden, from the model
+// as it stands then, and gives the form its handle. Nothing is reported
+// before that. The form's size, border, font and icon and the controls'
+// kinds, layout, group and tab order never change after it. Unloading calls
+// Toolkit::detachForm; nothing is reported after that either.
+//
+// Change reports. While the form is loaded, every setter that really
+// changes something reports it at once, naming what changed:
+// Toolkit::controlChanged(control, bits) with exactly the ControlChange bits
+// of that control that changed, Toolkit::formChanged(form, bits) with
+// exactly the FormChange bits. A setter that leaves everything as it was
+// reports nothing. One call may change several controls (selecting an
+// option button clears the one selected before): each is reported on its
+// own. The report comes after the model holds the new state and before any
+// handler the change fires, so a handler's own changes are reported after
+// it. Timers have no view: their changes go to Toolkit::timerChanged. A
+// backend reads the reported parts from the model and pushes only those
+// into its widgets, with the widgets' notifications suppressed: a push
+// never comes back as user input.
+//
+// User input. What the user does reaches the model only through the user
+// entry points: Control::userClick (check box, option button, command
+// button), TextBox::userType, ListBox::userSelect, Form::nativeStateChanged,
+// Form::nativeMoved and Form::userClose. Each changes the model exactly as
+// code does and fires the same handlers, once; its changes are reported
+// like any other, so the widget ends showing what the model holds (typing
+// cut to the length limit, say). The control entry points refuse input
+// (return false, change nothing, fire nothing) to a control that is
+// disabled or hidden, or inside a disabled or hidden frame; a backend keeps
+// such widgets out of the user's reach as well.
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "ui/controls.h"
 
 namespace kivo {
 
-enum class ControlKind { Frame, OptionButton, CheckBox, CommandButton, TextBox, Label, ListBox, Timer };
+// Every window of the program's forms has this class; a second start finds
+// the running instance's main window by it.
+inline constexpr const char* kFormWindowClass = "ThunderRT5Form";
 
-// left, top, width, height in twips, relative to the container.
-struct Twips {
-  int left = 0, top = 0, width = 0, height = 0;
-};
-
-class Form;
-
-class Control {
- public:
-  Control(Form& form, ControlKind kind, std::string name, int index, std::string caption,
-          Twips layout, Control* container);
-  virtual ~Control() = default;
-  Control(const Control&) = delete;
-  Control& operator=(const Control&) = delete;
-
-  Form& form() const { return form_; }
-  ControlKind kind() const { return kind_; }
-  const std::string& name() const { return name_; }
-  int index() const { return index_; }  // -1 when not in an indexed group
-  // "chkShow(5)", or the bare name outside a group.
-  std::string id() const;
-  const std::string& caption() const { return caption_; }
-  void setCaption(std::string caption);
-  const Twips& layout() const { return layout_; }
-  Control* container() const { return container_; }  // frame, or nullptr for the form
-  int tabIndex() const { return tabIndex_; }
-  bool enabled() const { return enabled_; }
-  virtual void setEnabled(bool enabled);
-  // Enabled, and so are the frames around it: user input reaches it.
-  bool acceptsInput() const;
-  bool bold() const { return bold_; }
-  void setBold(bool bold) { bold_ = bold; }
-
- protected:
-  void changed();
-
- private:
-  friend class Form;
-  Form& form_;
-  ControlKind kind_;
-  std::string name_;
-  int index_;
-  std::string caption_;
-  Twips layout_;
-  Control* container_;
-  int tabIndex_ = 0;
-  bool enabled_ = true;
-  bool bold_ = false;
-};
-
-class Frame : public Control {
- public:
-  using Control::Control;
-};
-
-class Label : public Control {
- public:
-  using Control::Control;
-};
-
-// 0 unchecked, 1 checked, 2 grayed.
-class CheckBox : public Control {
- public:
-  using Control::Control;
-  int value() const { return value_; }
-  // Any value other than 0, 1, 2 raises error 380 (invalid property value).
-  // A change fires onClick.
-  void setValue(int value);
-  // A user's click: checked becomes unchecked, anything else checked.
-  void userClick();
-  std::function<void()> onClick;
-
- private:
-  int value_ = 0;
-};
-
-// Option buttons sharing a container are mutually exclusive.
-class OptionButton : public Control {
- public:
-  using Control::Control;
-  bool value() const { return value_; }
-  // Selecting clears the other option buttons of the same container and
-  // fires onClick when the button was not selected before.
-  void setValue(bool value);
-  // A user's click: only when the button, and the frames around it, are enabled.
-  void userClick();
-  std::function<void()> onClick;
-
- private:
-  bool value_ = false;
-};
-
-class CommandButton : public Control {
- public:
-  using Control::Control;
-  bool isDefault() const { return default_; }
-  bool isCancel() const { return cancel_; }
-  void setDefault(bool v) { default_ = v; }
-  void setCancel(bool v) { cancel_ = v; }
-  // Fires onClick (the Value = True of code).
-  void click();
-  // A user's click: only when enabled.
-  void userClick();
-  std::function<void()> onClick;
-
- private:
-  bool default_ = false;
-  bool cancel_ = false;
-};
-
-class TextBox : public Control {
- public:
-  using Control::Control;
-  const std::string& text() const { return text_; }
-  // Code may set any length; the limit applies to typing.
-  void setText(std::string text);
-  // A user's typing replaces the text, cut to maxLength characters.
-  void userType(const std::string& text);
-  int maxLength() const { return maxLength_; }  // 0: no limit
-  void setMaxLength(int n) { maxLength_ = n; }
-
- private:
-  std::string text_;
-  int maxLength_ = 0;
-};
-
-class ListBox : public Control {
- public:
-  using Control::Control;
-  int listCount() const { return static_cast<int>(rows_.size()); }
-  const std::vector<std::string>& rows() const { return rows_; }
-  // Row i; writing row listCount() appends a row. Other indexes raise
-  // error 381 (invalid property array index).
-  void setRow(int i, const std::string& text);
-  // Row i; past the last row the text is empty, a negative index raises 381.
-  const std::string& row(int i) const;
-  // A bad index raises error 5; removing the selected row deselects.
-  void removeItem(int i);
-  int listIndex() const { return listIndex_; }  // -1: none selected
-  void setListIndex(int i);                     // -1 .. listCount()-1, else error 380
-
- private:
-  std::vector<std::string> rows_;
-  int listIndex_ = -1;
-};
-
-// A timer whose handler never nests: a firing while the previous run has not
-// returned is dropped.
-class Timer : public Control {
- public:
-  using Control::Control;
-  int interval() const { return interval_; }
-  // 0 .. 65535, else error 380. A change restarts the count.
-  void setInterval(int ms);
-  void setEnabled(bool enabled) override;
-  // Enabled with a non-zero interval on a loaded form: the toolkit runs it.
-  bool active() const;
-  // Runs onTimer unless a run is already in progress; returns whether it ran.
-  bool fire();
-  bool running() const { return running_; }
-  std::function<void()> onTimer;
-
- private:
-  int interval_ = 0;
-  bool running_ = false;
-};
+// The icon a form's window carries, as an identifier each backend maps to
+// its own resource (Win32: the icon resource of that number).
+using IconId = int;
+inline constexpr IconId kNoIcon = 0;
+inline constexpr IconId kProgramIcon = 1;
 
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 enum class BorderStyle { FixedSingle, FixedDialog };
@@ -198,6 +71,9 @@ class Form {
   Toolkit& toolkit() const { return toolkit_; }
   const std::string& name() const { return name_; }
   BorderStyle borderStyle() const { return border_; }
+  // The font of the caption bar and the font each control starts with.
+  const FontSpec& font() const { return font_; }
+  IconId icon() const { return icon_; }
 
   // Loads the form: creates its native view (hidden) and runs Form_Load.
   void load();
@@ -227,14 +103,19 @@ class Form {
   WindowState windowState() const { return state_; }
   // A change fires Form_Resize.
   void setWindowState(WindowState state);
-  // Shows the form modally and returns when it has been unloaded.
-  void showModal();
+  // Shows the form modally over `owner` (the window whose handler opens it;
+  // 0: none) and returns when it has been unloaded.
+  void showModal(Hwnd owner);
 
-  // The backend reports a change made outside the program's code (the user,
-  // the window manager, another process): updates the model and fires
-  // Form_Resize on a state change.
+  // User entry points of the window itself. The backend reports a change
+  // made outside the program's code (the user, the window manager, another
+  // process): the model follows, and a state change or the first showing
+  // fires Form_Resize.
   void nativeStateChanged(WindowState state, bool visible);
   void nativeMoved(int left, int top);
+  // The close box (or Alt+F4): unloads the form as the classic close does,
+  // Form_Unload included. False when the form is not loaded.
+  bool userClose();
 
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
   Control* find(const std::string& name, int index = -1) const;
@@ -259,13 +140,15 @@ class Form {
     adopt(std::move(c));
     return ref;
   }
+  // Part of the design: set in the form's constructor, before it is loaded.
+  void setIcon(IconId icon) { icon_ = icon; }
 
  private:
   friend class Control;
   template <class T>
   static constexpr ControlKind kindOf();
   void adopt(std::unique_ptr<Control> c);
-  void changed();
+  void changed(std::uint32_t what);
   void updateOuterSize();
   // Stops the timers and drops the view; Form_Unload has run (or cannot).
   void finishUnload();
@@ -274,6 +157,8 @@ class Form {
   std::string name_;
   std::string caption_;
   BorderStyle border_;
+  FontSpec font_;
+  IconId icon_ = kNoIcon;
   int clientWidth_, clientHeight_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = false;

@@ -13,6 +13,8 @@ frmMain::frmMain(Kivo& app)
       app_(app),
       p_(app.p),
       s_(app.s) {
+  // The program's own window carries its icon; the dialogs have none.
+  setIcon(kProgramIcon);
   fraMain[0] = &add<Frame>("fraMain", 0, "アクティブウィンドウ検出精度", {120, 120, 3432, 1455});
   optInterval[0] = &add<OptionButton>("optInterval", 0, "Hi    - CPU負担大(&H)",
                                       {180, 300, 2532, 312}, fraMain[0]);

@@ -15,7 +15,8 @@ namespace kivo {
 class Kivo;
 struct EngineState;
 
-inline constexpr const char* kMainClass = "ThunderRT5Form";
+// The class a second start looks for: every form window has it.
+inline constexpr const char* kMainClass = kFormWindowClass;
 inline constexpr const char* kMainCaption = "Kivo for Windows NT/95";
 
 class frmMain : public Form {

@@ -16,7 +16,7 @@ namespace kivo {
 
 namespace {
 
-constexpr int kVersionBoxStyle = 4096;  // OK only, no icon, system modal
+constexpr int kVersionBoxStyle = kMbOkOnly | kMbSystemModal;  // no icon
 constexpr const char* kVersionBoxTitle = "Kivo のバージョン情報";
 
 std::int16_t intervalOf(int index) {
@@ -107,7 +107,7 @@ void frmMain::cmdToSet_Click(int index) {
     trap([&] { LoadWindowList(app_); });
     // Minimized, so the user can bring the window to register to the front.
     trap([&] { setWindowState(WindowState::Minimized); });
-    trap([&] { app_.wset().showModal(); });
+    trap([&] { app_.wset().showModal(hwnd()); });
     trap([&] { app_.dropWSet(); });
     trap([&] { setWindowState(WindowState::Normal); });
   } else if (index == 1) {
@@ -117,7 +117,7 @@ void frmMain::cmdToSet_Click(int index) {
       if (s_.PlugInFlags.KivoXX != 1) return;
       for (int i = 0; i <= 4; ++i) app_.set().chkShow[i]->setEnabled(false);
     });
-    trap([&] { app_.set().showModal(); });
+    trap([&] { app_.set().showModal(hwnd()); });
     trap([&] { app_.dropSet(); });
   }
 }

@@ -1,5 +1,5 @@
-// Simulated toolkit: message-box recorder with scripted answers, form
-// windows, timers on the simulated clock and the modal loop.
+// Simulated toolkit: message-box recorder with scripted answers, timers on
+// the simulated clock, the modal loop and the end of the program.
 #include "platform/sim/sim_toolkit.h"
 
 #include <algorithm>
@@ -25,14 +25,19 @@ SimToolkit::~SimToolkit() {
 
 // ---- Message boxes and pending messages ------------------------------------
 
-int SimToolkit::messageBox(Hwnd, const std::string& text, const std::string& title, int style) {
+int SimToolkit::messageBox(Hwnd owner, const std::string& text, const std::string& title,
+                           int style) {
+  // An ended program shows nothing more: the box is left at once, as a box
+  // whose message loop meets the end of the program.
+  if (quitRequested_) return 0;
+  if (const View* v = viewOf(owner); v && v->ended) return 0;
   log_.add("msgbox " + std::to_string(style) + " " + quote(title) + " " + quote(text));
   Answer a{kIdOk, 0};
   if (!answers_.empty()) {
     a = answers_.front();
     answers_.pop_front();
   }
-  boxes_.push_back(RecordedBox{text, title, style, a.value});
+  boxes_.push_back(RecordedBox{owner, text, title, style, a.value});
   // A box is a modal loop: timers go on firing while it waits for the user
   // (all but the one whose handler opened it, which its guard holds back).
   if (a.holdMs > 0) runFor(a.holdMs);
@@ -46,7 +51,9 @@ void SimToolkit::doEvents() { runFor(0); }
 void SimToolkit::timerChanged(Timer& timer) {
   // Any change restarts the count, as SetTimer does.
   std::erase_if(timers_, [&](const Scheduled& s) { return s.timer == &timer; });
-  if (timer.active()) timers_.push_back({&timer, clock_.nowMs() + timer.interval(), nextOrder_++});
+  if (timer.active() && !ended(timer.form())) {
+    timers_.push_back({&timer, clock_.nowMs() + timer.interval(), nextOrder_++});
+  }
 }
 
 void SimToolkit::runFor(std::int64_t ms) {
@@ -83,139 +90,53 @@ std::int64_t SimToolkit::nextDue(const Timer& timer) const {
   return -1;
 }
 
-// ---- Form windows -------------------------------------------------------------
+// ---- Modal loop and the end of the program ------------------------------------
 
-void SimToolkit::attachForm(Form& form) {
-  Hwnd h = 0;
-  if (windows_) {
-    h = windows_->newHandle();
-    windows_->addWindow(h, kFormWindowClass, form.caption());
-    windows_->window(h)->visible = form.visible();
-  } else {
-    h = nextBareHandle_;
-    nextBareHandle_ += 4;
-  }
-  views_[h] = View{&form, form.caption(), form.left(), form.top(), form.visible(), nextOrder_++};
-  form.setHwnd(h);
-  pushRect(h, form);
-}
-
-void SimToolkit::detachForm(Form& form) {
-  const Hwnd h = form.hwnd();
-  const auto it = views_.find(h);
-  if (it == views_.end() || it->second.form != &form) return;
-  views_.erase(it);
-  form.setHwnd(0);
-  // The view is gone first, so the window system's close hook finds no form.
-  if (windows_) windows_->closeWindow(h);
-}
-
-void SimToolkit::controlChanged(Control& control, std::uint32_t) { formChanged(control.form(), 0); }
-
-void SimToolkit::formChanged(Form& form, std::uint32_t) {
-  View* v = viewOf(form.hwnd());
-  if (!v || v->form != &form) return;
-  SimWindow* w = windows_ ? windows_->window(form.hwnd()) : nullptr;
-  if (form.caption() != v->caption) {
-    v->caption = form.caption();
-    if (w) w->title = v->caption;
-  }
-  if (form.left() != v->left || form.top() != v->top) {
-    v->left = form.left();
-    v->top = form.top();
-    pushRect(form.hwnd(), form);
-  }
-  if (form.visible() != v->visible) {
-    v->visible = form.visible();
-    if (w) w->visible = v->visible;
-  }
-}
-
-void SimToolkit::pushRect(Hwnd h, const Form& form) {
-  SimWindow* w = windows_ ? windows_->window(h) : nullptr;
-  if (!w) return;
-  const int x = form.left() / twipsX_, y = form.top() / twipsY_;
-  w->rect = Rect{x, y, x + form.width() / twipsX_, y + form.height() / twipsY_};
-}
-
-SimToolkit::View* SimToolkit::viewOf(Hwnd h) {
-  const auto it = views_.find(h);
-  return it == views_.end() ? nullptr : &it->second;
-}
-
-Form* SimToolkit::formOf(Hwnd h) const {
-  const auto it = views_.find(h);
-  return it == views_.end() ? nullptr : it->second.form;
-}
-
-Form* SimToolkit::findForm(const std::string& name) const {
-  const View* best = nullptr;
-  for (const auto& [h, v] : views_) {
-    if (v.form->name() == name && (!best || v.order > best->order)) best = &v;
-  }
-  return best ? best->form : nullptr;
-}
-
-void SimToolkit::windowShown(Hwnd h, int cmd) {
-  View* v = viewOf(h);
-  if (!v) return;
-  Form& form = *v->form;
-  WindowState state = form.windowState();
-  switch (cmd) {
-    case 1:  // SW_SHOWNORMAL
-    case 9:  // SW_RESTORE
-      state = WindowState::Normal;
-      break;
-    case 2:   // SW_SHOWMINIMIZED
-    case 6:   // SW_MINIMIZE
-    case 7:   // SW_SHOWMINNOACTIVE
-    case 11:  // SW_FORCEMINIMIZE
-      state = WindowState::Minimized;
-      break;
-    case 3:  // SW_SHOWMAXIMIZED
-      state = WindowState::Maximized;
-      break;
-    default:  // SW_HIDE, SW_SHOW and the others keep the state
-      break;
-  }
-  v->visible = cmd != kSwHide;
-  form.nativeStateChanged(state, cmd != kSwHide);
-}
-
-void SimToolkit::windowMoved(Hwnd h, int x, int y) {
-  View* v = viewOf(h);
-  if (!v) return;
-  v->left = x * twipsX_;
-  v->top = y * twipsY_;
-  v->form->nativeMoved(v->left, v->top);
-}
-
-void SimToolkit::windowClosed(Hwnd h) {
-  const auto it = views_.find(h);
-  if (it == views_.end()) return;
-  Form* form = it->second.form;
-  views_.erase(it);
-  // The system closed the window: the form unloads as when its close box
-  // is clicked.
-  form->unload();
-}
-
-// ---- Modal loop -----------------------------------------------------------------
-
-void SimToolkit::runModal(Form& form, Hwnd) {
+void SimToolkit::runModal(Form& form, Hwnd owner) {
+  if (ended(form)) return;
   modal_.push_back(&form);
+  owners_.push_back(owner);
   struct Pop {
-    std::vector<Form*>& stack;
-    ~Pop() { stack.pop_back(); }
-  } pop{modal_};
-  // After quit() the program is ending: the loop is left without closing
-  // the dialog, whose owner discards it quietly.
-  while (!form.closed() && !quitRequested_) {
+    SimToolkit& tk;
+    ~Pop() {
+      tk.modal_.pop_back();
+      tk.owners_.pop_back();
+    }
+  } pop{*this};
+  // Once the program has ended the loop is left without closing the
+  // dialog: no handler of it may run, and its owner discards it quietly.
+  while (!form.closed() && !ended(form)) {
     if (!modalPump || !modalPump()) {
-      form.unload();
+      if (!form.closed() && !ended(form)) form.unload();
       break;
     }
   }
+}
+
+Hwnd SimToolkit::modalOwner(const Form& form) const {
+  for (std::size_t i = 0; i < modal_.size(); ++i) {
+    if (modal_[i] == &form) return owners_[i];
+  }
+  return 0;
+}
+
+void SimToolkit::quit() {
+  quitRequested_ = true;
+  for (auto& [h, v] : views_) v.ended = true;
+  timers_.clear();
+}
+
+void SimToolkit::endProgram(const Form& form) {
+  const auto it = views_.find(form.hwnd());
+  if (it == views_.end() || it->second.form != &form) return;
+  it->second.ended = true;
+  std::erase_if(timers_, [&](const Scheduled& s) { return &s.timer->form() == &form; });
+}
+
+bool SimToolkit::ended(const Form& form) const {
+  if (quitRequested_) return true;
+  const View* v = viewOf(form.hwnd());
+  return v && v->form == &form && v->ended;
 }
 
 }  // namespace kivo::sim

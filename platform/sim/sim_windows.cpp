@@ -74,7 +74,7 @@ void SimWindowSystem::setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int, 
   if (!(flags & kSwpNoActivate)) foreground_ = h;
   // The hooks last: the form they reach may run handlers that call back in.
   if (moved && onMove) onMove(h, x, y);
-  if ((flags & kSwpShowWindow) && onShow && exists(h)) onShow(h, 5);
+  if ((flags & kSwpShowWindow) && onShow && exists(h)) onShow(h, kSwShow);
 }
 
 void SimWindowSystem::setForegroundWindow(Hwnd h) {

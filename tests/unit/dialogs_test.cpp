@@ -116,7 +116,7 @@ TEST_F(Dialogs, ControlTables) {
             "cmdSet(0) OK 2340,3840,1272,372\ncmdSet(1) Cancel 3780,3840,1272,372\n");
   std::string texts;
   for (const TextBox* t : fresh.txtEtc)
-    texts += std::to_string(t->maxLength()) + (t->bold() ? "B " : " ");
+    texts += std::to_string(t->maxLength()) + (t->font().bold ? "B " : " ");
   EXPECT_EQ(texts, "2B 2B 2B 0B ");
   EXPECT_EQ(fresh.defaultButton(), fresh.cmdSet[0]);
   EXPECT_EQ(fresh.cancelButton(), fresh.cmdSet[1]);
@@ -201,6 +201,7 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
     f.txtEtc[0]->setText(c.count);
     f.txtEtc[1]->setText(c.hour);
     f.txtEtc[2]->setText(c.minute);
+    const Hwnd dialog = f.hwnd();
     f.cmdSet[0]->click();
     EXPECT_TRUE(f.closed());
     const std::string refused = c.refused;
@@ -211,6 +212,7 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
     EXPECT_EQ(get("Alarm"), c.alarm && refused.find('t') == std::string::npos ? "1" : "0");
     std::string shown;
     for (const auto& b : d.toolkit.boxes()) {
+      EXPECT_EQ(b.owner, dialog);
       const std::string box = std::to_string(b.style) + " " + b.title + ": " + b.text;
       shown += box == countBox ? "c" : box == timeBox ? "t" : "?";
     }

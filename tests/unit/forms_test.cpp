@@ -201,6 +201,63 @@ TEST(Forms, LifecycleAndResizeEvents) {
   EXPECT_EQ(d.windows.newHandle(), before);
 }
 
+// Each setter names the control and exactly what changed, once, and only
+// while the form has a view; a value set again reports nothing.
+TEST(Forms, ReportsNameTheControlAndWhatChanged) {
+  sim::SimDesktop d;
+  TestForm f(d.toolkit);
+  f.chk->setValue(1);
+  EXPECT_TRUE(d.toolkit.reports().empty());  // no view yet
+  f.load();
+  using R = sim::Report;
+  auto took = [&] {
+    std::vector<R> r = d.toolkit.reports();
+    d.toolkit.clearReports();
+    return r;
+  };
+  f.chk->setValue(1);
+  f.txt->setText("");
+  f.txt->setMaxLength(2);
+  f.lst->setListIndex(-1);
+  f.fra->setEnabled(true);
+  EXPECT_EQ(took(), std::vector<R>{});
+  f.chk->setCaption("x");
+  f.chk->setVisible(false);
+  FontSpec bold = f.font();
+  bold.bold = true;
+  f.txt->setFont(bold);
+  f.txt->setMaxLength(3);
+  f.lst->setRow(0, "A");
+  f.lst->setRow(0, "A");
+  f.lst->setRow(1, "B");
+  f.lst->setListIndex(1);
+  f.lst->removeItem(0);      // the selection moves up with its row
+  f.lst->removeItem(0);      // the selected row itself: nothing selected
+  f.tmr->setEnabled(false);  // timers go to timerChanged only
+  EXPECT_EQ(took(), (std::vector<R>{{"frmTest", "chkTest", kChangeCaption},
+                                    {"frmTest", "chkTest", kChangeVisible},
+                                    {"frmTest", "txtTest", kChangeFont},
+                                    {"frmTest", "txtTest", kChangeMaxLength},
+                                    {"frmTest", "lstTest", kChangeRows},
+                                    {"frmTest", "lstTest", kChangeRows},
+                                    {"frmTest", "lstTest", kChangeValue},
+                                    {"frmTest", "lstTest", kChangeRows | kChangeValue},
+                                    {"frmTest", "lstTest", kChangeRows | kChangeValue}}));
+  f.show();
+  f.move(15, 30);
+  f.move(15, 30);
+  f.setCaption("テスト");
+  f.nativeStateChanged(WindowState::Minimized, false);
+  f.nativeStateChanged(WindowState::Minimized, false);
+  EXPECT_EQ(took(), (std::vector<R>{{"frmTest", "", kFormVisible},
+                                    {"frmTest", "", kFormPosition},
+                                    {"frmTest", "", kFormWindowState | kFormVisible}}));
+  EXPECT_TRUE(d.toolkit.idleReports().empty());
+  f.unload();
+  f.chk->setCaption("y");
+  EXPECT_EQ(took(), std::vector<R>{});
+}
+
 TEST(Forms, ModalDialogReturnsWhenClosed) {
   sim::SimDesktop d;
   TestForm outer(d.toolkit);
@@ -212,7 +269,7 @@ TEST(Forms, ModalDialogReturnsWhenClosed) {
   d.toolkit.modalPump = [&] {
     ++pumped;
     if (pumped == 1) {
-      inner.showModal();
+      inner.showModal(outer.hwnd());
       EXPECT_EQ(d.toolkit.modalForms().size(), 1u);
       return true;
     }
@@ -221,7 +278,7 @@ TEST(Forms, ModalDialogReturnsWhenClosed) {
     outer.cmd->userClick();
     return true;
   };
-  outer.showModal();
+  outer.showModal(0);
   EXPECT_TRUE(outer.closed());
   EXPECT_TRUE(inner.closed());
   EXPECT_EQ(pumped, 3);

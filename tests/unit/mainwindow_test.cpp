@@ -91,6 +91,7 @@ TEST(MainWindow, BrokenStoredOptionsOnCancelAndOk) {
   r.m->cmdMain[1]->click();  // reported, and the window goes on with the defaults
   ASSERT_EQ(r.d.toolkit.boxes().size(), 1u);
   EXPECT_NE(r.d.toolkit.boxes()[0].text.find("frmMain!cmdMain_Click"), std::string::npos);
+  EXPECT_EQ(r.d.toolkit.boxes()[0].owner, 0u);  // the error reporter's box has no owner
   EXPECT_TRUE(r.m->optTaste[0]->value());
   EXPECT_EQ(r.m->tmrMain->interval(), 250);
 
@@ -117,6 +118,7 @@ TEST(MainWindow, VersionBox) {
   r.m->cmdMain[2]->click();
   ASSERT_EQ(r.d.toolkit.boxes().size(), 1u);
   const sim::RecordedBox& box = r.d.toolkit.boxes()[0];
+  EXPECT_EQ(box.owner, r.m->hwnd());
   EXPECT_EQ(box.style, 4096);
   EXPECT_EQ(box.title, "Kivo のバージョン情報");
   EXPECT_EQ(
@@ -155,6 +157,8 @@ TEST(MainWindow, DialogButtonsOpenFreshDialogsAndDiscardThem) {
   r.m->setWindowState(WindowState::Normal);
   std::string seen;
   r.d.toolkit.modalPump = [&] {
+    for (const Form* dialog : r.d.toolkit.modalForms())
+      EXPECT_EQ(r.d.toolkit.modalOwner(*dialog), r.m->hwnd()) << dialog->name();
     if (frmWSet* w = r.app.wsetIfLoaded()) {
       seen += "wset rows " + std::to_string(w->lstWSet->listCount()) + ", main minimized " +
               std::to_string(r.m->windowState() == WindowState::Minimized) + "; ";

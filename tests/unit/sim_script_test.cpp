@@ -114,6 +114,9 @@ TEST(SimScript, ErrorsStopTheScriptAndNameTheLine) {
       {"start\nstart\n",
        "t.kivo:2: the program is running already (a second start is \"second\")\n"},
       {"start\nclick frmMain cmdMain(3)\ntick\n", "t.kivo:3: tick: the program has ended\n"},
+      // A user ticks and unticks; only the program grays a box.
+      {"start\nset frmMain chkRight 2\n",
+       "t.kivo:2: a check box value must be from 0 to 1, not 2\n"},
   };
   for (const auto& c : cases) {
     const Result r = runScript(c.script);
@@ -171,6 +174,16 @@ TEST(SimScript, ModalDialogRunsTheFollowingLines) {
 
   r = runScript("start\nclick frmMain cmdToSet(1)\nclick frmSet cmdSet(1)\nvalue frmSet\n");
   EXPECT_EQ(r.err, "t.kivo:4: frmSet is not open\n");
+
+  // The close box closes the dialog; a box the program disabled takes no
+  // click; set ticks by a click only when the box shows otherwise.
+  r = runScript(
+      "store \"Plug in\" KivoXX 1\nstart\nclick frmMain cmdToSet(1)\nclick frmSet chkShow(4)\n"
+      "set frmSet chkShow(5) 1\nset frmSet chkShow(5) 0\nvalue frmSet chkShow(4)\n"
+      "value frmSet chkShow(5)\nclose frmSet\nprint bEqualSeparate\nvalue frmSet\n");
+  EXPECT_EQ(r.out,
+            "value frmSet chkShow(4): 1 disabled\nvalue frmSet chkShow(5): 0\nbEqualSeparate 0\n");
+  EXPECT_EQ(r.err, "t.kivo:11: frmSet is not open\n");
 }
 
 }  // namespace

@@ -1,0 +1,336 @@
+// Tests of the views the simulated desktop keeps from the forms' change
+// reports: after real sequences of the program every view equals its model
+// and no report was idle; user input runs each handler once; controls out
+// of reach refuse input; quit() ends everything.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/program.h"
+#include "platform/sim/sim_desktop.h"
+#include "settings/frmSet.h"
+#include "settings/frmWSet.h"
+#include "settings/layout.h"
+#include "ui/frmMain.h"
+
+namespace kivo {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// A program on the simulated desktop whose dialogs run a list of user steps.
+struct Session {
+  sim::SimDesktop d;
+  Kivo app{d.platform};
+  std::vector<std::function<void()>> steps;
+  std::size_t next = 0;
+
+  explicit Session(const char* kivoXX = "0") {
+    writeText(d.store, keys::KivoXX, kivoXX);
+    d.toolkit.modalPump = [this] {
+      if (next == steps.size()) return false;
+      steps[next++]();
+      return true;
+    };
+    app.start();
+  }
+  frmMain& m() { return *app.main(); }
+  // Every view against its model, and the reports that changed nothing.
+  void expectInStep(const char* where) {
+    SCOPED_TRACE(where);
+    EXPECT_EQ(d.toolkit.staleViews(), Lines{});
+    EXPECT_EQ(d.toolkit.idleReports(), std::vector<sim::Report>{});
+  }
+  // What a second start does to the running instance's window.
+  void bringUp() { d.windows.showWindow(m().hwnd(), kSwShowNormal); }
+};
+
+TEST(Views, MainWindowStartUpAndOptions) {
+  Session s;
+  s.expectInStep("start-up");
+  const sim::FormView& shown = *s.d.toolkit.view(s.m());
+  EXPECT_FALSE(shown.visible);
+  EXPECT_EQ(shown.state, WindowState::Minimized);
+  EXPECT_EQ(shown.caption, kMainCaption);
+  EXPECT_EQ(shown.left, -s.m().width());
+  EXPECT_EQ(shown.icon, kProgramIcon);
+  EXPECT_EQ(shown.font, FontSpec{});
+
+  s.bringUp();
+  s.expectInStep("brought up");
+  EXPECT_TRUE(shown.visible);
+  EXPECT_EQ(shown.left, (s.d.toolkit.screenWidthTwips() - s.m().width()) / 2);
+
+  sim::SimToolkit& tk = s.d.toolkit;
+  EXPECT_TRUE(tk.userClick(*s.m().chkRight));
+  EXPECT_TRUE(tk.userClick(*s.m().optInterval[2]));
+  EXPECT_TRUE(tk.userClick(*s.m().optTaste[1]));
+  s.expectInStep("options chosen");
+  // The option button cleared by the choice shows it.
+  EXPECT_EQ(tk.view(*s.m().optInterval[1])->value, 0);
+  EXPECT_EQ(tk.view(*s.m().optInterval[2])->value, 1);
+  EXPECT_TRUE(tk.userClick(*s.m().cmdMain[0]));
+  s.expectInStep("OK");
+  EXPECT_FALSE(shown.visible);
+
+  s.bringUp();
+  // Dragged away, minimized and restored from the caption bar: centred again.
+  s.d.windows.setWindowPos(s.m().hwnd(), kHwndTop, 10, 10, 0, 0, kSwpNoSize);
+  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Minimized));
+  EXPECT_EQ(shown.left, 150);
+  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Normal));
+  EXPECT_EQ(shown.left, (tk.screenWidthTwips() - s.m().width()) / 2);
+  s.expectInStep("restored");
+  EXPECT_TRUE(tk.userClick(*s.m().chkRight));
+  EXPECT_TRUE(tk.userClick(*s.m().optTaste[0]));
+  EXPECT_TRUE(tk.userClick(*s.m().cmdMain[1]));
+  s.expectInStep("Cancel reloads");
+  EXPECT_EQ(tk.view(*s.m().chkRight)->value, 1);
+  EXPECT_EQ(tk.view(*s.m().optTaste[1])->value, 1);
+
+  // The custom template takes the taste out of the user's reach.
+  Session x("1");
+  x.expectInStep("custom template");
+  EXPECT_FALSE(x.d.toolkit.view(*x.m().optTaste[1])->enabled);
+  x.bringUp();
+  EXPECT_FALSE(x.d.toolkit.userClick(*x.m().optTaste[1]));
+}
+
+TEST(Views, SettingsDialogLoadOkAndCancel) {
+  Session s;
+  sim::SimToolkit& tk = s.d.toolkit;
+  frmSet* f = nullptr;
+  Hwnd dialog = 0;
+  s.steps = {
+      [&] {
+        f = s.app.setIfLoaded();
+        dialog = f->hwnd();
+        s.expectInStep("loaded");
+        EXPECT_EQ(tk.modalOwner(*f), s.m().hwnd());
+        EXPECT_TRUE(tk.view(*f->txtEtc[0])->font.bold);
+        EXPECT_FALSE(tk.view(*f->chkShow[0])->font.bold);
+        EXPECT_EQ(tk.view(*f->txtEtc[1])->maxLength, 2);
+        EXPECT_EQ(tk.view(*f)->icon, kNoIcon);
+        // The chime's options are out of reach until the chime is on.
+        EXPECT_FALSE(tk.userClick(*f->chkEtc[3]));
+        EXPECT_TRUE(tk.userClick(*f->chkEtc[2]));
+        EXPECT_TRUE(tk.view(*f->chkEtc[3])->enabled);
+        EXPECT_TRUE(tk.userClick(*f->chkEtc[3]));
+        EXPECT_TRUE(tk.userClick(*f->chkEtc[4]));  // offers 12:00
+        EXPECT_TRUE(tk.userType(*f->txtEtc[0], "x"));
+        EXPECT_TRUE(tk.userType(*f->txtEtc[2], "305"));
+        s.expectInStep("edited");
+        EXPECT_EQ(tk.view(*f->txtEtc[1])->text, "12");
+        EXPECT_EQ(tk.view(*f->txtEtc[2])->text, "30");
+        // The main window behind the dialog takes nothing.
+        EXPECT_FALSE(tk.userClick(*s.m().cmdMain[2]));
+      },
+      [&] {
+        tk.userClick(*f->chkEtc[1]);
+        tk.userClick(*f->cmdSet[0]);  // the count is refused: its box, then OK closes
+      },
+  };
+  tk.userClick(*s.m().cmdToSet[1]);
+  EXPECT_EQ(s.next, 2u);
+  s.expectInStep("after OK");
+  ASSERT_EQ(tk.boxes().size(), 1u);
+  EXPECT_EQ(tk.boxes()[0].owner, dialog);
+  EXPECT_EQ(readText(s.d.store, keys::PipoHato), "1");
+
+  // With the custom template the display boxes but " = " are disabled.
+  s.app.s.PlugInFlags.KivoXX = 1;
+  s.steps.push_back([&] {
+    f = s.app.setIfLoaded();
+    s.expectInStep("custom template");
+    EXPECT_FALSE(tk.view(*f->chkShow[4])->enabled);
+    EXPECT_FALSE(tk.userClick(*f->chkShow[4]));
+    EXPECT_TRUE(tk.userClick(*f->chkShow[5]));
+    EXPECT_EQ(s.app.s.bEqualSeparate, 0);
+    tk.userClick(*f->cmdSet[1]);
+  });
+  tk.userClick(*s.m().cmdToSet[1]);
+  s.expectInStep("after Cancel");
+  EXPECT_EQ(s.app.s.bEqualSeparate, 1);
+}
+
+TEST(Views, WindowListTailingAndRemoval) {
+  Session s;
+  sim::SimToolkit& tk = s.d.toolkit;
+  s.d.windows.addWindow(0x500, "Notepad", "memo");
+  writeText(s.d.store, keys::WindowList[0], "Edit");
+  frmWSet* w = nullptr;
+  s.steps = {
+      [&] {
+        w = s.app.wsetIfLoaded();
+        s.expectInStep("opened");
+        EXPECT_EQ(tk.view(*w->lstWSet)->rows, Lines{"Edit"});
+        EXPECT_EQ(tk.view(s.m())->state, WindowState::Minimized);
+        tk.userClick(*w->cmdWSet[0]);
+        EXPECT_EQ(tk.view(*w)->state, WindowState::Minimized);
+        s.d.windows.focus(0x500);
+        s.d.toolkit.runFor(5250);
+        s.expectInStep("tailed");
+        EXPECT_EQ(tk.view(*w)->state, WindowState::Normal);
+        EXPECT_EQ(tk.view(*w->lstWSet)->rows, (Lines{"Edit", "Notepad"}));
+      },
+      [&] {
+        EXPECT_FALSE(tk.userSelect(*w->lstWSet, 2));  // no such row on screen
+        EXPECT_TRUE(tk.userSelect(*w->lstWSet, 1));
+        EXPECT_EQ(tk.view(*w->lstWSet)->selection, 1);
+        tk.userClick(*w->cmdWSet[1]);
+        s.expectInStep("removed");
+        EXPECT_EQ(tk.view(*w->lstWSet)->selection, -1);
+        tk.userSelect(*w->lstWSet, 0);
+        tk.userClick(*w->cmdWSet[1]);
+        s.expectInStep("emptied");
+        tk.userClick(*w->cmdWSet[2]);
+      },
+  };
+  tk.userClick(*s.m().cmdToSet[0]);
+  EXPECT_EQ(s.next, 2u);
+  s.expectInStep("closed");
+  EXPECT_EQ(tk.view(s.m())->state, WindowState::Normal);
+  EXPECT_EQ(readText(s.d.store, keys::WindowList[0]), "");
+}
+
+class Panel : public Form {
+ public:
+  explicit Panel(Toolkit& tk)
+      : Form(tk, "frmPanel", "Panel", 3000, 2000, BorderStyle::FixedDialog) {
+    fra = &add<Frame>("fraPanel", -1, "", {120, 120, 2000, 1200});
+    for (int i = 0; i < 2; ++i)
+      opt[i] = &add<OptionButton>("optPanel", i, "", {180, 300 + 400 * i, 900, 312}, fra);
+    chk = &add<CheckBox>("chkPanel", -1, "", {180, 1100, 900, 312}, fra);
+    txt = &add<TextBox>("txtPanel", -1, "", {180, 1500, 600, 312});
+    lst = &add<ListBox>("lstPanel", -1, "", {1000, 1500, 900, 400});
+    cmd = &add<CommandButton>("cmdPanel", -1, "OK", {2000, 1500, 900, 372});
+    tmr = &add<Timer>("tmrPanel", -1, "", {});
+    tmr->setInterval(100);
+    tmr->onTimer = [this] { ++ticks; };
+    opt[0]->setValue(true);
+    lst->setRow(0, "A");
+    for (int i = 0; i < 2; ++i) opt[i]->onClick = [this, i] { ++optClicks[i]; };
+    // A handler that changes other controls: their reports must not come
+    // back as clicks.
+    chk->onClick = [this] {
+      ++chkClicks;
+      opt[chk->value()]->setValue(true);
+      txt->setText(chk->value() ? "on" : "off");
+    };
+    cmd->onClick = [this] { ++cmdClicks; };
+  }
+  void Form_Resize() override { ++resizes; }
+  void Form_Unload() override { ++unloads; }
+  Frame* fra;
+  OptionButton* opt[2];
+  CheckBox* chk;
+  TextBox* txt;
+  ListBox* lst;
+  CommandButton* cmd;
+  Timer* tmr;
+  int optClicks[2] = {0, 0}, chkClicks = 0, cmdClicks = 0, ticks = 0, resizes = 0, unloads = 0;
+};
+
+TEST(Views, UserInputRunsEachHandlerOnceAndOnlyWithinReach) {
+  sim::SimDesktop d;
+  sim::SimToolkit& tk = d.toolkit;
+  Panel p(tk);
+  p.load();
+  p.show();
+  d.toolkit.clearReports();
+  EXPECT_TRUE(tk.userClick(*p.chk));
+  EXPECT_EQ(p.chkClicks, 1);
+  EXPECT_EQ(p.optClicks[1], 1);
+  EXPECT_EQ(p.optClicks[0], 0);
+  EXPECT_EQ(tk.reports(), (std::vector<sim::Report>{{"frmPanel", "chkPanel", kChangeValue},
+                                                    {"frmPanel", "optPanel(0)", kChangeValue},
+                                                    {"frmPanel", "optPanel(1)", kChangeValue},
+                                                    {"frmPanel", "txtPanel", kChangeValue}}));
+  EXPECT_TRUE(tk.userClick(*p.opt[1]));  // selected already: nothing happens
+  EXPECT_EQ(p.optClicks[1], 1);
+  EXPECT_TRUE(tk.userClick(*p.cmd));
+  EXPECT_EQ(p.cmdClicks, 1);
+  EXPECT_TRUE(tk.userType(*p.txt, "typed"));
+  EXPECT_TRUE(tk.userSelect(*p.lst, 0));
+  EXPECT_EQ(tk.staleViews(), Lines{});
+  EXPECT_TRUE(tk.idleReports().empty());
+
+  // Out of reach: disabled or hidden, or inside a disabled or hidden frame;
+  // the model refuses as well as the view.
+  auto refused = [&](const char* why) {
+    SCOPED_TRACE(why);
+    EXPECT_FALSE(tk.userClick(*p.chk));
+    EXPECT_FALSE(p.chk->userClick());
+    EXPECT_FALSE(tk.userClick(*p.opt[0]));
+    EXPECT_EQ(p.chkClicks, 1);
+    EXPECT_EQ(p.optClicks[0], 0);
+  };
+  p.fra->setEnabled(false);
+  refused("disabled frame");
+  p.fra->setEnabled(true);
+  p.fra->setVisible(false);
+  refused("hidden frame");
+  p.fra->setVisible(true);
+  p.chk->setVisible(false);
+  p.opt[0]->setEnabled(false);
+  refused("hidden box, disabled button");
+  p.txt->setEnabled(false);
+  p.lst->setVisible(false);
+  p.cmd->setEnabled(false);
+  EXPECT_FALSE(tk.userType(*p.txt, "x"));
+  EXPECT_FALSE(p.txt->userType("x"));
+  EXPECT_FALSE(tk.userSelect(*p.lst, 0));
+  EXPECT_FALSE(p.lst->userSelect(0));
+  EXPECT_FALSE(tk.userClick(*p.cmd));
+  EXPECT_EQ(p.txt->text(), "typed");
+  EXPECT_EQ(p.cmdClicks, 1);
+  EXPECT_EQ(tk.staleViews(), Lines{});
+  EXPECT_TRUE(tk.idleReports().empty());
+}
+
+// Once the handler that called quit() returns, nothing of the program runs:
+// the modal loop is left (the dialog is not unloaded), boxes are not shown,
+// no timer fires, and neither the user nor the window functions reach a form.
+TEST(Views, QuitEndsTheProgramFromInsideADialog) {
+  sim::SimDesktop d;
+  sim::SimToolkit& tk = d.toolkit;
+  Panel owner(tk), dialog(tk);
+  owner.load();
+  owner.show();
+  int answer = -1, pumped = 0;
+  dialog.cmd->onClick = [&] {
+    tk.quit();
+    answer = tk.messageBox(dialog.hwnd(), "bye", "Kivo", kMbOkOnly | kMbSystemModal);
+  };
+  tk.modalPump = [&] {
+    if (++pumped == 1) {
+      tk.runFor(250);
+      EXPECT_TRUE(tk.userClick(*dialog.cmd));
+    }
+    return true;
+  };
+  dialog.showModal(owner.hwnd());
+  EXPECT_EQ(pumped, 1);
+  EXPECT_EQ(answer, 0);
+  EXPECT_TRUE(tk.boxes().empty());
+  EXPECT_FALSE(dialog.closed());
+  EXPECT_EQ(dialog.unloads, 0);
+  const int ticks = owner.ticks + dialog.ticks;
+  EXPECT_EQ(ticks, 4);  // 100 and 200 ms, each form
+  tk.runFor(10000);
+  tk.doEvents();
+  owner.tmr->setInterval(50);
+  tk.runFor(1000);
+  EXPECT_EQ(owner.ticks + dialog.ticks, ticks);
+  EXPECT_FALSE(tk.userClick(*owner.cmd));
+  EXPECT_FALSE(tk.userClose(owner));
+  EXPECT_EQ(owner.cmdClicks, 0);
+  d.windows.showWindow(owner.hwnd(), kSwMinimize);
+  EXPECT_EQ(owner.windowState(), WindowState::Normal);
+  EXPECT_EQ(owner.resizes, 1);
+}
+
+}  // namespace
+}  // namespace kivo
