@@ -121,6 +121,11 @@ void frmMain::tmrMain_Timer() {
       trap([&] { ChkCap(); });
       return;
     }
+    // A title the window set since the last tick is its latest one, also
+    // when it kept our clock in it: recover it before the new clock goes in.
+    trap([&] {
+      if (s_.bExcludedWnd == 0 && s_.strNowCap != s_.strLastCap) GetOrgCap(s_.strNowCap);
+    });
     trap([&] { ChkPika(); });
     trap([&] {
       if (s_.bExcludedWnd == 0) MakeCap();

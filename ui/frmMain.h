@@ -45,6 +45,12 @@ class frmMain : public Form {
   // that an hour whose minute 01 passed unseen (asleep) still re-arms.
   Date datSignalDate{};
   std::int16_t intSignalHour = -1;
+  // The separator and side of the caption composed last ("" when the flags
+  // selected no layout). An empty clock leaves only its separator in the
+  // caption, and a new side or separator waits for the next rewrite, so this
+  // is how the caption written last is recognised.
+  std::string strLastSep;
+  std::uint8_t bLastRight = 0;
 
   // Form events.
   void Form_Load() override;
@@ -64,6 +70,11 @@ class frmMain : public Form {
   void MakeCap();
   void ChkCap();
   void RestoreCap(Hwnd hWnd);
+  // Does a caption still carry `clock` as this engine wrote it?
+  bool HoldsClock(const std::string& cap, const std::string& clock) const;
+  // strOrgCap from a caption the window changed: the title beside the clock
+  // written last when the caption still holds it, else the whole caption.
+  void GetOrgCap(const std::string& cap);
   // Exclusions.
   void ChkWList(const std::string& className, std::uint8_t& result);
   void ChkTARO(const std::string& className, std::uint8_t& result);
