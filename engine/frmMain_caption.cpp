@@ -137,4 +137,13 @@ void frmMain::RestoreCap(Hwnd hWnd) {
   }
 }
 
+void frmMain::RestoreOnExit() noexcept {
+  Trap trap(p_.toolkit, p_.program, "frmMain!RestoreOnExit");
+  // hLastWnd is the window the engine follows and strOrgCap its title;
+  // RestoreCap leaves an excluded window alone. 0: no tick has run yet.
+  trap([&] {
+    if (hLastWnd != 0) RestoreCap(hLastWnd);
+  });
+}
+
 }  // namespace kivo

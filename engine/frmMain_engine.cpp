@@ -102,8 +102,8 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_Unload() {
   Trap trap(p_.toolkit, p_.program, "frmMain_Unload");
-  // Ends at once: the window that carried the clock has had its title back
-  // already, on the tick that saw this window come to the front.
+  // Ends at once; the end gives the window that carries the clock its title
+  // back (normally this very window, in front when Exit is clicked).
   trap([&] { app_.end(); });
 }
 

@@ -75,6 +75,12 @@ class frmMain : public Form {
   // strOrgCap from a caption the window changed: the title beside the clock
   // written last when the caption still holds it, else the whole caption.
   void GetOrgCap(const std::string& cap);
+  // Gives the window that carries the clock its own title back. The one way
+  // out of the program: Kivo::end() calls it, and with it every backend on
+  // logging out and on a termination signal. Writes nothing to a window left
+  // alone (bExcludedWnd = 1) or when nothing was decorated; safe to call
+  // more than once; reports a run-time error and never throws.
+  void RestoreOnExit() noexcept;
   // Exclusions.
   void ChkWList(const std::string& className, std::uint8_t& result);
   void ChkTARO(const std::string& className, std::uint8_t& result);
