@@ -38,21 +38,65 @@ std::string frmMain::GetCap(Hwnd hWnd) {
   return result;
 }
 
+bool frmMain::HoldsClock(const std::string& cap, const std::string& clock) const {
+  if (!clock.empty()) return text::contains(cap, clock);
+  // An empty clock is "contained" in every caption, so containment would
+  // take any title the window sets for our decoration and cut it away. All
+  // that is left of the decoration is the separator, where it was written.
+  if (strLastSep.empty()) return false;
+  if (bLastRight == 0) return cap.starts_with(strLastSep);
+  return text::cutAtNul(cap).ends_with(strLastSep);
+}
+
+void frmMain::GetOrgCap(const std::string& cap) {
+  // Only the clock written last is in a caption of ours; the clock of this
+  // tick may differ from it within one time key (seconds shown by a capital
+  // SS), and looking for that one would keep the old clock as the title.
+  if (!HoldsClock(cap, s_.strLastClock)) {
+    s_.strOrgCap = cap;  // the window set a title of its own
+    return;
+  }
+  // The clock is still there: cut the title out by position. The real
+  // length of the clock is used, so custom clocks of any length work.
+  const std::size_t clockLen = text::length(s_.strLastClock);
+  std::size_t skip = 0;
+  if (s_.bEqualSeparate == 0) skip = clockLen + 2;
+  else if (s_.bEqualSeparate == 1) skip = clockLen + 4;
+  else return;
+  if (s_.bClockRight == 0) {
+    s_.strOrgCap = text::mid(cap, skip);
+  } else if (s_.bClockRight == 1) {
+    const std::size_t len = text::length(cap);
+    // A caption too short to hold title, separator and clock is one the
+    // window set itself around our clock text; the title we know stays.
+    if (len >= skip) s_.strOrgCap = text::left(cap, len - skip) + '\0';
+  }
+}
+
 void frmMain::MakeCap() {
   Trap trap(p_.toolkit, p_.program, "frmMain!MakeCap");
   // A caption without the clock we wrote last is the window's own title.
   trap([&] {
-    if (!text::contains(s_.strNowCap, s_.strLastClock)) s_.strOrgCap = s_.strNowCap;
+    if (!HoldsClock(s_.strNowCap, s_.strLastClock)) s_.strOrgCap = s_.strNowCap;
   });
   trap([&] {
     std::string sep;
-    if (!separatorOf(s_.bEqualSeparate, sep)) return;
+    if (!separatorOf(s_.bEqualSeparate, sep) || s_.bClockRight > 1) {
+      strLastSep.clear();  // written back as read: no decoration of ours
+      return;
+    }
     if (s_.bClockRight == 0) {
       s_.strNowCap = s_.strClock + sep + s_.strOrgCap;
-    } else if (s_.bClockRight == 1) {
+      // A title cut for the right side has lost its NUL. The caption must
+      // still end in one, as a caption read back does, or the next tick
+      // takes our own caption for one the window changed.
+      if (s_.strNowCap.back() != '\0') s_.strNowCap += '\0';
+    } else {
       s_.strOrgCap = std::string(text::cutAtNul(s_.strOrgCap));
       s_.strNowCap = s_.strOrgCap + sep + s_.strClock + '\0';
     }
+    strLastSep = sep;
+    bLastRight = s_.bClockRight;
   });
   trap([&] { s_.strLastClock = s_.strClock; });
   trap([&] { p_.windows.setWindowText(s_.hActiveWnd, s_.strNowCap); });
@@ -64,27 +108,7 @@ void frmMain::ChkCap() {
   Trap trap(p_.toolkit, p_.program, "frmMain!ChkCap");
   trap([&] { s_.strNowCap = GetCap(s_.hActiveWnd); });
   if (s_.strNowCap == s_.strLastCap) return;  // as we left it
-  trap([&] {
-    if (!text::contains(s_.strNowCap, s_.strClock)) {
-      s_.strOrgCap = s_.strNowCap;  // the window set a title of its own
-      return;
-    }
-    // The clock is still there: cut the title out by position. The real
-    // length of the clock is used, so custom clocks of any length work.
-    const std::size_t clockLen = text::length(s_.strClock);
-    std::size_t skip = 0;
-    if (s_.bEqualSeparate == 0) skip = clockLen + 2;
-    else if (s_.bEqualSeparate == 1) skip = clockLen + 4;
-    else return;
-    if (s_.bClockRight == 0) {
-      s_.strOrgCap = text::mid(s_.strNowCap, skip);
-    } else if (s_.bClockRight == 1) {
-      const std::size_t len = text::length(s_.strNowCap);
-      // A caption too short to hold title, separator and clock is one the
-      // window set itself around our clock text; the title we know stays.
-      if (len >= skip) s_.strOrgCap = text::left(s_.strNowCap, len - skip) + '\0';
-    }
-  });
+  trap([&] { GetOrgCap(s_.strNowCap); });
   trap([&] { ChkPika(); });
   trap([&] {
     if (s_.bExcludedWnd == 0) MakeCap();
@@ -101,13 +125,25 @@ void frmMain::RestoreCap(Hwnd hWnd) {
   // clock; writing our cut-out copy of its title would spoil it.
   if (s_.bExcludedWnd != 0) return;
   const std::string cap = GetCap(hWnd);
-  // A decorated window is recognised by the clock in its caption. A clock
-  // that renders empty still counts, or a decorated window would keep its
-  // bare separator and collect another one each time it came back.
-  if (text::contains(cap, s_.strLastClock) || text::contains(cap, s_.strClock)) {
+  // A window that changed its caption since the last tick (on the very tick
+  // it leaves, or just before the program ends) gets its latest title back,
+  // not the one we knew.
+  if (cap != s_.strLastCap) GetOrgCap(cap);
+  // A decorated window is recognised by the clock in its caption: the one
+  // written last, or this tick's.
+  if (HoldsClock(cap, s_.strLastClock) || HoldsClock(cap, s_.strClock)) {
     p_.windows.setWindowText(hWnd, s_.strOrgCap);
     s_.strOrgCap = p_.windows.roundTrip(hWnd, s_.strOrgCap);
   }
+}
+
+void frmMain::RestoreOnExit() noexcept {
+  Trap trap(p_.toolkit, p_.program, "frmMain!RestoreOnExit");
+  // hLastWnd is the window the engine follows and strOrgCap its title;
+  // RestoreCap leaves an excluded window alone. 0: no tick has run yet.
+  trap([&] {
+    if (hLastWnd != 0) RestoreCap(hLastWnd);
+  });
 }
 
 }  // namespace kivo

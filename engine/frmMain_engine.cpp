@@ -102,8 +102,8 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_Unload() {
   Trap trap(p_.toolkit, p_.program, "frmMain_Unload");
-  // Ends at once: the window that carried the clock has had its title back
-  // already, on the tick that saw this window come to the front.
+  // Ends at once; the end gives the window that carries the clock its title
+  // back (normally this very window, in front when Exit is clicked).
   trap([&] { app_.end(); });
 }
 
@@ -121,6 +121,11 @@ void frmMain::tmrMain_Timer() {
       trap([&] { ChkCap(); });
       return;
     }
+    // A title the window set since the last tick is its latest one, also
+    // when it kept our clock in it: recover it before the new clock goes in.
+    trap([&] {
+      if (s_.bExcludedWnd == 0 && s_.strNowCap != s_.strLastCap) GetOrgCap(s_.strNowCap);
+    });
     trap([&] { ChkPika(); });
     trap([&] {
       if (s_.bExcludedWnd == 0) MakeCap();

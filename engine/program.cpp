@@ -19,6 +19,10 @@ void Kivo::start() {
 void Kivo::end() {
   if (ended_) return;
   ended_ = true;
+  // Every way out gives the decorated window its own title back: a clock
+  // left in a caption would stay there for good, and the next start would
+  // take it for part of the title and put a second clock beside it.
+  if (main_) main_->RestoreOnExit();
   // Ending "at once" means no tick may run after this, whatever the toolkit
   // still has queued.
   if (main_) {

@@ -22,7 +22,11 @@ class Kivo {
 
   // Creates the main window and loads it (its Form_Load is the start-up).
   void start();
-  // Ends the program at once (Form_Unload); no caption is restored.
+  // Ends the program at once: gives the window that carries the clock its
+  // own title back (frmMain::RestoreOnExit), then stops the ticks and asks
+  // the toolkit to quit. The one way out: Form_Unload and a start that hands
+  // over call it, and so do the backends on logging out and on termination
+  // signals. Only the first call does anything.
   void end();
   bool ended() const { return ended_; }
 

@@ -46,6 +46,12 @@ class frmMain : public Form {
   // that an hour whose minute 01 passed unseen (asleep) still re-arms.
   Date datSignalDate{};
   std::int16_t intSignalHour = -1;
+  // The separator and side of the caption composed last ("" when the flags
+  // selected no layout). An empty clock leaves only its separator in the
+  // caption, and a new side or separator waits for the next rewrite, so this
+  // is how the caption written last is recognised.
+  std::string strLastSep;
+  std::uint8_t bLastRight = 0;
 
   // Form events.
   void Form_Load() override;
@@ -65,6 +71,17 @@ class frmMain : public Form {
   void MakeCap();
   void ChkCap();
   void RestoreCap(Hwnd hWnd);
+  // Does a caption still carry `clock` as this engine wrote it?
+  bool HoldsClock(const std::string& cap, const std::string& clock) const;
+  // strOrgCap from a caption the window changed: the title beside the clock
+  // written last when the caption still holds it, else the whole caption.
+  void GetOrgCap(const std::string& cap);
+  // Gives the window that carries the clock its own title back. The one way
+  // out of the program: Kivo::end() calls it, and with it every backend on
+  // logging out and on a termination signal. Writes nothing to a window left
+  // alone (bExcludedWnd = 1) or when nothing was decorated; safe to call
+  // more than once; reports a run-time error and never throws.
+  void RestoreOnExit() noexcept;
   // Exclusions.
   void ChkWList(const std::string& className, std::uint8_t& result);
   void ChkTARO(const std::string& className, std::uint8_t& result);

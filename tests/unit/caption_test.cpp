@@ -23,7 +23,7 @@ struct Running {
     app.s.bClockRight = right;
     app.s.bEqualSeparate = equal;
   }
-  void at(int h, int m) { d.clock.set(Date{2024, 5, 6}, TimeOfDay{h, m, 0}); }
+  void at(int h, int m, int sec = 0) { d.clock.set(Date{2024, 5, 6}, TimeOfDay{h, m, sec}); }
   void front(Hwnd h, const std::string& title = "Editor") {
     if (!d.windows.exists(h)) d.windows.addWindow(h, "Edit", title);
     d.windows.focus(h);
@@ -71,17 +71,28 @@ TEST(CaptionComposition, ClockNeverPilesUpAndFollowsSideChanges) {
     int h, m;
     std::uint8_t right, equal;
     const char* shown;
-  } steps[] = {{12, 35, 0, 1, "12:35 = Editor"}, {12, 36, 0, 1, "12:36 = Editor"},
-               {12, 37, 1, 1, "Editor = 12:37"}, {13, 0, 1, 1, "Editor = 13:00"},
-               {13, 1, 1, 0, "Editor 13:01"},    {13, 2, 0, 0, "13:02 Editor"}};
+  } steps[] = {{12, 35, 0, 1, "12:35 = Editor"},
+               {12, 36, 0, 1, "12:36 = Editor"},
+               {12, 37, 1, 1, "Editor = 12:37"},
+               {13, 0, 1, 1, "Editor = 13:00"},
+               {13, 1, 1, 0, "Editor 13:01"},
+               {13, 2, 0, 0, "13:02 Editor"},
+               // The title cut for the right side has no NUL left; the left
+               // side must still end the caption in one, or the next tick
+               // takes its own caption for a retitle and cuts it up.
+               {13, 3, 1, 1, "Editor = 13:03"}};
+  std::string shown = "12:34 = Editor";
   for (const auto& s : steps) {
     r.app.s.bClockRight = s.right;
     r.app.s.bEqualSeparate = s.equal;
+    const std::size_t writes = r.writes();
     r.tick();  // a new side waits for the next change of the minute
-    EXPECT_NE(r.title(kEditor), s.shown);
+    EXPECT_EQ(r.title(kEditor), shown);
+    EXPECT_EQ(r.writes(), writes);
     r.at(s.h, s.m);
     r.tick();
     EXPECT_EQ(r.title(kEditor), s.shown);
+    shown = s.shown;
   }
 }
 
@@ -150,18 +161,85 @@ TEST(CaptionComposition, LeavingWindowGetsItsTitleBack) {
   EXPECT_TRUE(r.d.toolkit.boxes().empty());
 }
 
-TEST(CaptionComposition, EmptyClockStillGivesTitlesBack) {
-  // A custom template that renders nothing: the windows show the bare
-  // separator, and must not collect another one each time they come back.
-  Running r(0, 1, "");
-  for (int round = 0; round < 2; ++round) {
+TEST(CaptionComposition, EmptyClockCostsNoWindowItsTitle) {
+  // A companion's flag on and no template stored: the clock renders as
+  // empty text, and only the separator shows where it would stand.
+  for (std::uint8_t right : {0, 1}) {
+    Running r(right, 1, "");
+    const auto shown = [&](const std::string& t) { return right ? t + " = " : " = " + t; };
+    for (int round = 0; round < 2; ++round) {  // no separator collected on coming back
+      r.front(kEditor);
+      r.tick();
+      EXPECT_EQ(r.title(kEditor), shown("Editor"));
+      r.front(kMail, "Mail");
+      r.tick();
+      EXPECT_EQ(r.title(kEditor), "Editor");
+      EXPECT_EQ(r.title(kMail), shown("Mail"));
+    }
+    r.d.windows.retitle(kMail, "Doc");  // a title of its own
+    r.tick();
+    EXPECT_EQ(r.title(kMail), shown("Doc"));
     r.front(kEditor);
     r.tick();
-    EXPECT_EQ(r.title(kEditor), " = Editor");
+    EXPECT_EQ(r.title(kMail), "Doc");
+    r.front(kMail);
+    r.tick();
+    r.d.windows.retitle(kMail, shown("Doc *"));  // edited beside our separator
+    r.tick();
+    r.at(12, 35);
+    r.tick();
+    EXPECT_EQ(r.title(kMail), shown("Doc *"));
+    r.d.windows.retitle(kMail, "Doc 2");  // on the very tick it leaves
+    r.front(kEditor);
+    r.tick();
+    EXPECT_EQ(r.title(kMail), "Doc 2");
+    EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  }
+}
+
+TEST(CaptionComposition, NoTitleEverCarriesTwoClocks) {
+  // A capital SS shows the seconds while the time key stays "h:n": the
+  // clock text changes between rewrites, and a window that keeps the clock
+  // we wrote earlier must not have it taken for part of its title.
+  for (std::uint8_t right : {0, 1}) {
+    Running r(right, 1, "%h:nn:SS%");
+    r.at(12, 34, 50);
+    r.front(kEditor, "Foo");
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), right ? "Foo = 12:34:50" : "12:34:50 = Foo");
+    r.at(12, 34, 53);
+    r.tick();  // same key: the caption is left as it is
+    r.d.windows.retitle(kEditor, right ? "Foo * = 12:34:50" : "12:34:50 = Foo *");
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), right ? "Foo * = 12:34:53" : "12:34:53 = Foo *");
     r.front(kMail, "Mail");
     r.tick();
-    EXPECT_EQ(r.title(kEditor), "Editor");
-    EXPECT_EQ(r.title(kMail), " = Mail");
+    EXPECT_EQ(r.title(kEditor), "Foo *");
+    EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  }
+}
+
+TEST(CaptionComposition, WindowsLatestOwnTitleIsKept) {
+  for (std::uint8_t right : {0, 1}) {
+    Running r(right);
+    r.front(kEditor, "Foo");
+    r.tick();
+    // The window edits its title behind our clock on the tick where the
+    // minute turns.
+    r.d.windows.retitle(kEditor, right ? "Foo * = 12:34" : "12:34 = Foo *");
+    r.at(12, 35, 3);
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), right ? "Foo * = 12:35" : "12:35 = Foo *");
+    r.front(kMail, "Mail");
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), "Foo *");
+    // And on the very tick it leaves the front.
+    r.d.windows.retitle(kMail, right ? "Mail 2 = 12:35" : "12:35 = Mail 2");
+    r.front(kEditor);
+    r.tick();
+    EXPECT_EQ(r.title(kMail), "Mail 2");
+    EXPECT_EQ(r.title(kEditor), right ? "Foo * = 12:35" : "12:35 = Foo *");
+    EXPECT_TRUE(r.d.toolkit.boxes().empty());
   }
 }
 

@@ -194,16 +194,41 @@ TEST(Tick, AlarmCheckOncePerMinuteAndNotOnAForegroundChange) {
   }
 }
 
-TEST(Tick, ExitEndsTheProgramAtOnce) {
+TEST(Tick, EveryWayOutGivesTheDecoratedWindowItsTitleBack) {
+  // Exit with a decorated window in front, then a start with the same window
+  // still in front: it must show one clock, on its own title.
   Running r;
   r.d.windows.addWindow(kFront, "Edit", "Editor");
   r.d.windows.focus(kFront);
+  r.tick();
+  ASSERT_EQ(r.title(kFront), "12:34,May,6 = Editor");
   r.app.main()->cmdMain[3]->click();
   EXPECT_TRUE(r.app.ended());
   EXPECT_TRUE(r.app.main()->closed());
   EXPECT_TRUE(r.d.toolkit.quitRequested());
+  EXPECT_EQ(r.title(kFront), "Editor");
+  const std::size_t writes = r.d.windows.titleWrites().size();
   r.d.toolkit.runFor(5000);
-  EXPECT_TRUE(r.d.windows.titleWrites().empty());
+  r.app.end();  // a second way out (logging out, a signal) finds nothing to do
+  EXPECT_EQ(r.d.windows.titleWrites().size(), writes);
+  Kivo again(r.d.platform);
+  again.start();
+  again.main()->tmrMain_Timer();
+  EXPECT_EQ(r.title(kFront), "12:34,May,6 = Editor");
+  // A window left alone is never written, not even on the way out; and a
+  // program that never ticked has nothing to give back.
+  Running excluded({{keys::WindowList[0], "Secret"}});
+  excluded.d.windows.addWindow(kFront, "Secret", "Vault");
+  excluded.d.windows.focus(kFront);
+  excluded.tick();
+  excluded.app.end();
+  Running idle;
+  idle.d.windows.addWindow(kFront, "Edit", "Editor");
+  idle.d.windows.focus(kFront);
+  idle.app.end();
+  EXPECT_TRUE(excluded.d.windows.titleWrites().empty());
+  EXPECT_TRUE(idle.d.windows.titleWrites().empty());
+  EXPECT_TRUE(r.d.toolkit.boxes().empty());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Property test of the caption engine: random foreground changes, windows
-// retitling, closing and opening, clock steps and layout flips, with the
-// caption invariants checked after every tick.
+// retitling (with or without the clock we wrote, also on the tick where the
+// minute turns or the window leaves the front), closing and opening, clock
+// steps and layout flips, under the standard clock, an empty clock and one
+// whose text changes within a time key, with the caption invariants checked
+// after every tick.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -28,11 +31,21 @@ constexpr const char* kWords[] = {"Editor", "Memo", "Shell", "report", "a b", "x
 constexpr const char* kClasses[] = {"Edit", "Term", "Viewer", "Notepad"};
 constexpr const char* kExcludedClass = "Notepad";  // WindowList0 in every run
 
+// The clock a run shows: the standard one from the settings, or a
+// companion's custom template. nullptr: the flag on and no template stored,
+// so the clock is empty; a capital SS shows seconds under an "h:n" key.
+constexpr const char* kCustomTemplates[] = {nullptr, "%h:nn:SS%"};
+
 class Desk {
  public:
-  explicit Desk(std::uint32_t seed) : rng_(seed) {
+  // custom: -1 for the standard clock, else an index into kCustomTemplates.
+  Desk(std::uint32_t seed, int custom) : rng_(seed) {
     d_.clock.set(Date{2024, 5, 6}, TimeOfDay{9, 15, 0});
     writeText(d_.store, keys::WindowList[0], kExcludedClass);
+    if (custom >= 0) {
+      writeText(d_.store, keys::KivoXX, "1");
+      if (kCustomTemplates[custom]) writeText(d_.store, keys::XXFormat, kCustomTemplates[custom]);
+    }
     app_.start();
     for (int i = 0; i < 4; ++i) open();
   }
@@ -53,10 +66,25 @@ class Desk {
       case 4: {
         const Hwnd h = anyWindow();
         if (h == 0) break;
+        const std::string before = d_.windows.window(h)->title;
+        const std::string oldOwn = own_[h];
         own_[h] = title();
-        if (className_[h] == kExcludedClass && pick(2) == 0) own_[h] += " " + app_.s.strClock;
-        d_.windows.retitle(h, own_[h]);
-        did << "retitle " << h << " \"" << own_[h] << "\"";
+        std::string shown = own_[h];
+        if (className_[h] == kExcludedClass && pick(2) == 0) {
+          shown = own_[h] += " " + app_.s.strClock;
+        } else if (pick(2) == 0) {
+          shown = keepingTheClock(h, before, oldOwn, own_[h]);
+        }
+        d_.windows.retitle(h, shown);
+        did << "retitle " << h << " \"" << shown << "\"";
+        // The same tick may see the minute turn or the window leave.
+        if (pick(3) == 0) {
+          d_.clock.advanceMs(60000);
+          did << ", clock +60000ms";
+        } else if (pick(2) == 0) {
+          d_.windows.focus(anyWindow());
+          did << ", focus " << d_.windows.getForegroundWindow();
+        }
         break;
       }
       case 5: {
@@ -109,6 +137,15 @@ class Desk {
         return "clock piled up in " + std::to_string(h) + ": " + t;
       }
       const bool excluded = className_.at(h) == kExcludedClass;
+      // Titles hold no digit, so beside the one clock written last, a window
+      // we decorate shows none: an older clock kept as part of the title is
+      // a second clock, whatever its text.
+      std::string rest = t;
+      if (const auto at = rest.find(clock); !clock.empty() && at != std::string::npos)
+        rest.erase(at, clock.size());
+      if (!excluded && rest.find_first_of("0123456789") != std::string::npos) {
+        return "two clocks in " + std::to_string(h) + ": " + t;
+      }
       if (h != s.hActiveWnd || excluded) {
         // Away from the front (or left alone), a window shows its own title.
         if (t != own)
@@ -168,10 +205,30 @@ class Desk {
   // The title and the clock in one of the four layouts. A layout flip acts
   // only at the next rewrite, so any of them may be showing.
   static bool isDecoration(const std::string& t, const std::string& own, const std::string& clock) {
-    for (const char* sep : {" ", " = "}) {
-      if (t == clock + sep + own || t == own + sep + clock) return true;
-    }
-    return false;
+    return layoutsOf(t, own, clock) > 0;
+  }
+  static int layoutsOf(const std::string& t, const std::string& own, const std::string& clock) {
+    int n = 0;
+    for (const char* sep : {" ", " = "}) n += (t == clock + sep + own) + (t == own + sep + clock);
+    return n;
+  }
+
+  // The new title of the decorated front window, written beside the clock it
+  // shows, as a program does that edits the caption it reads. Only from a
+  // caption plainly in the selected layout: a flip of the side or separator
+  // waits for the next rewrite, and the caption check cuts by the layout
+  // selected now.
+  std::string keepingTheClock(Hwnd h, const std::string& shown, const std::string& oldOwn,
+                              const std::string& own) const {
+    const EngineState& s = app_.s;
+    if (h != s.hActiveWnd || s.bExcludedWnd != 0) return own;
+    const std::string& clock = s.strLastClock;
+    const std::string sep = s.bEqualSeparate ? " = " : " ";
+    const auto laidOut = [&](const std::string& t) {
+      return s.bClockRight ? t + sep + clock : clock + sep + t;
+    };
+    if (layoutsOf(shown, oldOwn, clock) != 1 || shown != laidOut(oldOwn)) return own;
+    return laidOut(own);
   }
 
   std::mt19937 rng_;
@@ -186,21 +243,24 @@ class Desk {
 TEST(CaptionProperties, HoldUnderRandomDesktopActivity) {
   constexpr std::uint32_t kSeeds[] = {1, 7, 42, 1998, 20240506, 0xC0FFEE, 31337, 4417};
   constexpr int kSteps = 600;
-  for (const std::uint32_t seed : kSeeds) {
-    Desk desk(seed);
-    std::vector<std::string> recent;
-    for (int step = 0; step < kSteps; ++step) {
-      recent.push_back(desk.step());
-      if (recent.size() > 8) recent.erase(recent.begin());
-      const std::string broken = desk.check();
-      if (broken.empty()) continue;
-      std::string trail;
-      for (const std::string& r : recent) trail += "\n  " + r;
-      ADD_FAILURE() << "seed " << seed << ", step " << step << ": " << broken
-                    << "\nlast actions:" << trail;
-      break;
+  // The standard clock, an empty one, and one whose text changes within a
+  // time key, each under every seed.
+  for (const int custom : {-1, 0, 1})
+    for (const std::uint32_t seed : kSeeds) {
+      Desk desk(seed, custom);
+      std::vector<std::string> recent;
+      for (int step = 0; step < kSteps; ++step) {
+        recent.push_back(desk.step());
+        if (recent.size() > 8) recent.erase(recent.begin());
+        const std::string broken = desk.check();
+        if (broken.empty()) continue;
+        std::string trail;
+        for (const std::string& r : recent) trail += "\n  " + r;
+        ADD_FAILURE() << "seed " << seed << ", clock " << custom << ", step " << step << ": "
+                      << broken << "\nlast actions:" << trail;
+        break;
+      }
     }
-  }
 }
 
 }  // namespace
