@@ -56,9 +56,9 @@ void frmMain::Form_Load() {
   // 1. Hand over to a running instance: bring its main window up and end
   // without touching a setting.
   if (p_.program.previousInstance()) {
-    const Hwnd found = p_.windows.findWindow(kMainClass, kMainCaption);
+    const Hwnd found = p_.windows.findWindow(kFormWindowClass, kMainCaption);
     p_.windows.showWindow(found, kSwShowNormal);
-    const Hwnd again = p_.windows.findWindow(kMainClass, kMainCaption);
+    const Hwnd again = p_.windows.findWindow(kFormWindowClass, kMainCaption);
     ShowWindowOnTop(p_, again, kHwndTop, 1);
     app_.end();
     return;

@@ -15,8 +15,8 @@ namespace kivo {
 class Kivo;
 struct EngineState;
 
-// The class a second start looks for: every form window has it.
-inline constexpr const char* kMainClass = kFormWindowClass;
+// A second start looks for the window of class kFormWindowClass (every
+// form window has it) with this caption.
 inline constexpr const char* kMainCaption = "Kivo for Windows NT/95";
 
 class frmMain : public Form {
