@@ -49,7 +49,7 @@ export WINEARCH=win64
 # Programs Wine starts by itself (wineboot's helpers, a child process) must
 # find the same loader.
 export WINELOADER=$loader
-export WINESERVER=$server
+export WINESERVER=$server KIVO_WS=$server
 export WINEDEBUG=-all
 # No Mono or Gecko: their install dialogs would wait for a click that never
 # comes on a headless machine.
@@ -82,6 +82,11 @@ exec 9>&-
 [[ $init_only -eq 1 ]] && exit 0
 
 if [[ "${KIVO_WINE_XVFB:-0}" == 1 ]]; then
-  exec xvfb-run -a "$loader" "$@" </dev/null
+  # A display of its own for this run. The program's status is kept, and the
+  # wineserver (with Wine's desktop process, which holds the display) is
+  # waited for before the display goes: a later run must not find a
+  # wineserver bound to a display that no longer exists.
+  exec xvfb-run -a -s "-screen 0 ${KIVO_WINE_SCREEN:-1280x1024x24}" \
+    bash -c '"$0" "$@"; rc=$?; "$KIVO_WS" -w; exit $rc' "$loader" "$@" </dev/null
 fi
 exec "$loader" "$@" </dev/null
