@@ -44,12 +44,12 @@ test: native win32 fuzz-build
 run: native
 	@bash scripts/demo.sh
 
+# build-win32/kivo.exe and dist/kivo-VERSION-win64.zip (kivo.exe,
+# kivo-render.exe and a read-me).
 windows: win32
+	cmake --build --preset win32 --target kivo_zip
 	@if [[ -f build-win32/kivo.exe ]]; then \
-	  echo "make windows: built build-win32/kivo.exe"; \
-	else \
-	  echo "make windows: built the Windows tree in build-win32/ (core libraries, tools, unit tests);"; \
-	  echo "kivo.exe itself arrives with the Win32 backend."; \
+	  echo "make windows: built build-win32/kivo.exe and packed" dist/kivo-*-win64.zip; \
 	fi
 
 # Runs every benchmark program that bench/ builds.

@@ -1,0 +1,42 @@
+// kivo.exe's entry point: the program on the native Win32 desktop.
+#include <windows.h>
+
+#include <string>
+
+#include "engine/program.h"
+#include "platform/errors.h"
+#include "platform/utf16.h"
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_toolkit.h"
+
+namespace {
+
+// A run-time error that no procedure traps ends the program, as it always
+// has: the user is told which error it was, after the window that carries
+// the clock has been given its own title back.
+int endByRuntimeError(kivo::Kivo& app, const kivo::RuntimeError& e) {
+  app.end();
+  const std::string text = "実行時エラー '" + std::to_string(e.number()) + "':\r\n\r\n" +
+                           e.description();
+  MessageBoxW(nullptr, kivo::text::toWide(text).c_str(), L"Kivo",
+              MB_OK | MB_ICONSTOP | MB_SYSTEMMODAL);
+  return 1;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  kivo::win32::Win32Desktop desktop(instance);
+  kivo::Kivo app(desktop.platform);
+  // Logging off or shutting down ends Kivo like its Exit button does, so the
+  // window in front keeps its own title in the next session.
+  desktop.toolkit.onEndSession = [&app] { app.end(); };
+  try {
+    app.start();
+    // A second start has shown the running instance's window and ended.
+    if (app.ended()) return 0;
+    return desktop.toolkit.run();
+  } catch (const kivo::RuntimeError& e) {
+    return endByRuntimeError(app, e);
+  }
+}
