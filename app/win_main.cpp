@@ -16,8 +16,8 @@ namespace {
 // the clock has been given its own title back.
 int endByRuntimeError(kivo::Kivo& app, const kivo::RuntimeError& e) {
   app.end();
-  const std::string text = "実行時エラー '" + std::to_string(e.number()) + "':\r\n\r\n" +
-                           e.description();
+  const std::string text =
+      "実行時エラー '" + std::to_string(e.number()) + "':\r\n\r\n" + e.description();
   MessageBoxW(nullptr, kivo::text::toWide(text).c_str(), L"Kivo",
               MB_OK | MB_ICONSTOP | MB_SYSTEMMODAL);
   return 1;

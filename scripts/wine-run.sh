@@ -11,6 +11,10 @@
 # first use under a lock, so tests started in parallel never race on it.
 # KIVO_WINE_XVFB=1 runs the program under xvfb-run, for programs that open
 # windows; console programs need no display.
+# KIVO_FAKETIME="@2024-03-05 14:59:50" runs Wine on a clock that starts at
+# that local time and runs on from there (libfaketime): the program, the
+# processes it starts and the wineserver all share it, so tests of the full
+# hour and the alarm minute need not wait for real ones.
 #
 # The 64-bit loader is called directly. Debian's `wine` wrapper prefers the
 # 32-bit loader whenever it is installed, even on a kernel that refuses
@@ -81,12 +85,21 @@ exec 9>&-
 
 [[ $init_only -eq 1 ]] && exit 0
 
+run=("$loader")
+if [[ -n "${KIVO_FAKETIME:-}" ]]; then
+  command -v faketime >/dev/null || die "KIVO_FAKETIME needs faketime (scripts/deps.sh installs it)"
+  # Only the calendar moves: Wine's timers and waits keep the real monotonic
+  # clock.
+  export FAKETIME_DONT_FAKE_MONOTONIC=1
+  run=(faketime -f "$KIVO_FAKETIME" "$loader")
+fi
+
 if [[ "${KIVO_WINE_XVFB:-0}" == 1 ]]; then
   # A display of its own for this run. The program's status is kept, and the
   # wineserver (with Wine's desktop process, which holds the display) is
   # waited for before the display goes: a later run must not find a
   # wineserver bound to a display that no longer exists.
   exec xvfb-run -a -s "-screen 0 ${KIVO_WINE_SCREEN:-1280x1024x24}" \
-    bash -c '"$0" "$@"; rc=$?; "$KIVO_WS" -w; exit $rc' "$loader" "$@" </dev/null
+    bash -c '"$0" "$@"; rc=$?; "$KIVO_WS" -w; exit $rc' "${run[@]}" "$@" </dev/null
 fi
-exec "$loader" "$@" </dev/null
+exec "${run[@]}" "$@" </dev/null

@@ -1,0 +1,83 @@
+// kivo.exe end to end: the clock in the title of the window in front, on
+// either side, repaired when the window retitles itself, given back when the
+// window leaves the front and when Kivo ends.
+#include <gtest/gtest.h>
+
+#include "tests/wine/e2e.h"
+
+namespace kivo::e2e {
+namespace {
+
+// A store as after installation, with the quickest tick so that a test
+// waits 50 ms per step instead of 250.
+void freshStore() {
+  store::reset();
+  store::set(L"Main", L"CheckInterval", L"50");
+}
+
+TEST(CaptionE2E, LeftSideRepairRestoreAndExit) {
+  freshStore();
+  TestWindow editor(L"KivoE2EEditor", L"Editor");
+  // Japanese, a symbol, an emoji with its variation selector and a
+  // character beyond the BMP (a surrogate pair): every one must survive.
+  const std::wstring wide = L"日本語のウィンドウ ✔ 🕰️ 𠀋";
+  TestWindow other(L"KivoE2EOther", wide);
+  ASSERT_TRUE(editor.bringToFront());
+  KivoProcess kivo;
+
+  // A fresh store puts the clock on the left with " = ".
+  EXPECT_TRUE(
+      editor.frontUntil([&] { return decoratedLeft(editor.text(), L"Editor", L" = "); }, kStartUp))
+      << editor.text();
+
+  // The window retitles itself: the clock is put back before the new title.
+  editor.retitle(L"Editor - notes.txt");
+  EXPECT_TRUE(
+      waitFor([&] { return decoratedLeft(editor.text(), L"Editor - notes.txt", L" = "); }, 2s))
+      << editor.text();
+
+  // Another window comes to the front: the editor gets its latest own title
+  // back, and the new one the clock with its title intact.
+  ASSERT_TRUE(other.bringToFront());
+  EXPECT_TRUE(waitFor([&] { return editor.text() == L"Editor - notes.txt"; }, 2s)) << editor.text();
+  EXPECT_TRUE(waitFor([&] { return decoratedLeft(other.text(), wide, L" = "); }, 2s))
+      << other.text();
+
+  // Closing Kivo's (hidden) main window ends it, and the window in front
+  // gets its own title back.
+  const HWND main = kivo.mainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(kivo.waitExit(10s));
+  EXPECT_EQ(kivo.exitCode(), 0u);
+  EXPECT_EQ(other.text(), wide);
+  EXPECT_EQ(editor.text(), L"Editor - notes.txt");
+}
+
+TEST(CaptionE2E, RightSideWithSpaceAndLoggingOff) {
+  freshStore();
+  store::set(L"Main", L"ClockRight", L"1");
+  store::set(L"Main", L"EqualSeparate", L"0");
+  TestWindow editor(L"KivoE2EEditor", L"Editor");
+  ASSERT_TRUE(editor.bringToFront());
+  KivoProcess kivo;
+
+  EXPECT_TRUE(
+      editor.frontUntil([&] { return decoratedRight(editor.text(), L"Editor", L" "); }, kStartUp))
+      << editor.text();
+  editor.retitle(L"Editor 2");
+  EXPECT_TRUE(waitFor([&] { return decoratedRight(editor.text(), L"Editor 2", L" "); }, 2s))
+      << editor.text();
+
+  // Logging off ends Kivo the same way as its Exit button.
+  const HWND main = kivo.mainWindow();
+  ASSERT_NE(main, nullptr);
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer);
+  SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer);
+  ASSERT_TRUE(kivo.waitExit(10s));
+  EXPECT_EQ(editor.text(), L"Editor 2");
+}
+
+}  // namespace
+}  // namespace kivo::e2e

@@ -1,0 +1,378 @@
+// The end-to-end tests' test windows, registry helpers and kivo.exe process.
+#include "tests/wine/e2e.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace kivo::e2e {
+
+namespace {
+
+// Requests to a test window's thread. They are posted, never sent: a title
+// the window sets while it handles a message sent from another thread would
+// count as a foreign write.
+constexpr UINT kMsgRetitle = WM_APP + 1;  // lParam: new std::wstring
+constexpr UINT kMsgFront = WM_APP + 2;
+constexpr UINT kMsgHang = WM_APP + 3;
+constexpr UINT kMsgBusy = WM_APP + 4;  // wParam: interval, 0 stops
+constexpr UINT_PTR kBusyTimer = 1;
+
+const wchar_t* const kStoreRoot = L"Software\\VB and VBA Program Settings\\Kivo for Windows NT/95";
+
+}  // namespace
+
+bool waitFor(const std::function<bool()>& condition, Ms timeout) {
+  const auto deadline = SteadyClock::now() + timeout;
+  while (SteadyClock::now() < deadline) {
+    if (condition()) return true;
+    Sleep(10);
+  }
+  return condition();
+}
+
+std::wstring windowText(HWND h) {
+  // The title as the system keeps it. GetWindowTextW would ask the window
+  // itself when it belongs to this process, and a hung test window never
+  // answers.
+  std::wstring text(4096, L'\0');
+  const int got = InternalGetWindowText(h, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+const std::wregex& standardClock() {
+  static const std::wregex clock(L"[0-9]{1,2}:[0-9]{2},[A-Z][a-z]{2},[0-9]{1,2}");
+  return clock;
+}
+
+bool decoratedLeft(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
+                   const std::wregex& clock) {
+  const std::wstring tail = sep + title;
+  if (caption.size() <= tail.size() || !caption.ends_with(tail)) return false;
+  return std::regex_match(caption.substr(0, caption.size() - tail.size()), clock);
+}
+
+bool decoratedRight(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
+                    const std::wregex& clock) {
+  const std::wstring head = title + sep;
+  if (caption.size() <= head.size() || !caption.starts_with(head)) return false;
+  return std::regex_match(caption.substr(head.size()), clock);
+}
+
+// ---- TestWindow
+
+TestWindow::TestWindow(std::wstring className, std::wstring title)
+    : className_(std::move(className)), initialTitle_(std::move(title)) {
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  released_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = std::thread([this] { run(); });
+  WaitForSingleObject(ready_, 10000);
+  if (!hwnd_) ADD_FAILURE() << "test window could not be created";
+}
+
+TestWindow::~TestWindow() {
+  release();
+  if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+  if (thread_.joinable()) thread_.join();
+  CloseHandle(ready_);
+  CloseHandle(released_);
+}
+
+void TestWindow::run() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = &TestWindow::windowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = className_.c_str();
+  RegisterClassExW(&wc);
+  hwnd_ = CreateWindowExW(0, className_.c_str(), initialTitle_.c_str(), WS_OVERLAPPEDWINDOW, 200,
+                          150, 480, 240, nullptr, nullptr, wc.hInstance, this);
+  if (hwnd_) ShowWindow(hwnd_, SW_SHOWNORMAL);
+  SetEvent(ready_);
+  MSG msg;
+  while (hwnd_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  UnregisterClassW(className_.c_str(), wc.hInstance);
+}
+
+LRESULT CALLBACK TestWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TestWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  return self->message(msg, wp, lp);
+}
+
+LRESULT TestWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
+  // ISMEX_SEND: the message was sent by another thread (here: kivo.exe).
+  const bool foreign = (InSendMessageEx(nullptr) & ISMEX_SEND) != 0;
+  switch (msg) {
+    case WM_SETTEXT:
+      if (foreign) {
+        std::lock_guard lock(mutex_);
+        setTextTimes_.push_back(SteadyClock::now());
+        ++foreignSetTexts_;
+      }
+      break;
+    case WM_WINDOWPOSCHANGED:
+      if (foreign && !(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) ++foreignMoves_;
+      break;
+    case kMsgRetitle: {
+      std::unique_ptr<std::wstring> title(reinterpret_cast<std::wstring*>(lp));
+      SetWindowTextW(hwnd_, title->c_str());
+      return 0;
+    }
+    case kMsgFront: SetForegroundWindow(hwnd_); return 0;
+    case kMsgHang: WaitForSingleObject(released_, INFINITE); return 0;
+    case kMsgBusy:
+      if (wp) {
+        SetTimer(hwnd_, kBusyTimer, static_cast<UINT>(wp), nullptr);
+      } else {
+        KillTimer(hwnd_, kBusyTimer);
+      }
+      return 0;
+    case WM_TIMER:
+      if (wp == kBusyTimer) {
+        SetWindowTextW(hwnd_, (L"Busy " + std::to_wstring(++busyCount_)).c_str());
+        return 0;
+      }
+      break;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void TestWindow::retitle(const std::wstring& title) {
+  PostMessageW(hwnd_, kMsgRetitle, 0, reinterpret_cast<LPARAM>(new std::wstring(title)));
+  // Kivo may decorate the new title at once, so "done" is any caption that
+  // holds it.
+  EXPECT_TRUE(waitFor([&] { return text().find(title) != std::wstring::npos; }, 5s))
+      << "the window did not take its new title";
+}
+
+bool TestWindow::bringToFront() {
+  PostMessageW(hwnd_, kMsgFront, 0, 0);
+  return waitFor([&] { return GetForegroundWindow() == hwnd_; }, 5s);
+}
+
+bool TestWindow::frontUntil(const std::function<bool()>& condition, Ms timeout) {
+  return waitFor(
+      [&] {
+        if (condition()) return true;
+        if (GetForegroundWindow() != hwnd_) bringToFront();
+        return false;
+      },
+      timeout);
+}
+
+void TestWindow::hang() {
+  ResetEvent(released_);
+  PostMessageW(hwnd_, kMsgHang, 0, 0);
+  // Hung for sure once a message sent to it no longer comes back.
+  waitFor(
+      [&] {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(hwnd_, WM_NULL, 0, 0, SMTO_BLOCK, 50, &result) == 0;
+      },
+      5s);
+}
+
+void TestWindow::release() { SetEvent(released_); }
+
+void TestWindow::startRetitling(UINT intervalMs) { PostMessageW(hwnd_, kMsgBusy, intervalMs, 0); }
+
+void TestWindow::stopRetitling() { PostMessageW(hwnd_, kMsgBusy, 0, 0); }
+
+std::vector<SteadyClock::time_point> TestWindow::foreignSetTextTimes() const {
+  std::lock_guard lock(mutex_);
+  return setTextTimes_;
+}
+
+RECT TestWindow::rect() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return r;
+}
+
+// ---- store
+
+namespace store {
+
+void reset() { RegDeleteTreeW(HKEY_CURRENT_USER, kStoreRoot); }
+
+void set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+  const std::wstring path = std::wstring(kStoreRoot) + L"\\" + section;
+  HKEY h = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &h, nullptr),
+            ERROR_SUCCESS);
+  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  EXPECT_EQ(RegSetValueExW(h, key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           bytes),
+            ERROR_SUCCESS);
+  RegCloseKey(h);
+}
+
+std::optional<std::wstring> get(const std::wstring& section, const std::wstring& key) {
+  const std::wstring path = std::wstring(kStoreRoot) + L"\\" + section;
+  DWORD bytes = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                   &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::wstring value(bytes / sizeof(wchar_t), L'\0');
+  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr,
+                   value.data(), &bytes) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  value.resize(wcslen(value.c_str()));
+  return value;
+}
+
+}  // namespace store
+
+int runProgram(const std::wstring& commandLine) {
+  std::wstring line = commandLine;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &si, &pi)) {
+    return -1;
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
+// ---- KivoProcess
+
+std::wstring KivoProcess::programPath() {
+  if (const DWORD n = GetEnvironmentVariableW(L"KIVO_EXE", nullptr, 0); n > 0) {
+    std::wstring path(n, L'\0');
+    path.resize(GetEnvironmentVariableW(L"KIVO_EXE", path.data(), n));
+    return path;
+  }
+  // build-win32/tests/wine/kivo_e2e.exe -> build-win32/kivo.exe
+  std::wstring self(MAX_PATH, L'\0');
+  self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
+  for (int up = 0; up < 3; ++up) self.resize(self.find_last_of(L"\\/"));
+  return self + L"\\kivo.exe";
+}
+
+KivoProcess::KivoProcess() {
+  std::wstring line = L"\"" + programPath() + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &info_)) {
+    ADD_FAILURE() << "kivo.exe did not start, error " << GetLastError();
+    info_ = {};
+  }
+}
+
+KivoProcess::~KivoProcess() {
+  if (!info_.hProcess) return;
+  if (!waitExit(0ms)) {
+    ADD_FAILURE() << "kivo.exe was still running at the end of the test";
+    if (HWND main = mainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
+    if (!waitExit(5s)) TerminateProcess(info_.hProcess, 99);
+    waitExit(5s);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool KivoProcess::waitExit(Ms timeout) {
+  return info_.hProcess &&
+         WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+DWORD KivoProcess::exitCode() const {
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+namespace {
+
+struct Search {
+  DWORD pid;
+  std::wstring className;
+  std::wstring caption;
+  bool exact;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK searchTopLevel(HWND h, LPARAM lp) {
+  auto& s = *reinterpret_cast<Search*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != s.pid) return TRUE;
+  wchar_t cls[256] = {};
+  GetClassNameW(h, cls, 256);
+  if (s.className != cls) return TRUE;
+  const std::wstring text = windowText(h);
+  if (s.exact ? text == s.caption : text.find(s.caption) != std::wstring::npos) {
+    s.found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND searchProcess(DWORD pid, const std::wstring& cls, const std::wstring& caption, bool exact) {
+  Search s{pid, cls, caption, exact};
+  EnumWindows(&searchTopLevel, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+}  // namespace
+
+HWND KivoProcess::formWindow(const std::wstring& caption) const {
+  return searchProcess(pid(), kFormClass, caption, false);
+}
+
+HWND KivoProcess::messageBox(const std::wstring& title) const {
+  return searchProcess(pid(), L"#32770", title, true);
+}
+
+HWND KivoProcess::anyMessageBox() const { return searchProcess(pid(), L"#32770", L"", false); }
+
+namespace {
+
+struct ControlSearch {
+  std::wstring text;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK searchChild(HWND h, LPARAM lp) {
+  auto& s = *reinterpret_cast<ControlSearch*>(lp);
+  if (windowText(h) == s.text) {
+    s.found = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND findControl(HWND parent, const std::wstring& text) {
+  ControlSearch s{text};
+  EnumChildWindows(parent, &searchChild, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+}  // namespace kivo::e2e

@@ -1,0 +1,159 @@
+#pragma once
+// What the end-to-end tests of kivo.exe stand on: real top-level windows on
+// threads of their own, the kivo.exe process, its settings in the registry,
+// and waiting for what a user would see, always with a deadline.
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kivo::e2e {
+
+using Ms = std::chrono::milliseconds;
+using SteadyClock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// How long kivo.exe may take from its start to its first clock: Wine's
+// first program on a new display starts Wine's own desktop processes too.
+inline constexpr Ms kStartUp = 30s;
+
+// Polls `condition` every 10 ms until it holds (true) or `timeout` has
+// passed (false). The condition is tried once more at the deadline.
+bool waitFor(const std::function<bool()>& condition, Ms timeout);
+
+// The whole title of a window as the system keeps it (what its title bar
+// shows); never blocks on a hung window.
+std::wstring windowText(HWND h);
+
+// The clock of the standard template with the settings of a fresh store:
+// "9:05,Dec,5" (24-hour time, the month, the day).
+const std::wregex& standardClock();
+
+// Does `caption` show `title` decorated with a clock matching `clock`:
+// clock, separator, title on the left side; title, separator, clock on the
+// right side?
+bool decoratedLeft(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
+                   const std::wregex& clock = standardClock());
+bool decoratedRight(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
+                    const std::wregex& clock = standardClock());
+
+// A top-level window of a class of its own, made and served by a thread of
+// its own, as another program's window would be. It counts what other
+// threads do to it (kivo.exe is another process): title writes and moves.
+class TestWindow {
+ public:
+  TestWindow(std::wstring className, std::wstring title);
+  ~TestWindow();
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  std::wstring text() const { return windowText(hwnd_); }
+  // The window sets its own title (on its own thread) and this waits until
+  // it has.
+  void retitle(const std::wstring& title);
+  // The window makes itself the foreground window; true once it is.
+  bool bringToFront();
+  // Keeps the window in front until `condition` holds or `timeout` has
+  // passed. Kivo's start-up shows and hides its own main window, which
+  // takes the front for a moment; the user then clicks the window again.
+  bool frontUntil(const std::function<bool()>& condition, Ms timeout);
+  // Its thread stops taking messages until release(); as a program that
+  // hangs. Nothing else of the window works meanwhile.
+  void hang();
+  void release();
+  // The window retitles itself every `intervalMs` ("Busy 1", "Busy 2" ...)
+  // until stopRetitling().
+  void startRetitling(UINT intervalMs);
+  void stopRetitling();
+  // How often the window has retitled itself so far.
+  int ownRetitles() const { return busyCount_.load(); }
+  // Title writes that came from another thread (WM_SETTEXT sent to it), and
+  // when each came.
+  int foreignSetTexts() const { return foreignSetTexts_.load(); }
+  std::vector<SteadyClock::time_point> foreignSetTextTimes() const;
+  // Moves that came from another thread.
+  int foreignMoves() const { return foreignMoves_.load(); }
+  RECT rect() const;
+
+ private:
+  static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT message(UINT msg, WPARAM wp, LPARAM lp);
+  void run();
+
+  std::wstring className_;
+  std::wstring initialTitle_;
+  HWND hwnd_ = nullptr;
+  HANDLE ready_ = nullptr;
+  HANDLE released_ = nullptr;
+  std::thread thread_;
+  std::atomic<int> foreignSetTexts_{0};
+  std::atomic<int> foreignMoves_{0};
+  std::atomic<int> busyCount_{0};
+  mutable std::mutex mutex_;
+  std::vector<SteadyClock::time_point> setTextTimes_;
+};
+
+// The settings in the registry, where kivo.exe keeps them:
+// HKCU\Software\VB and VBA Program Settings\Kivo for Windows NT/95\<section>.
+namespace store {
+// Removes every setting, so that each test starts from a fresh store.
+void reset();
+void set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+// The value, or nothing when the key (or its section) does not exist.
+std::optional<std::wstring> get(const std::wstring& section, const std::wstring& key);
+}  // namespace store
+
+// Runs a command line (a console program such as reg.exe) and returns its
+// exit status, -1 when it could not start or did not end within 30 s.
+int runProgram(const std::wstring& commandLine);
+
+// The window class and caption of kivo.exe's main window.
+inline constexpr const wchar_t* kFormClass = L"ThunderRT5Form";
+inline constexpr const wchar_t* kMainCaption = L"Kivo for Windows NT/95";
+
+// A kivo.exe process of the test: build-win32/kivo.exe beside the tests, or
+// the program that KIVO_EXE names.
+class KivoProcess {
+ public:
+  KivoProcess();
+  // A process still running at the end of a test is shut down, and the
+  // test fails: every test ends Kivo itself.
+  ~KivoProcess();
+  KivoProcess(const KivoProcess&) = delete;
+  KivoProcess& operator=(const KivoProcess&) = delete;
+
+  static std::wstring programPath();
+  DWORD pid() const { return info_.dwProcessId; }
+  HANDLE process() const { return info_.hProcess; }
+  // Waits up to `timeout` for the process to end; true when it has.
+  bool waitExit(Ms timeout);
+  DWORD exitCode() const;
+  // The process's top-level windows of class kFormClass whose caption
+  // contains `caption` (a decorated caption still does); nullptr when none.
+  HWND formWindow(const std::wstring& caption) const;
+  HWND mainWindow() const { return formWindow(kMainCaption); }
+  // A message box of the process (class #32770) with this title, or nullptr.
+  HWND messageBox(const std::wstring& title) const;
+  // Any message box of the process, or nullptr.
+  HWND anyMessageBox() const;
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+// A control of `parent` (at any depth) with this window text, or nullptr.
+HWND findControl(HWND parent, const std::wstring& text);
+// Clicks a button as the user would, without waiting for what the click
+// opens (a modal dialog would block a sent message).
+void click(HWND button);
+
+}  // namespace kivo::e2e
