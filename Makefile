@@ -52,14 +52,18 @@ windows: win32
 	  echo "make windows: built build-win32/kivo.exe and packed" dist/kivo-*-win64.zip; \
 	fi
 
-# Runs every benchmark program that bench/ builds.
-bench: bench-build
+# Runs every benchmark program that bench/ builds, then measures kivo.exe's
+# processor time and memory under Wine (bench/kivo-usage.sh, one minute).
+bench: bench-build win32
 	@found=0; \
 	for exe in build-bench/bench/*; do \
 	  [[ -f "$$exe" && -x "$$exe" ]] || continue; \
 	  found=1; echo "=== $$exe"; "$$exe" || exit 1; \
 	done; \
 	[[ $$found -eq 1 ]] || echo "make bench: no benchmark programs in build-bench/bench/ yet"
+	@if [[ -f build-win32/bench/usage/kivo_usage.exe ]]; then \
+	  echo "=== bench/kivo-usage.sh"; bash bench/kivo-usage.sh; \
+	fi
 
 # A longer fuzz run: FUZZ_SECONDS per target, random seeds, the corpus kept
 # between runs in fuzz/corpus-work/ (not versioned) on top of the seeds.

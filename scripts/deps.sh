@@ -17,6 +17,9 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix wine64
   # Wine on a test clock (the hourly signals and the alarm end to end)
   faketime
+  # Pictures of kivo.exe for the README (scripts/screenshots.sh): Wine's own
+  # fonts, a Japanese font and `import`
+  fonts-wine fonts-ipafont-gothic imagemagick
   # A headless X display for the demo and the X11 tests
   xvfb xauth
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes

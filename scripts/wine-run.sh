@@ -11,6 +11,8 @@
 # first use under a lock, so tests started in parallel never race on it.
 # KIVO_WINE_XVFB=1 runs the program under xvfb-run, for programs that open
 # windows; console programs need no display.
+# KIVO_WINE_DISPLAY=:N runs the program on that X display, which the caller
+# keeps (scripts/screenshots.sh photographs it).
 # KIVO_FAKETIME="@2024-03-05 14:59:50" runs Wine on a clock that starts at
 # that local time and runs on from there (libfaketime): the program, the
 # processes it starts and the wineserver all share it, so tests of the full
@@ -60,6 +62,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # Never open windows on the developer's desktop; see KIVO_WINE_XVFB above.
 unset DISPLAY WAYLAND_DISPLAY
+[[ -n "${KIVO_WINE_DISPLAY:-}" ]] && export DISPLAY=$KIVO_WINE_DISPLAY
 
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
@@ -91,6 +94,9 @@ if [[ -n "${KIVO_FAKETIME:-}" ]]; then
   # Only the calendar moves: Wine's timers and waits keep the real monotonic
   # clock.
   export FAKETIME_DONT_FAKE_MONOTONIC=1
+  # Nor do file times: Wine compares the prefix's time stamp with wine.inf's
+  # and would update the prefix in the middle of the run.
+  export NO_FAKE_STAT=1
   run=(faketime -f "$KIVO_FAKETIME" "$loader")
 fi
 

@@ -123,6 +123,11 @@ TEST(SettingsE2E, WindowListDialogStoresWriteThenDelete) {
   EXPECT_EQ(store::get(L"Main", L"WindowList0"), L"KivoE2EAlpha");
   EXPECT_EQ(kivo.anyMessageBox(), nullptr) << windowText(kivo.anyMessageBox());
 
+  // The clock goes on after the dialog: the editor in front gets it back.
+  EXPECT_TRUE(
+      editor.frontUntil([&] { return decoratedLeft(editor.text(), L"Editor", L" = "); }, 5s))
+      << editor.text();
+
   const HWND exit = findControl(main, L"Exit(&X)");
   ASSERT_NE(exit, nullptr);
   click(exit);

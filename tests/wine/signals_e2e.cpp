@@ -93,7 +93,9 @@ TEST(SignalsE2E, AlarmMinuteShowsTheMessage) {
 
   HWND box = nullptr;
   ASSERT_TRUE(waitFor([&] { return (box = kivo.messageBox(L"Alarm - Kivo")) != nullptr; }, 40s));
-  EXPECT_NE(findControl(box, message), nullptr) << "the alarm box does not show the message";
+  // The box's window comes first, then its text.
+  EXPECT_TRUE(waitFor([&] { return findControl(box, message) != nullptr; }, 5s))
+      << "the alarm box does not show the message";
   // OK ends the alarm; the clock goes on.
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(waitFor([&] { return !IsWindow(box); }, 5s));
