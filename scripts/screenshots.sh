@@ -35,6 +35,9 @@ for face in Tahoma "Tahoma Bold"; do
     'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
     /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null
 done
+# Those ran without a display; the run below needs a wineserver that starts
+# with one.
+WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -euo pipefail
