@@ -123,7 +123,7 @@ LRESULT TestWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_WINDOWPOSCHANGED:
-      if (foreign && !(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) ++foreignMoves_;
+      if (!(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) ++moves_;
       break;
     case kMsgRetitle: {
       std::unique_ptr<std::wstring> title(reinterpret_cast<std::wstring*>(lp));

@@ -46,8 +46,8 @@ bool decoratedRight(const std::wstring& caption, const std::wstring& title, cons
                     const std::wregex& clock = standardClock());
 
 // A top-level window of a class of its own, made and served by a thread of
-// its own, as another program's window would be. It counts what other
-// threads do to it (kivo.exe is another process): title writes and moves.
+// its own, as another program's window would be. It counts what others do
+// to it (kivo.exe is another process): title writes and moves.
 class TestWindow {
  public:
   TestWindow(std::wstring className, std::wstring title);
@@ -80,8 +80,10 @@ class TestWindow {
   // when each came.
   int foreignSetTexts() const { return foreignSetTexts_.load(); }
   std::vector<SteadyClock::time_point> foreignSetTextTimes() const;
-  // Moves that came from another thread.
-  int foreignMoves() const { return foreignMoves_.load(); }
+  // How often the window was moved. It never moves itself, so every move is
+  // another program's (which may post it: then the window's own thread
+  // carries it out).
+  int moves() const { return moves_.load(); }
   RECT rect() const;
 
  private:
@@ -96,7 +98,7 @@ class TestWindow {
   HANDLE released_ = nullptr;
   std::thread thread_;
   std::atomic<int> foreignSetTexts_{0};
-  std::atomic<int> foreignMoves_{0};
+  std::atomic<int> moves_{0};
   std::atomic<int> busyCount_{0};
   mutable std::mutex mutex_;
   std::vector<SteadyClock::time_point> setTextTimes_;
