@@ -15,6 +15,8 @@ PACKAGES=(
   make cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
   # Windows cross build (posix threads variant) and its tests under 64-bit Wine
   g++-mingw-w64-x86-64-posix wine64
+  # A Japanese font Wine can draw the forms' captions with (never as boxes)
+  fonts-ipafont-gothic
   # A headless X display for the demo and the X11 tests
   xvfb xauth
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes
