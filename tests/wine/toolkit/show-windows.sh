@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Pictures of the program's three windows as the Win32 toolkit draws them
+# Pictures of the program's three windows and its version box as the Win32 toolkit draws them
 # under 64-bit Wine, one PNG each: show-windows.sh BUILD_DIR OUT_DIR.
 # Wine is told to draw the window frames itself (Xvfb has no window
 # manager), in a prefix of its own so the tests' prefix is left as it is.
@@ -19,7 +19,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   for value in Decorated Managed; do
     $wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v $value /d N /f >/dev/null
   done
-  for form in frmMain frmSet frmWSet; do
+  for form in frmMain frmSet frmWSet box; do
     ready=$OUT/$form.ready
     rm -f "$ready"
     $wine "$EXE" $form "Z:${ready//\//\\}" &

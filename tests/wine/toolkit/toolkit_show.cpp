@@ -1,5 +1,6 @@
 // kivo-toolkit-show FORM READY: shows one of the program's three windows
-// (frmMain, frmSet, frmWSet) over the Win32 toolkit as a user opens it,
+// (frmMain, frmSet, frmWSet), or the main window's version box (box), over
+// the Win32 toolkit as a user opens it,
 // prints any clipped caption or view difference, then writes the window's
 // place on the screen ("x y width height") to the file READY and keeps the
 // window up until that file is removed (show-windows.sh takes the picture
@@ -16,6 +17,37 @@
 
 namespace kivo::win32::test {
 namespace {
+
+std::string g_ready;
+
+BOOL CALLBACK findBox(HWND h, LPARAM out) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  wchar_t cls[16] = {};
+  GetClassNameW(h, cls, 16);
+  if (pid != GetCurrentProcessId() || std::wstring(cls) != L"#32770" || !IsWindowVisible(h))
+    return TRUE;
+  *reinterpret_cast<HWND*>(out) = h;
+  return FALSE;
+}
+
+// From the box's own loop: tells where the box is, and answers it once the
+// picture has been taken.
+void CALLBACK watchBox(HWND, UINT, UINT_PTR, DWORD) {
+  static bool told = false;
+  HWND box = nullptr;
+  EnumWindows(&findBox, reinterpret_cast<LPARAM>(&box));
+  if (!box) return;
+  if (!told) {
+    RECT r;
+    GetWindowRect(box, &r);
+    std::ofstream(g_ready) << r.left << " " << r.top << " " << r.right - r.left << " "
+                           << r.bottom - r.top << "\n";
+    told = true;
+  } else if (!std::filesystem::exists(g_ready)) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+}
 
 int show(const std::string& name, const std::string& ready) {
   Rig rig;
@@ -37,6 +69,12 @@ int show(const std::string& name, const std::string& ready) {
   frmWSet& w = rig.app.wset();
   w.lstWSet->setListIndex(1);
   w.show();
+  if (name == "box") {
+    g_ready = ready;
+    SetTimer(nullptr, 0, 100, &watchBox);
+    m.cmdMain_Click(2);
+    return 0;
+  }
   Form* f = &w;
   if (name == "frmMain") f = &m;
   if (name == "frmSet") f = &s;
