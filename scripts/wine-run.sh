@@ -81,6 +81,22 @@ exec 9>&-
 
 [[ $init_only -eq 1 ]] && exit 0
 
+# One wineserver serves the prefix, and the display its first program found
+# (or the lack of one) is the one every later program of that server gets:
+# Wine's desktop process holds it. A program started on an Xvfb display of
+# its own while a console program's server is up cannot make a window. So a
+# run on a display takes the prefix alone (waiting for the server of the
+# runs before it to exit), and console runs share it with each other only.
+# The lock goes with the run's last process (on a display, after its
+# wineserver has exited).
+exec 8>"$prefix.server.lock"
+if [[ "${KIVO_WINE_XVFB:-0}" == 1 ]]; then
+  flock -x 8
+  "$server" -w
+else
+  flock -s 8
+fi
+
 if [[ "${KIVO_WINE_XVFB:-0}" == 1 ]]; then
   # A display of its own for this run. The program's status is kept, and the
   # wineserver (with Wine's desktop process, which holds the display) is

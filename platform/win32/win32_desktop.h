@@ -1,0 +1,36 @@
+#pragma once
+// The whole Win32 platform: every service on one object, and the Platform
+// bundle the program receives. One per process, made on the thread that
+// runs the program's windows.
+
+#include <windows.h>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_store.h"
+#include "platform/win32/win32_toolkit.h"
+#include "platform/win32/win32_windows.h"
+
+namespace kivo::win32 {
+
+struct Win32Desktop {
+  // `instance` is the program's module (WinMain's first argument).
+  explicit Win32Desktop(HINSTANCE hInstance) : instance(hInstance) {}
+  Win32Desktop(const Win32Desktop&) = delete;
+  Win32Desktop& operator=(const Win32Desktop&) = delete;
+
+  HINSTANCE instance;
+  // First, so the previous-instance test is decided before this instance
+  // makes a window of its own.
+  Win32ProgramInfo program{kApplicationName};
+  Win32WindowSystem windows;
+  Win32Sound sound;
+  Win32Shell shell;
+  Win32FileDialog fileDialog;
+  Win32Toolkit toolkit{instance};
+  RegistryStore store{kApplicationName};
+  Win32Clock clock;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+};
+
+}  // namespace kivo::win32

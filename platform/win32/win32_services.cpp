@@ -1,0 +1,118 @@
+// Win32 sound, shell, open-file dialog, clock and previous-instance test.
+#include "platform/win32/win32_services.h"
+
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/text.h"
+#include "platform/utf16.h"
+#include "platform/win32/handle.h"
+
+namespace kivo::win32 {
+
+static_assert(kSndSync == SND_SYNC && kSndAsync == SND_ASYNC && kSndNoDefault == SND_NODEFAULT &&
+              kSndFilename == SND_FILENAME);
+static_assert(kOfnHideReadOnly == OFN_HIDEREADONLY && kOfnFileMustExist == OFN_FILEMUSTEXIST);
+
+namespace {
+
+// A C string to Windows: the text up to its first NUL.
+std::wstring wide(const std::string& s) { return text::toWide(text::cutAtNul(s)); }
+
+// An optional string argument: empty means none.
+const wchar_t* orNull(const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); }
+
+}  // namespace
+
+void Win32Sound::playSound(const std::string& file, std::uint32_t flags) {
+  sndPlaySoundW(wide(file).c_str(), flags);
+}
+
+void Win32Shell::shellExecute(Hwnd owner, const std::string& verb, const std::string& file,
+                              const std::string& parameters, const std::string& directory,
+                              int showCmd) {
+  const std::wstring v = wide(verb), f = wide(file), p = wide(parameters), d = wide(directory);
+  // Returns once the start is under way, without waiting for the program.
+  // A failure (no such file, no associated program) shows no box:
+  // ShellExecuteW is ShellExecuteEx with SEE_MASK_FLAG_NO_UI. The alarm
+  // has nothing to do with the result.
+  ShellExecuteW(toHwnd(owner), orNull(v), f.c_str(), orNull(p), orNull(d), showCmd);
+}
+
+bool Win32FileDialog::getOpenFileName(OpenFileRequest& request) {
+  // "description\0pattern\0" for each filter, and one more NUL to end the list.
+  std::wstring filter;
+  for (const auto& [description, pattern] : request.filters) {
+    filter += wide(description);
+    filter.push_back(L'\0');
+    filter += wide(pattern);
+    filter.push_back(L'\0');
+  }
+  filter.push_back(L'\0');
+
+  // The initial file in a buffer of maxFile characters, NUL-terminated, cut
+  // so that it fits and never between the halves of a surrogate pair.
+  std::vector<wchar_t> file(static_cast<std::size_t>(std::max(request.maxFile, 1)), L'\0');
+  const std::wstring initial = wide(request.file);
+  std::size_t units = std::min(initial.size(), file.size() - 1);
+  if (units > 0 && units < initial.size() && initial[units - 1] >= 0xD800 &&
+      initial[units - 1] <= 0xDBFF) {
+    --units;
+  }
+  std::copy_n(initial.begin(), units, file.begin());
+
+  const std::wstring initialDir = wide(request.initialDir);
+  const std::wstring title = wide(request.title);
+  OPENFILENAMEW ofn{};
+  // Not request.structSize: its 76 is the size of the 32-bit structure of
+  // the systems the program was first written for. The system checks this
+  // field against the structure it was built with, and the 64-bit one is
+  // larger (wider pointers and the Windows 2000 fields).
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = toHwnd(request.owner);
+  ofn.lpstrFilter = request.filters.empty() ? nullptr : filter.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = orNull(initialDir);
+  ofn.lpstrTitle = orNull(title);
+  ofn.Flags = request.flags;
+  // Cancelled, or failed (a chosen path longer than the buffer, say): the
+  // request is left as it was.
+  if (!GetOpenFileNameW(&ofn)) return false;
+  file.back() = L'\0';
+  request.file = text::fromWide(std::wstring_view(file.data()));
+  return true;
+}
+
+TimeOfDay Win32Clock::timeOfDay() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return TimeOfDay{t.wHour, t.wMinute, t.wSecond};
+}
+
+Date Win32Clock::date() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return Date{t.wYear, t.wMonth, t.wDay};
+}
+
+Win32ProgramInfo::Win32ProgramInfo(const std::string& application) {
+  // Kernel object names take any character but the backslash, which would
+  // name a namespace.
+  std::string name = application + " instance";
+  std::replace(name.begin(), name.end(), '\\', '/');
+  mutex_ = CreateMutexW(nullptr, FALSE, text::toWide("Local\\" + name).c_str());
+  // A mutex we may not open exists all the same: another instance made it.
+  previous_ = mutex_ == nullptr ? GetLastError() == ERROR_ACCESS_DENIED
+                                : GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+Win32ProgramInfo::~Win32ProgramInfo() {
+  if (mutex_ != nullptr) CloseHandle(mutex_);
+}
+
+}  // namespace kivo::win32

@@ -1,0 +1,99 @@
+// Win32 settings store: REG_SZ values under the classic per-user settings key.
+#include "platform/win32/win32_store.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "platform/errors.h"
+#include "platform/text.h"
+#include "platform/utf16.h"
+
+namespace kivo::win32 {
+namespace {
+
+// An open registry key, closed however the call ends.
+class Key {
+ public:
+  Key() = default;
+  ~Key() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  HKEY* out() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+std::wstring wide(const std::string& s) { return text::toWide(text::cutAtNul(s)); }
+
+}  // namespace
+
+RegistryStore::RegistryStore(std::string application, std::string rootPath)
+    : application_(std::move(application)), rootPath_(std::move(rootPath)) {}
+
+std::string RegistryStore::sectionPath(const std::string& section) const {
+  return rootPath_ + "\\" + application_ + "\\" + section;
+}
+
+std::string RegistryStore::getSetting(const std::string& section, const std::string& key,
+                                      const std::string& defaultValue) {
+  Key k;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, wide(sectionPath(section)).c_str(), 0, KEY_QUERY_VALUE,
+                    k.out()) != ERROR_SUCCESS) {
+    return defaultValue;
+  }
+  const std::wstring name = wide(key);
+  // Ask for the size, then read; a companion program may grow the value in
+  // between, hence the loop.
+  std::wstring data;
+  DWORD type = 0;
+  DWORD bytes = 0;
+  LSTATUS status = RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, nullptr, &bytes);
+  while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return defaultValue;
+    data.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD capacity = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    status = RegQueryValueExW(k.get(), name.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &capacity);
+    if (status == ERROR_SUCCESS) {
+      if (type != REG_SZ && type != REG_EXPAND_SZ) return defaultValue;
+      // The stored terminator, or none at all: a REG_SZ ends at its first NUL.
+      data.resize(capacity / sizeof(wchar_t));
+      return text::fromWide(std::wstring_view(data.c_str()));
+    }
+    bytes = capacity;
+  }
+  return defaultValue;
+}
+
+void RegistryStore::saveSetting(const std::string& section, const std::string& key,
+                                const std::string& value) {
+  Key k;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, wide(sectionPath(section)).c_str(), 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, k.out(),
+                      nullptr) != ERROR_SUCCESS) {
+    throw RuntimeError(kErrInvalidCall);
+  }
+  const std::wstring data = wide(value);
+  // REG_SZ data includes its terminating NUL.
+  const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+  if (RegSetValueExW(k.get(), wide(key).c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(data.c_str()), bytes) != ERROR_SUCCESS) {
+    throw RuntimeError(kErrInvalidCall);
+  }
+}
+
+void RegistryStore::deleteSetting(const std::string& section, const std::string& key) {
+  Key k;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, wide(sectionPath(section)).c_str(), 0, KEY_SET_VALUE,
+                    k.out()) != ERROR_SUCCESS ||
+      RegDeleteValueW(k.get(), wide(key).c_str()) != ERROR_SUCCESS) {
+    throw RuntimeError(kErrInvalidCall);
+  }
+}
+
+}  // namespace kivo::win32
