@@ -19,6 +19,10 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   for value in Decorated Managed; do
     $wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v $value /d N /f >/dev/null
   done
+  # The caption bar and the boxes use the system font (Tahoma): Japanese
+  # comes from the linked IPA face, as from a linked Japanese face on Windows.
+  $wine reg add "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink" \
+    /v Tahoma /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null
   for form in frmMain frmSet frmWSet box; do
     ready=$OUT/$form.ready
     rm -f "$ready"
