@@ -68,7 +68,9 @@ bool Win32Toolkit::dialogMessage(MSG& msg) {
   // Tab, the arrows, Enter, Esc and the access keys of a form's controls
   // are the dialog manager's, as in any dialog box.
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  if (!root || !forms_.contains(root)) return false;
+  FormWin* fw = root ? formWin(root) : nullptr;
+  if (!fw) return false;
+  if (sharedAccessKey(*fw, msg)) return true;
   return IsDialogMessageW(root, &msg) != 0;
 }
 

@@ -133,6 +133,9 @@ class Win32Toolkit : public Toolkit {
   ControlWin* controlWin(FormWin& fw, int id);
   ControlWin* controlWin(FormWin& fw, const Control& control);
   void controlNotified(FormWin& fw, ControlWin& cw, int code);
+  // An access key that several reachable controls share: the focus moves to
+  // the next of them, none is clicked. False for any other message.
+  bool sharedAccessKey(FormWin& fw, const MSG& msg);
   void pushValue(ControlWin& cw);
 
   // win32_fonts.cpp

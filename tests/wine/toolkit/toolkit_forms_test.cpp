@@ -126,6 +126,23 @@ TEST(Win32Forms, TabOrderAndTheDefaultButton) {
   EXPECT_EQ(GetDlgItem(form, LOWORD(def)), rig.toolkit.windowOf(*m.cmdMain[0]));
 }
 
+TEST(Win32Forms, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {
+  Rig rig;
+  rig.app.start();
+  frmSet& s = rig.app.set();
+  s.show();
+  const HWND pika = rig.toolkit.windowOf(*s.chkEtc[0]), furu = rig.toolkit.windowOf(*s.chkEtc[1]);
+  ASSERT_TRUE(pumpUntil(rig.toolkit, [&] { return IsWindowVisible(pika) != 0; }));
+  SetFocus(pika);
+  const int pikaValue = s.chkEtc[0]->value(), furuValue = s.chkEtc[1]->value();
+  PostMessageW(pika, WM_SYSCHAR, L'p', 1 << 29);
+  EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return GetFocus() == furu; }));
+  PostMessageW(furu, WM_SYSCHAR, L'p', 1 << 29);
+  EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return GetFocus() == pika; }));
+  EXPECT_EQ(s.chkEtc[0]->value(), pikaValue);
+  EXPECT_EQ(s.chkEtc[1]->value(), furuValue);
+}
+
 TEST(Win32Forms, PushesNeverComeBackAsInput) {
   CountingToolkit tk;
   KindsForm f(tk);
@@ -180,6 +197,11 @@ TEST(Win32Forms, TheUsersInputGoesThroughTheModel) {
   SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, rowHeight + rowHeight / 2));
   SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(4, rowHeight + rowHeight / 2));
   EXPECT_EQ(f.list->listIndex(), 1);
+
+  // An access key clicks its control.
+  PostMessageW(tk.windowOf(*f.box), WM_SYSCHAR, L'c', 1 << 29);
+  EXPECT_TRUE(pumpUntil(tk, [&] { return f.checkClicks == 2; }));
+  EXPECT_EQ(f.check->value(), 0);
 
   // Enter and Esc through the dialog manager in the toolkit's pump.
   PostMessageW(tk.windowOf(*f.check), WM_KEYDOWN, VK_RETURN, 0);

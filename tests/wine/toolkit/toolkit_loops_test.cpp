@@ -155,5 +155,38 @@ TEST(Win32Loops, ABoxAnswersWhileTheTimersGoOnWithoutNesting) {
   EXPECT_GE(bInBox, 5);
 }
 
+TEST(Win32Loops, TheEndOfTheSessionEndsTheProgramOnce) {
+  Win32Toolkit tk(GetModuleHandleW(nullptr));
+  TimersForm f(tk);
+  f.load();
+  int ends = 0;
+  tk.onEndSession = [&] {
+    ++ends;
+    tk.quit();
+  };
+  // The query only agrees: another program may still cancel the logout.
+  EXPECT_EQ(SendMessageW(tk.windowOf(f), WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(ends, 0);
+  SendMessageW(tk.windowOf(f), WM_ENDSESSION, FALSE, 0);
+  EXPECT_EQ(ends, 0);
+  SendMessageW(tk.windowOf(f), WM_ENDSESSION, TRUE, 0);
+  SendMessageW(tk.windowOf(f), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(ends, 1);
+  EXPECT_TRUE(tk.quitRequested());
+}
+
+TEST(Win32Loops, AQuitTheProgramDidNotAskForEndsItAsTheSessionsEndDoes) {
+  Win32Toolkit tk(GetModuleHandleW(nullptr));
+  TimersForm f(tk);
+  f.load();
+  int ends = 0;
+  tk.onEndSession = [&] { ++ends; };
+  f.onA = [&] { PostQuitMessage(0); };
+  TimersForm::start(*f.a, 10);
+  EXPECT_EQ(tk.run(), 0);
+  EXPECT_EQ(ends, 1);
+  EXPECT_TRUE(tk.quitRequested());
+}
+
 }  // namespace
 }  // namespace kivo::win32::test
