@@ -240,5 +240,40 @@ TEST(Win32Forms, TheSystemsChangesReachTheModel) {
   EXPECT_TRUE(rig.toolkit.quitRequested());
 }
 
+TEST(Win32Forms, ASecondStartBringsTheRunningMainWindowUp) {
+  DesktopRig running;
+  running.app.start();
+  frmMain& m = *running.app.main();
+  const HWND h = running.toolkit.windowOf(m);
+  ASSERT_FALSE(m.visible());
+  {
+    // Another instance finds the window by its class and caption, shows it
+    // and ends; its own quit stays with its own toolkit.
+    DesktopRig second;
+    second.program.setPreviousInstance(true);
+    second.app.start();
+    EXPECT_TRUE(second.app.ended());
+  }
+  EXPECT_TRUE(m.visible());
+  EXPECT_EQ(m.windowState(), WindowState::Normal);
+  EXPECT_EQ(m.left(), (running.toolkit.screenWidthTwips() - m.width()) / 2);
+  EXPECT_THAT(viewDifferences(running.toolkit, m), IsEmpty());
+
+  // In front, it gets the clock in its title from the engine's tick, and
+  // the form's own pushes leave that alone.
+  const std::wstring caption = text::toWide(kMainCaption);
+  auto decorated = [&] {
+    wchar_t title[256] = {};
+    GetWindowTextW(h, title, 256);
+    return std::wstring(title) != caption &&
+           std::wstring(title).find(caption) != std::wstring::npos;
+  };
+  ASSERT_TRUE(pumpUntil(running.toolkit, decorated));
+  m.move(m.left() + 150, m.top());
+  m.optInterval[2]->setValue(true);
+  EXPECT_TRUE(decorated());
+  EXPECT_FALSE(running.toolkit.quitRequested());
+}
+
 }  // namespace
 }  // namespace kivo::win32::test

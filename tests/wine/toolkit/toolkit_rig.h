@@ -18,6 +18,7 @@
 #include "platform/sim/sim_store.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/win32/win32_toolkit.h"
+#include "platform/win32/win32_windows.h"
 
 namespace kivo::win32::test {
 
@@ -26,6 +27,22 @@ struct Rig {
   sim::SimClock clock;
   sim::SimStore store;
   sim::SimWindowSystem windows{log};
+  sim::SimSound sound{log};
+  sim::SimShell shell{log};
+  sim::SimFileDialog fileDialog{log};
+  sim::SimProgramInfo program;
+  Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  Kivo app{platform};
+};
+
+// The same with the real window functions: the program's windows are found,
+// shown and titled through them, as another instance or the engine does.
+struct DesktopRig {
+  sim::EventLog log;
+  sim::SimClock clock;
+  sim::SimStore store;
+  Win32WindowSystem windows;
   sim::SimSound sound{log};
   sim::SimShell shell{log};
   sim::SimFileDialog fileDialog{log};
