@@ -114,7 +114,7 @@ void Win32Toolkit::createControls(FormWin& fw) {
     }
     HWND h = CreateWindowExW(k.ex, k.cls, text.c_str(), WS_CHILD | k.style, 0, 0, 0, 0, fw.hwnd,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    if (!h) continue;
+    if (!h) systemFailed("CreateWindowExW");
     // Z-order is the dialog manager's tab order: each after the one before.
     SetWindowPos(h, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     previous = h;

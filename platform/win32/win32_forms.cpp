@@ -86,9 +86,17 @@ void Win32Toolkit::attachForm(Form& form) {
   auto owned = std::make_unique<FormWin>(FormWin{&form, hwnd, dpi, {}});
   FormWin& fw = *owned;
   forms_[hwnd] = std::move(owned);
-  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(form.font(), dpi)), FALSE);
-  setFormIcon(fw);
-  createControls(fw);
+  try {
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(form.font(), dpi)), FALSE);
+    setFormIcon(fw);
+    createControls(fw);
+  } catch (...) {
+    // The form does not load: no half-made window may stay behind.
+    forms_.erase(hwnd);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd);
+    throw;
+  }
   form.setHwnd(fromHwnd(hwnd));
   const int ydpi = screenDpiY();
   form.nativeMoved(pxToTwips(x, dpi), pxToTwips(y, ydpi));

@@ -3,6 +3,8 @@
 // and the system's changes reach the model.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
 
 #include "engine/mdlKivo.h"
 #include "platform/utf16.h"
@@ -238,6 +240,34 @@ TEST(Win32Forms, TheSystemsChangesReachTheModel) {
   SendMessageW(h, WM_CLOSE, 0, 0);
   EXPECT_TRUE(rig.app.ended());
   EXPECT_TRUE(rig.toolkit.quitRequested());
+}
+
+TEST(Win32Forms, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
+  Rig rig;
+  rig.app.start();
+  frmMain& m = *rig.app.main();
+  m.show();
+  m.setWindowState(WindowState::Normal);
+  const HWND main = rig.toolkit.windowOf(m);
+  std::atomic<bool> locked = false;
+  // The user, from outside: waits for the dialog up with the main window
+  // locked, then presses Esc in it.
+  std::thread user([&] {
+    const std::wstring cls = text::toWide(kFormWindowClass);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    HWND dialog = nullptr;
+    while (!locked && std::chrono::steady_clock::now() < end) {
+      dialog = FindWindowW(cls.c_str(), L"詳細");
+      locked = dialog && IsWindowVisible(dialog) && !IsWindowEnabled(main);
+      if (!locked) Sleep(5);  // a helper thread's poll, under a deadline
+    }
+    if (locked) PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  SendMessageW(rig.toolkit.windowOf(*m.cmdToSet[1]), BM_CLICK, 0, 0);  // returns when closed
+  user.join();
+  EXPECT_TRUE(locked);
+  EXPECT_EQ(rig.app.setIfLoaded(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(main));
 }
 
 TEST(Win32Forms, ASecondStartBringsTheRunningMainWindowUp) {
