@@ -131,30 +131,6 @@ TEST(Win32Loops, TheMainLoopRunsUntilAHandlerQuits) {
   EXPECT_EQ(f.aFires, 5);
 }
 
-TEST(Win32Loops, ABoxAnswersWhileTheTimersGoOnWithoutNesting) {
-  Win32Toolkit tk(GetModuleHandleW(nullptr));
-  TimersForm f(tk);
-  f.load();
-  int depth = 0, maxDepth = 0, answer = 0, bInBox = 0;
-  f.onA = [&] {
-    maxDepth = std::max(maxDepth, ++depth);
-    if (f.aFires == 1) {
-      std::thread answerer = answerNextBox(IDNO, milliseconds(300));
-      const int before = f.bFires;
-      answer = tk.messageBox(f.hwnd(), "はい/いいえ?", "Kivo", kMbYesNo | kMbDefButton2);
-      bInBox = f.bFires - before;
-      answerer.join();
-    }
-    --depth;
-  };
-  TimersForm::start(*f.b, 10);
-  TimersForm::start(*f.a, 20);
-  EXPECT_TRUE(pumpUntil(tk, [&] { return f.aFires >= 3; }));
-  EXPECT_EQ(answer, kIdNo);
-  EXPECT_EQ(maxDepth, 1);
-  EXPECT_GE(bInBox, 5);
-}
-
 TEST(Win32Loops, TheEndOfTheSessionEndsTheProgramOnce) {
   Win32Toolkit tk(GetModuleHandleW(nullptr));
   TimersForm f(tk);

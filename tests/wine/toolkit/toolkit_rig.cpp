@@ -1,5 +1,5 @@
 // The toolkit test's rig: the windows compared with the models, captions
-// measured against their controls, the pump and the message-box answerer.
+// measured against their controls, and the pump.
 #include "tests/wine/toolkit/toolkit_rig.h"
 
 #include "platform/utf16.h"
@@ -213,37 +213,6 @@ bool pumpUntil(Win32Toolkit& tk, const std::function<bool()>& condition,
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
   }
-}
-
-namespace {
-
-BOOL CALLBACK findBox(HWND h, LPARAM out) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  wchar_t cls[16] = {};
-  GetClassNameW(h, cls, 16);
-  if (pid != GetCurrentProcessId() || std::wstring(cls) != L"#32770" || !IsWindowVisible(h))
-    return TRUE;
-  *reinterpret_cast<HWND*>(out) = h;
-  return FALSE;
-}
-
-}  // namespace
-
-std::thread answerNextBox(int button, std::chrono::milliseconds hold) {
-  return std::thread([button, hold] {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    HWND box = nullptr;
-    while (!box && std::chrono::steady_clock::now() < end) {
-      EnumWindows(&findBox, reinterpret_cast<LPARAM>(&box));
-      if (!box) Sleep(5);  // polling from a helper thread, with a deadline
-    }
-    if (!box) return;
-    // How long the box stays open is part of the case: timers fire meanwhile.
-    Sleep(static_cast<DWORD>(hold.count()));
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-  });
 }
 
 }  // namespace kivo::win32::test

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine/program.h"
@@ -65,9 +64,5 @@ std::vector<std::string> clippedCaptions(Win32Toolkit& toolkit, const Form& form
 // deadline passed first.
 bool pumpUntil(Win32Toolkit& toolkit, const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = std::chrono::milliseconds(10000));
-
-// Answers the next message box of this process with `button` (IDOK ...)
-// once it has been open for `hold`, from the thread returned (join it).
-[[nodiscard]] std::thread answerNextBox(int button, std::chrono::milliseconds hold);
 
 }  // namespace kivo::win32::test
