@@ -31,8 +31,8 @@ LOGFONTW query(const std::wstring& face, int charset) {
 }  // namespace
 
 bool Win32Toolkit::FontKey::operator<(const FontKey& o) const {
-  return std::tie(spec.face, spec.points, spec.bold, spec.charset, dpi) <
-         std::tie(o.spec.face, o.spec.points, o.spec.bold, o.spec.charset, o.dpi);
+  return std::tie(font.face, font.points, font.bold, font.charset, dpi) <
+         std::tie(o.font.face, o.font.points, o.font.bold, o.font.charset, o.dpi);
 }
 
 bool Win32Toolkit::faceInstalled(const std::wstring& face, int charset) {
@@ -50,30 +50,30 @@ bool Win32Toolkit::faceInstalled(const std::wstring& face, int charset) {
   return found;
 }
 
-std::wstring Win32Toolkit::resolvedFace(const FontSpec& spec) {
-  const std::wstring own = text::toWide(spec.face);
-  if (faceInstalled(own, spec.charset)) return own;
+std::wstring Win32Toolkit::resolvedFace(const FontSpec& font) {
+  const std::wstring own = text::toWide(font.face);
+  if (faceInstalled(own, font.charset)) return own;
   for (std::string_view fallback : kFontFallbacks) {
     const std::wstring face = text::toWide(fallback);
-    if (faceInstalled(face, spec.charset)) return face;
+    if (faceInstalled(face, font.charset)) return face;
   }
   // None of the known faces: any face with the character set will do.
   std::wstring any;
   HDC dc = GetDC(nullptr);
-  LOGFONTW lf = query(L"", spec.charset);
+  LOGFONTW lf = query(L"", font.charset);
   EnumFontFamiliesExW(dc, &lf, &firstFace, reinterpret_cast<LPARAM>(&any), 0);
   ReleaseDC(nullptr, dc);
   // Nothing at all: the system's own mapping is the last word.
   return any.empty() ? own : any;
 }
 
-HFONT Win32Toolkit::font(const FontSpec& spec, int dpi) {
-  const FontKey key{spec, dpi};
+HFONT Win32Toolkit::font(const FontSpec& wanted, int dpi) {
+  const FontKey key{wanted, dpi};
   if (const auto it = fonts_.find(key); it != fonts_.end()) return it->second;
-  LOGFONTW lf = query(resolvedFace(spec), spec.charset);
+  LOGFONTW lf = query(resolvedFace(wanted), wanted.charset);
   // Negative: the character height (the em), as point sizes mean it.
-  lf.lfHeight = -MulDiv(spec.points, dpi, 72);
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfHeight = -MulDiv(wanted.points, dpi, 72);
+  lf.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;

@@ -68,10 +68,10 @@ class Win32Toolkit : public Toolkit {
   // The native windows, for tests and diagnostics; nullptr when there is none.
   HWND windowOf(const Form& form) const;
   HWND windowOf(const Control& control) const;
-  // The face a FontSpec is drawn with on this machine: the spec's own face
-  // when installed with the spec's character set, else the first of
+  // The face a FontSpec is drawn with on this machine: the font's own face
+  // when installed with the font's character set, else the first of
   // kFontFallbacks that is, else any face that has that character set.
-  std::wstring resolvedFace(const FontSpec& spec);
+  std::wstring resolvedFace(const FontSpec& font);
 
  private:
   struct ControlWin {
@@ -139,7 +139,7 @@ class Win32Toolkit : public Toolkit {
   void pushValue(ControlWin& cw);
 
   // win32_fonts.cpp
-  HFONT font(const FontSpec& spec, int dpi);
+  HFONT font(const FontSpec& wanted, int dpi);
   bool faceInstalled(const std::wstring& face, int charset);
 
   HINSTANCE instance_;
@@ -155,7 +155,7 @@ class Win32Toolkit : public Toolkit {
   bool sessionEnded_ = false;
   std::exception_ptr kept_;
   struct FontKey {
-    FontSpec spec;
+    FontSpec font;
     int dpi;
     bool operator<(const FontKey& o) const;
   };
