@@ -17,9 +17,11 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix wine64
   # Wine on a test clock (the hourly signals and the alarm end to end)
   faketime
+  # A Japanese font Wine can draw the forms' captions with (never as boxes)
+  fonts-ipafont-gothic
   # Pictures of kivo.exe for the README (scripts/screenshots.sh): Wine's own
-  # fonts, a Japanese font and `import`
-  fonts-wine fonts-ipafont-gothic imagemagick
+  # fonts (Tahoma, Marlett) and `import`
+  fonts-wine imagemagick
   # A headless X display for the demo and the X11 tests
   xvfb xauth
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes

@@ -1,0 +1,68 @@
+#pragma once
+// The program over the Win32 toolkit with the simulated window system,
+// store and clock: real windows for its forms, nothing else of the desktop
+// touched. And what the windows show, compared with the models.
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/program.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_events.h"
+#include "platform/sim/sim_services.h"
+#include "platform/sim/sim_store.h"
+#include "platform/sim/sim_windows.h"
+#include "platform/win32/win32_toolkit.h"
+#include "platform/win32/win32_windows.h"
+
+namespace kivo::win32::test {
+
+struct Rig {
+  sim::EventLog log;
+  sim::SimClock clock;
+  sim::SimStore store;
+  sim::SimWindowSystem windows{log};
+  sim::SimSound sound{log};
+  sim::SimShell shell{log};
+  sim::SimFileDialog fileDialog{log};
+  sim::SimProgramInfo program;
+  Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  Kivo app{platform};
+};
+
+// The same with the real window functions: the program's windows are found,
+// shown and titled through them, as another instance or the engine does.
+struct DesktopRig {
+  sim::EventLog log;
+  sim::SimClock clock;
+  sim::SimStore store;
+  Win32WindowSystem windows;
+  sim::SimSound sound{log};
+  sim::SimShell shell{log};
+  sim::SimFileDialog fileDialog{log};
+  sim::SimProgramInfo program;
+  Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  Kivo app{platform};
+};
+
+// Every part in which a form's windows differ from its model, one line
+// each ("frmSet chkEtc(3) enabled: window 1, model 0"); empty when the
+// views are in step.
+std::vector<std::string> viewDifferences(Win32Toolkit& toolkit, const Form& form);
+
+// Captions that do not fit their controls with the font they are drawn
+// with, one line each ("frmSet lblEtc(3) "回": text 12x15 px, room 13x13").
+std::vector<std::string> clippedCaptions(Win32Toolkit& toolkit, const Form& form);
+
+// Processes the toolkit's messages until `condition` holds; false when the
+// deadline passed first.
+bool pumpUntil(Win32Toolkit& toolkit, const std::function<bool()>& condition,
+               std::chrono::milliseconds deadline = std::chrono::milliseconds(10000));
+
+}  // namespace kivo::win32::test
