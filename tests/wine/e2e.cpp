@@ -164,10 +164,16 @@ bool TestWindow::bringToFront() {
 }
 
 bool TestWindow::frontUntil(const std::function<bool()>& condition, Ms timeout) {
+  // Asks again every half second while another window holds the front (a
+  // window of Kivo's that is still coming up may take it back).
+  auto asked = SteadyClock::now() - 1s;
   return waitFor(
       [&] {
         if (condition()) return true;
-        if (GetForegroundWindow() != hwnd_) bringToFront();
+        if (GetForegroundWindow() != hwnd_ && SteadyClock::now() - asked >= 500ms) {
+          PostMessageW(hwnd_, kMsgFront, 0, 0);
+          asked = SteadyClock::now();
+        }
         return false;
       },
       timeout);

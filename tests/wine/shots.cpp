@@ -50,7 +50,8 @@ bool failed(const char* what) {
 
 bool shoot() {
   store::reset();
-  store::set(L"Main", L"CheckInterval", L"50");
+  store::set(L"Main", L"WindowList0", L"Notepad");
+  store::set(L"Main", L"WindowList1", L"ConsoleWindowClass");
   store::set(L"Main", L"Alarm", L"1");
   store::set(L"Main", L"AlarmTime", L"06:18");
   TestWindow editor(L"KivoShotsEditor", L"メモ - 予定.txt");
