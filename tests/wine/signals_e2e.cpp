@@ -19,12 +19,12 @@ bool onTestClock() {
 
 // Skips a test started by hand without the test clock; with KIVO_FAKETIME
 // set, a clock that did not move is a failure.
-#define REQUIRE_TEST_CLOCK(spec)                                                \
+#define REQUIRE_TEST_CLOCK(when)                                                \
   do {                                                                          \
     if (GetEnvironmentVariableW(L"KIVO_FAKETIME", nullptr, 0) > 0) {            \
       ASSERT_TRUE(onTestClock()) << "KIVO_FAKETIME did not move Wine's clock";  \
     } else if (!onTestClock()) {                                                \
-      GTEST_SKIP() << "needs KIVO_FAKETIME=\"" spec "\" (scripts/wine-run.sh)"; \
+      GTEST_SKIP() << "needs KIVO_FAKETIME=\"" when "\" (scripts/wine-run.sh)"; \
     }                                                                           \
   } while (0)
 
