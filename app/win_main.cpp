@@ -1,6 +1,8 @@
 // kivo.exe's entry point: the program on the native Win32 desktop.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "engine/program.h"
@@ -26,6 +28,10 @@ int endByRuntimeError(kivo::Kivo& app, const kivo::RuntimeError& e) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // The manifest asks for version 6 of the common controls; they only come
+  // into play (themed buttons, frames and lists) once comctl32 is loaded.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   kivo::win32::Win32Desktop desktop(instance);
   kivo::Kivo app(desktop.platform);
   // Logging off or shutting down ends Kivo like its Exit button does, so the
