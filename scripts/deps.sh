@@ -24,6 +24,15 @@ PACKAGES=(
   fonts-wine imagemagick
   # A headless X display for the demo and the X11 tests
   xvfb xauth
+  # The Linux program: X11 through xcb (libX11 for COMPOUND_TEXT only),
+  # Qt 6 Widgets for its windows, libsndfile + ALSA for its sounds
+  pkg-config libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libx11-dev libx11-xcb-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev libsndfile1-dev libasound2-dev
+  # A Japanese font the Linux windows draw their captions with
+  fonts-noto-cjk
+  # A real desktop for the X11 tests, `make run` and the pictures: a window
+  # manager, terminals to decorate, and the tools that look at them
+  openbox xterm xfonts-base xdotool x11-utils
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # A locale whose decimal mark is a comma, for the conversion tests

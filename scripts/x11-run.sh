@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Runs a command on a private, headless X display (Xvfb), optionally with the
+# openbox window manager, and tears the display down afterwards.
+#
+#   scripts/x11-run.sh [--wm] [--size WxHxD] [--] COMMAND [ARGS...]
+#
+# The command sees DISPLAY (and XAUTHORITY unset); its exit status is the
+# script's. Each run gets a display number of its own (Xvfb picks a free one
+# through -displayfd), so runs never meet. With --wm the command starts only
+# once openbox manages the screen (_NET_SUPPORTING_WM_CHECK on the root).
+# Everything waits for a condition with a deadline, never a fixed time.
+set -euo pipefail
+
+wm=0
+size=1280x1024x24
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --wm) wm=1; shift ;;
+    --size) size=$2; shift 2 ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+[[ $# -gt 0 ]] || { echo "usage: x11-run.sh [--wm] [--size WxHxD] [--] COMMAND [ARGS...]" >&2; exit 2; }
+
+for tool in Xvfb xprop; do
+  command -v "$tool" >/dev/null || { echo "x11-run.sh: $tool is missing (run scripts/deps.sh)" >&2; exit 2; }
+done
+if [[ $wm -eq 1 ]] && ! command -v openbox >/dev/null; then
+  echo "x11-run.sh: openbox is missing (run scripts/deps.sh)" >&2; exit 2
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-x11.XXXXXX")
+xvfb_pid=
+wm_pid=
+cleanup() {
+  [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null || true
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# deadline_wait SECONDS TEST...: polls TEST every 50 ms until it holds.
+deadline_wait() {
+  local limit=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  until "$@"; do
+    (($(date +%s%N) < limit)) || return 1
+    sleep 0.05
+  done
+}
+
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp -noreset 3>"$work/displayfd" \
+  >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+display=
+read -r -t 30 display <"$work/displayfd" || true
+if [[ -z $display ]]; then
+  echo "x11-run.sh: Xvfb did not start:" >&2
+  cat "$work/xvfb.log" >&2
+  exit 2
+fi
+export DISPLAY=":$display"
+unset XAUTHORITY WAYLAND_DISPLAY
+
+if [[ $wm -eq 1 ]]; then
+  # A config of our own: no desktop menu, no dock, nothing from $HOME.
+  mkdir -p "$work/openbox"
+  cat >"$work/openbox/rc.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
+  <placement><policy>Smart</policy></placement>
+  <desktops><number>1</number></desktops>
+</openbox_config>
+XML
+  openbox --config-file "$work/openbox/rc.xml" >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+  if ! deadline_wait 30 wm_ready; then
+    echo "x11-run.sh: openbox did not take the screen:" >&2
+    cat "$work/openbox.log" >&2
+    exit 2
+  fi
+fi
+
+status=0
+"$@" || status=$?
+exit "$status"
