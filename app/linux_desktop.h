@@ -47,7 +47,8 @@ struct LinuxDesktop {
   x11::X11WindowSystem windows{conn};
   x11::AlsaSound sound;
   x11::LinuxShell shell;
-  qt::QtFileDialog fileDialog;
+  // Runs in the toolkit's loops, over the request's owner window.
+  qt::QtFileDialog fileDialog{&toolkit};
   qt::QtToolkit toolkit;  // creates the QApplication
   x11::IniStore store{x11::IniStore::defaultPath(), [this](const std::string& message) {
                         if (onStoreProblem) onStoreProblem(message);

@@ -1,10 +1,7 @@
 // kivo's entry point: the program on the Linux desktop (X11, windows by Qt 6).
-#include <fcntl.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <QMessageBox>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -32,35 +29,6 @@ constexpr const char* kHelp =
     "\n"
     "  --help     show this text and exit\n"
     "  --version  show the version and exit\n";
-
-// Termination signals reach the event loop through a pipe: the handler only
-// writes a byte, the loop does the rest.
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-  const int saved = errno;
-  const char byte = 1;
-  [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
-  errno = saved;
-}
-
-// SIGTERM (logging out, shutting down, kill), SIGINT (Ctrl+C in the
-// terminal that started it) and SIGHUP (that terminal closed) end Kivo the
-// way its Exit button does, so the window in front keeps its own title.
-void endOnSignals(kivo::LinuxDesktop& desktop) {
-  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  desktop.toolkit.watchFd(signalPipe[0], [&desktop] {
-    char buffer[64];
-    while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
-    }
-    if (desktop.toolkit.onEndSession) desktop.toolkit.onEndSession();
-  });
-  struct sigaction action {};
-  action.sa_handler = &onTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (const int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &action, nullptr);
-}
 
 // A run-time error that no procedure traps ends the program, as it always
 // has: the user is told which error it was, after the window that carries
@@ -104,7 +72,12 @@ int main(int argc, char** argv) {
   const std::unique_ptr<kivo::x11::XConnection> connection =
       kivo::x11::XConnection::open(display, error);
   if (!connection) {
-    std::fprintf(stderr, "kivo: cannot open the X display \"%s\": %s\n", display, error.c_str());
+    // The connection's text names the display already; say it otherwise.
+    if (error.find(display) == std::string::npos) {
+      error =
+          "cannot open the X display " + std::string(display) + (error.empty() ? "" : ": ") + error;
+    }
+    std::fprintf(stderr, "kivo: %s\n", error.c_str());
     return 1;
   }
   if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland != nullptr && *wayland) {
@@ -127,9 +100,10 @@ int main(int argc, char** argv) {
     desktop.toolkit.messageBox(0, message, "Kivo", kivo::kMbOkOnly | kivo::kMbIconExclamation);
   };
   kivo::Kivo app(desktop.platform);
-  // Logging out and termination signals end Kivo like its Exit button does.
+  // Logging out, and SIGTERM, SIGINT or SIGHUP (the toolkit catches them),
+  // end Kivo like its Exit button does, so the window in front keeps its own
+  // title.
   desktop.toolkit.onEndSession = [&app] { app.end(); };
-  endOnSignals(desktop);
   try {
     app.start();
     // A second start has shown the running instance's window and ended.
