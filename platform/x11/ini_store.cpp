@@ -208,6 +208,19 @@ std::string fileMessage(const std::string& path, const std::string& problem) {
          "or removed.";
 }
 
+// The file's settings, or nothing with the reason in `problem`.
+std::optional<IniDocument> parseFile(const IniFileText& file, std::string& problem) {
+  if (file.status == IniFileText::Missing) return IniDocument();
+  if (file.status == IniFileText::Failed) {
+    problem = file.error;
+    return std::nullopt;
+  }
+  std::string where;
+  std::optional<IniDocument> doc = IniDocument::parse(file.data, where);
+  if (!doc) problem = "is not a settings file: " + where;
+  return doc;
+}
+
 [[noreturn]] void refuse(const std::string& why) { throw RuntimeError(kErrInvalidCall, why); }
 
 void checkStorable(const std::string& section, const std::string& key, const std::string* value) {
@@ -258,20 +271,13 @@ void IniStore::report(const std::string& problem) {
 
 std::optional<IniDocument> IniStore::load(const IniFileText& file) {
   std::string problem;
-  if (file.status == IniFileText::Missing) return IniDocument();
-  if (file.status == IniFileText::Failed) {
-    problem = file.error;
+  std::optional<IniDocument> doc = parseFile(file, problem);
+  if (doc) {
+    reported_.reset();  // it reads well (again): a new fault will be told
   } else {
-    std::string where;
-    if (auto doc = IniDocument::parse(file.data, where)) {
-      reported_.reset();  // it reads well (again): a new fault will be told
-      return doc;
-    }
-    problem = "is not a settings file: " + where;
+    report(problem);
   }
-  report(problem);
-  problem_ = problem;
-  return std::nullopt;
+  return doc;
 }
 
 std::string IniStore::getSetting(const std::string& section, const std::string& key,
@@ -287,18 +293,26 @@ void IniStore::update(const std::function<bool(IniDocument&)>& change) {
   if (!makeDirectories(dirName(target), error)) {
     refuse("Kivo cannot save its settings: " + error + ".");
   }
-  const Fd lock = takeLock(target, error);
-  if (lock.get() < 0) refuse("Kivo cannot save its settings: " + error + ".");
-
-  // Read again under the lock: what another program wrote since stays.
-  const IniFileText before = readWhole(target);
-  std::optional<IniDocument> doc = load(before);
-  if (!doc) refuse("Kivo did not save its settings. " + fileMessage(path_, problem_));
-  if (!change(*doc)) return;
-  if (!replaceFile(target, doc->text(), before.status == IniFileText::Ok ? before.mode : 0600,
-                   error)) {
-    refuse("Kivo cannot save its settings: " + error + ".");
+  std::string problem;
+  {
+    const Fd lock = takeLock(target, error);
+    if (lock.get() < 0) refuse("Kivo cannot save its settings: " + error + ".");
+    // Read again under the lock: what another program wrote since stays.
+    const IniFileText before = readWhole(target);
+    if (std::optional<IniDocument> doc = parseFile(before, problem)) {
+      reported_.reset();
+      if (!change(*doc)) return;
+      const mode_t mode = before.status == IniFileText::Ok ? before.mode : 0600;
+      if (!replaceFile(target, doc->text(), mode, error)) {
+        refuse("Kivo cannot save its settings: " + error + ".");
+      }
+      return;
+    }
   }
+  // Told without the lock held: the message may wait for the user, and the
+  // companion programs must not wait with it.
+  report(problem);
+  refuse("Kivo did not save its settings. " + fileMessage(path_, problem));
 }
 
 void IniStore::saveSetting(const std::string& section, const std::string& key,

@@ -55,8 +55,7 @@ class IniStore : public SettingsStore {
   const std::string& path() const { return path_; }
 
  private:
-  // The file as read; nothing when it is unusable (then reported, and the
-  // problem kept in problem_).
+  // The file as read; nothing when it is unusable (then reported).
   std::optional<IniDocument> load(const IniFileText& file);
   // Reads, changes and replaces the file under the lock. `change` returns
   // false to leave the file untouched.
@@ -66,7 +65,6 @@ class IniStore : public SettingsStore {
   std::string path_;
   std::function<void(const std::string&)> onProblem_;
   std::optional<std::string> reported_;
-  std::string problem_;
 };
 
 }  // namespace kivo::x11

@@ -2,7 +2,9 @@
 // edits and concurrent writers, and files it must never destroy.
 #include "platform/x11/ini_store.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -206,6 +208,17 @@ TEST_F(IniStoreTest, AnUnusableFileGivesDefaultsOneMessageAndIsNeverOverwritten)
   store.getSetting("Main", "Interval", "250");
   store.getSetting("Main", "Interval", "250");
   EXPECT_EQ(problems.size(), 2u);
+
+  // A refused write tells its problem without holding the lock, so a
+  // companion never waits for the user to read the message.
+  bool lockFree = false;
+  IniStore writer(path, [&](const std::string&) {
+    const int fd = ::open((path + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    lockFree = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+  });
+  EXPECT_EQ(errorOf([&] { writer.saveSetting("Main", "Interval", "10"); }), kErrInvalidCall);
+  EXPECT_TRUE(lockFree);
 
   // Not a file at all: the same.
   std::filesystem::remove(path);
