@@ -74,9 +74,7 @@ void X11WindowSystem::flush() { xcb_flush(x_.xcb()); }
 Hwnd X11WindowSystem::getForegroundWindow() {
   // A new tick: what the last one read may have changed since.
   cache_.clear();
-  // Errors our earlier requests left (a move of a window that had gone)
-  // need no answer; drop them so they do not pile up.
-  while (xcb_generic_event_t* e = xcb_poll_for_event(x_.xcb())) std::free(e);
+  absorbEvents();
 
   const auto cookie =
       xcb_get_property(x_.xcb(), 0, x_.root(), x_.atoms()._NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 0, 1);
@@ -95,7 +93,10 @@ std::vector<X11WindowSystem::WindowInfo> X11WindowSystem::fetchInfo(
   };
   std::vector<Cookies> cookies;
   cookies.reserve(windows.size());
+  // Told of every change from now on, a read stays good until one comes.
+  const std::uint32_t mask[] = {XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE};
   for (const xcb_window_t w : windows) {
+    xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, mask);
     // _NET_WM_NAME with any type: some tools write it as STRING.
     cookies.push_back({getProperty(c, w, a._NET_WM_NAME), getProperty(c, w, XCB_ATOM_WM_NAME),
                        getProperty(c, w, XCB_ATOM_WM_CLASS)});
@@ -108,6 +109,7 @@ std::vector<X11WindowSystem::WindowInfo> X11WindowSystem::fetchInfo(
     const auto name = propertyReply(c, cookies[i].name);
     const auto cls = propertyReply(c, cookies[i].cls);
     WindowInfo& info = out[i];
+    info.readAt = static_cast<std::uint16_t>(cookies[i].netName.sequence);
     // A window that is gone answers every read with an error.
     info.exists = netName || name || cls;
     if (!info.exists) continue;
@@ -124,7 +126,42 @@ std::vector<X11WindowSystem::WindowInfo> X11WindowSystem::fetchInfo(
   return out;
 }
 
+void X11WindowSystem::absorbEvents() {
+  const Atoms& a = x_.atoms();
+  // A change counts when the server made it after our read: its event then
+  // carries our read's sequence number or a later one. Our own title
+  // writes, made before the read that follows them, do not count.
+  const auto changed = [&](xcb_window_t w, std::uint16_t sequence) {
+    const auto found = cache_.find(w);
+    if (found != cache_.end() &&
+        static_cast<std::int16_t>(static_cast<std::uint16_t>(sequence - found->second.readAt)) >= 0) {
+      cache_.erase(found);
+    }
+  };
+  while (xcb_generic_event_t* e = xcb_poll_for_event(x_.xcb())) {
+    switch (e->response_type & 0x7f) {
+      case XCB_DESTROY_NOTIFY:
+        changed(reinterpret_cast<xcb_destroy_notify_event_t*>(e)->window, e->sequence);
+        break;
+      case XCB_PROPERTY_NOTIFY: {
+        const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(e);
+        if (p->atom == XCB_ATOM_WM_NAME || p->atom == a._NET_WM_NAME ||
+            p->atom == XCB_ATOM_WM_CLASS) {
+          changed(p->window, e->sequence);
+        }
+        break;
+      }
+      default:
+        // Errors our earlier requests left (a move of a window that had
+        // gone) need no answer.
+        break;
+    }
+    std::free(e);
+  }
+}
+
 const X11WindowSystem::WindowInfo& X11WindowSystem::info(Hwnd h) {
+  absorbEvents();
   const auto found = cache_.find(h);
   if (found != cache_.end()) return found->second;
   return cache_[h] = fetchInfo({h}).front();

@@ -5,8 +5,10 @@
 // Every reply error (a window that has just gone) gives the call's
 // "nothing" result. Reads are pipelined: the foreground costs one round
 // trip, and a window's titles and class come together in one more, kept
-// until the next getForegroundWindow() (or a write to that window) so that
-// the length, text and class reads of one tick share it.
+// until the next getForegroundWindow() so that the length, text and class
+// reads of one tick share it. A kept read is dropped sooner when the window
+// changes its title or class or is destroyed (the server tells us, since
+// every window read is watched from then on), or when we write its title.
 
 #include <xcb/xcb.h>
 
@@ -64,6 +66,9 @@ class X11WindowSystem : public WindowSystem {
  private:
   // What one batch of reads learnt about a window.
   struct WindowInfo {
+    // The sequence number (low 16 bits) of the first read: a change the
+    // server reports with an older number happened before the read.
+    std::uint16_t readAt = 0;
     bool exists = false;
     bool hasNetWmName = false;
     std::string title;      // up to its first NUL
@@ -80,6 +85,8 @@ class X11WindowSystem : public WindowSystem {
   };
 
   const WindowInfo& info(Hwnd h);
+  // Drops the kept reads of windows the server says changed or went.
+  void absorbEvents();
   // Reads several windows' titles and classes in one round trip.
   std::vector<WindowInfo> fetchInfo(const std::vector<xcb_window_t>& windows);
   std::optional<Frame> frame(Hwnd h);

@@ -41,7 +41,7 @@ xcb_window_t TestClient::create(const std::string& className) {
   const std::uint32_t values[] = {it.data->white_pixel};
   xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 40, 40, 320, 200, 0,
                     XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
-  setProperty(w, "WM_CLASS", XCB_ATOM_STRING, std::string("kivotest\0", 9) + className + '\0');
+  setProperty(w, "WM_CLASS", XCB_ATOM_STRING, std::string("kivotest\0", 9) + className + '\0');  // syncs
   return w;
 }
 
@@ -49,24 +49,49 @@ void TestClient::setProperty(xcb_window_t w, const std::string& property, xcb_at
                              const std::string& bytes) {
   xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, atom(property), type, 8,
                       static_cast<std::uint32_t>(bytes.size()), bytes.data());
-  xcb_flush(c_);
+  sync();
+}
+
+void TestClient::sync() {
+  // Once this round trip is answered, the server has carried out every
+  // request before it: the backend's own connection sees the result.
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
 }
 
 bool TestClient::mapAndWait(xcb_window_t w) {
   xcb_map_window(c_, w);
   xcb_flush(c_);
-  return waitFor([&] {
+  const auto managed = [&] {
     const auto clients = cardinals(root_, "_NET_CLIENT_LIST");
-    const auto active = cardinals(root_, "_NET_ACTIVE_WINDOW");
     return std::find(clients.begin(), clients.end(), w) != clients.end() &&
-           cardinals(w, "_NET_FRAME_EXTENTS").size() == 4 && !active.empty() && active[0] == w;
+           cardinals(w, "_NET_FRAME_EXTENTS").size() == 4;
+  };
+  const auto active = [&] {
+    const auto a = cardinals(root_, "_NET_ACTIVE_WINDOW");
+    return !a.empty() && a[0] == w;
+  };
+  if (!waitFor(managed)) return false;
+  // A window mapped while openbox is still starting is managed without the
+  // focus: ask for it as a pager would.
+  return waitFor([&] {
+    if (active()) return true;
+    xcb_client_message_event_t m{};
+    m.response_type = XCB_CLIENT_MESSAGE;
+    m.format = 32;
+    m.window = w;
+    m.type = atom("_NET_ACTIVE_WINDOW");
+    m.data.data32[0] = 2;
+    xcb_send_event(c_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&m));
+    xcb_flush(c_);
+    return waitFor(active, milliseconds(500));
   });
 }
 
 void TestClient::destroy(xcb_window_t w) {
   xcb_destroy_window(c_, w);
-  // Once this round trip is answered, the server has destroyed it.
-  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+  sync();
 }
 
 RawProperty TestClient::property(xcb_window_t w, const std::string& name) {

@@ -50,6 +50,8 @@ class TestClient {
   // _NET_CLIENT_LIST and carries _NET_FRAME_EXTENTS) and made it active.
   bool mapAndWait(xcb_window_t w);
   void destroy(xcb_window_t w);
+  // Waits until the server has carried out this client's requests.
+  void sync();
 
   RawProperty property(xcb_window_t w, const std::string& name);
   std::vector<std::uint32_t> cardinals(xcb_window_t w, const std::string& name);

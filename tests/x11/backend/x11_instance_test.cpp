@@ -71,8 +71,10 @@ TEST(X11Instance, ASecondStartFindsTheHiddenMainWindowAndHandsOver) {
   EXPECT_TRUE(secondInfo.previousInstance());
   EXPECT_FALSE(secondInfo.ownsSelection());
   X11WindowSystem ws(*second);
-  const Hwnd found = ws.findWindow(mainClass, mainTitle);
-  ASSERT_EQ(found, main);
+  // The running instance wrote its list on a connection of its own.
+  Hwnd found = 0;
+  ASSERT_TRUE(waitFor([&] { return (found = ws.findWindow(mainClass, mainTitle)) != 0; }));
+  EXPECT_EQ(found, main);
 
   // The start-up's hand-over, as the running instance's dispatch receives it.
   ws.showWindow(found, kSwShowNormal);

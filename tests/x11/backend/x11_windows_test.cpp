@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,11 @@ class X11WindowsTest : public ::testing::Test {
     return w;
   }
   std::string read(Hwnd h) { return ws_->getWindowText(h, ws_->getWindowTextLength(h) + 1); }
+  // Waits until the server has carried out the backend's requests, so the
+  // test client reads their result.
+  void sync() {
+    std::free(xcb_get_input_focus_reply(x_->xcb(), xcb_get_input_focus(x_->xcb()), nullptr));
+  }
 
   TestClient client_;
   std::unique_ptr<XConnection> x_;
@@ -85,6 +91,7 @@ TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
   client_.setProperty(modern, "_NET_WM_NAME", "UTF8_STRING", "old");
 
   ws_->setWindowText(plain, std::string("Café\0junk", 10));
+  sync();
   RawProperty wmName = client_.property(plain, "WM_NAME");
   EXPECT_EQ(wmName.type, XCB_ATOM_STRING);
   EXPECT_EQ(wmName.bytes, "Caf\xe9");
@@ -93,6 +100,7 @@ TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
 
   const std::string clock = "12:34 時計 🕐 メモ";
   ws_->setWindowText(plain, clock + '\0');
+  sync();
   wmName = client_.property(plain, "WM_NAME");
   EXPECT_EQ(wmName.type, client_.atom("COMPOUND_TEXT"));
   EXPECT_FALSE(client_.property(plain, "_NET_WM_NAME").exists)
@@ -102,6 +110,7 @@ TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
   EXPECT_EQ(ws_->roundTrip(plain, clock + '\0'), read(plain) + '\0');
 
   ws_->setWindowText(modern, clock);
+  sync();
   const RawProperty netName = client_.property(modern, "_NET_WM_NAME");
   EXPECT_EQ(netName.type, client_.atom("UTF8_STRING"));
   EXPECT_EQ(netName.bytes, clock);
@@ -212,8 +221,9 @@ TEST_F(X11WindowsTest, AFlashIsAHighlightAboveTheTitleBarThatLeavesTheTitleAlone
   ASSERT_TRUE(client_.mapAndWait(w));
   const RawProperty wmName = client_.property(w, "WM_NAME");
   const RawProperty netName = client_.property(w, "_NET_WM_NAME");
-  const xcb_window_t frame = client_.frameOf(w);
-  ASSERT_NE(frame, w) << "openbox frames its clients";
+  xcb_window_t frame = w;
+  ASSERT_TRUE(waitFor([&] { return (frame = client_.frameOf(w)) != w; }))
+      << "openbox frames its clients";
   Rect rect;
   ASSERT_TRUE(ws_->getWindowRect(w, rect));
 
