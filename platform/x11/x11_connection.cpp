@@ -121,7 +121,6 @@ void XConnection::dispatch() {
   held_.clear();
   for (xcb_generic_event_t* e : held) deliver(e);
   while (xcb_generic_event_t* e = xcb_poll_for_event(events_)) deliver(e);
-  while (xcb_generic_event_t* e = xcb_poll_for_event(xcb_)) std::free(e);
   xcb_flush(events_);
 }
 

@@ -66,10 +66,9 @@ class XConnection {
   // The descriptor of eventXcb(), readable when dispatch() has work.
   int fd();
 
-  // Processes every event that has arrived, without waiting: each goes to
-  // the handlers in the order they were added. Also drops the errors the
-  // window functions' unanswered requests left behind (a move of a window
-  // that has just gone, say): they are expected and need no answer.
+  // Processes every event of eventXcb() that has arrived, without waiting:
+  // each goes to the handlers in the order they were added. (What arrives
+  // on xcb() is the window system's: it reads it at each tick.)
   void dispatch();
   // A handler for the events of eventXcb(); the id removes it.
   int addEventHandler(EventHandler handler);

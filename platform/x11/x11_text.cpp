@@ -88,11 +88,14 @@ EncodedText encodeWmName(XConnection& x, std::string_view utf8) {
   XTextProperty property{};
   EncodedText out{x.atoms().COMPOUND_TEXT, {}};
   const int result = Xutf8TextListToTextProperty(x.display(), list, 1, XCompoundTextStyle, &property);
-  if (result >= 0 && property.value != nullptr) {
+  if (result == Success && property.value != nullptr) {
     out.bytes.assign(reinterpret_cast<const char*>(property.value), property.nitems);
-    // The converter may fall back to another type (UTF8_STRING where
-    // compound text cannot hold the text): the type goes with the bytes.
     if (property.encoding != 0) out.type = static_cast<xcb_atom_t>(property.encoding);
+  } else {
+    // Compound text cannot hold it (a positive result counts characters it
+    // would replace) or the converter failed: the title goes as UTF-8,
+    // which window managers read as well, rather than lose characters.
+    out = {x.atoms().UTF8_STRING, std::string(utf8)};
   }
   if (property.value != nullptr) XFree(property.value);
   return out;

@@ -22,7 +22,8 @@ std::string decodeText(XConnection& x, xcb_atom_t type, std::string_view bytes);
 bool isLatin1(std::string_view utf8);
 
 // WM_NAME's value for a title: STRING when the text is Latin-1, else
-// COMPOUND_TEXT. The text is taken up to its first NUL.
+// COMPOUND_TEXT, or UTF8_STRING for the rare text compound text cannot
+// hold without loss. The text is taken up to its first NUL.
 struct EncodedText {
   xcb_atom_t type = XCB_ATOM_STRING;
   std::string bytes;

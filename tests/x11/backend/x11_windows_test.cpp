@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -108,6 +113,12 @@ TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
   // roundTrip says exactly what comes back, the trailing NUL kept.
   ws_->getForegroundWindow();
   EXPECT_EQ(ws_->roundTrip(plain, clock + '\0'), read(plain) + '\0');
+
+  // Bytes that are no UTF-8 at all: whatever path they take, roundTrip
+  // still tells what comes back.
+  const std::string odd = std::string("odd \xff\xfe 時") + '\0';
+  ws_->setWindowText(plain, odd);
+  EXPECT_EQ(ws_->roundTrip(plain, odd), read(plain) + '\0');
 
   ws_->setWindowText(modern, clock);
   sync();
@@ -259,6 +270,39 @@ TEST_F(X11WindowsTest, AFlashIsAHighlightAboveTheTitleBarThatLeavesTheTitleAlone
   EXPECT_EQ(wmNameAfter.type, wmName.type);
   EXPECT_EQ(netNameAfter.bytes, netName.bytes);
   EXPECT_EQ(read(w), "12:00 メモ帳");
+}
+
+TEST_F(X11WindowsTest, AnXtermThatRetitlesItselfIsReadAfterOurWrite) {
+  // xterm keeps its title in WM_NAME alone. Once we have written it, the
+  // title xterm sets next (an escape sequence, sent when the flag file
+  // appears) must still be the one read: no _NET_WM_NAME of ours hides it.
+  const std::string flag = ::testing::TempDir() + "kivo-xterm-flag-" + std::to_string(::getpid());
+  std::remove(flag.c_str());
+  const std::string script = "while [ ! -e '" + flag +
+                             "' ]; do sleep 0.05; done; printf '\033]2;retitled by xterm\007'; "
+                             "sleep 60";
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::execlp("xterm", "xterm", "-T", "xterm Zürich", "-e", "sh", "-c", script.c_str(), nullptr);
+    ::_exit(127);
+  }
+  Hwnd xterm = 0;
+  EXPECT_TRUE(waitFor([&] { return (xterm = ws_->findWindow("XTerm", "xterm Zürich")) != 0; }));
+  if (xterm != 0) {
+    ws_->setWindowText(xterm, "12:34 xterm Zürich 時計");
+    EXPECT_EQ(read(xterm), "12:34 xterm Zürich 時計");
+    sync();
+    EXPECT_FALSE(client_.property(xterm, "_NET_WM_NAME").exists);
+    std::fclose(std::fopen(flag.c_str(), "w"));
+    EXPECT_TRUE(waitFor([&] {
+      ws_->getForegroundWindow();
+      return read(xterm) == "retitled by xterm";
+    })) << read(xterm);
+  }
+  ::kill(pid, SIGTERM);
+  ::waitpid(pid, nullptr, 0);
+  std::remove(flag.c_str());
 }
 
 }  // namespace
