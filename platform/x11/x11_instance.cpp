@@ -96,8 +96,7 @@ void X11ProgramInfo::handle(const xcb_generic_event_t& event) {
     case XCB_SELECTION_REQUEST:
       answerSelectionRequest(reinterpret_cast<const xcb_selection_request_event_t&>(event));
       return;
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -117,12 +116,12 @@ void X11ProgramInfo::answerSelectionRequest(const xcb_selection_request_event_t&
   if (owning_ && request.selection == a.instanceSelection) {
     if (request.target == a.TARGETS) {
       const xcb_atom_t targets[] = {a.TARGETS, a.TIMESTAMP};
-      xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM,
-                          32, 2, targets);
+      xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
+                          2, targets);
       notify.property = property;
     } else if (request.target == a.TIMESTAMP) {
-      xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                          XCB_ATOM_INTEGER, 32, 1, &acquired_);
+      xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_INTEGER,
+                          32, 1, &acquired_);
       notify.property = property;
     }
   }

@@ -39,7 +39,7 @@ void sendToRoot(XConnection& x, xcb_window_t window, xcb_atom_t type, std::uint3
 
 X11WindowSystem::Route X11WindowSystem::route(Hwnd h, xcb_window_t& owner) {
   if (local_ != nullptr && local_->ownsWindow(h)) return Route::kLocal;
-  const Owner o = instanceOwner();
+  const Owner& o = instanceOwner();
   if (o.window != 0 && std::find(o.windows.begin(), o.windows.end(), h) != o.windows.end()) {
     owner = o.window;
     return Route::kInstance;
@@ -47,8 +47,7 @@ X11WindowSystem::Route X11WindowSystem::route(Hwnd h, xcb_window_t& owner) {
   return Route::kWindowManager;
 }
 
-void X11WindowSystem::sendInstanceRequest(xcb_window_t owner, std::uint32_t kind, Hwnd h,
-                                          int cmd) {
+void X11WindowSystem::sendInstanceRequest(xcb_window_t owner, std::uint32_t kind, Hwnd h, int cmd) {
   xcb_client_message_event_t m{};
   m.response_type = XCB_CLIENT_MESSAGE;
   m.format = 32;
@@ -84,14 +83,9 @@ void X11WindowSystem::showWindow(Hwnd h, int cmd) {
   if (h == 0) return;
   xcb_window_t owner = 0;
   switch (route(h, owner)) {
-    case Route::kLocal:
-      local_->showOwnWindow(h, cmd);
-      return;
-    case Route::kInstance:
-      sendInstanceRequest(owner, kRequestShow, h, cmd);
-      return;
-    case Route::kWindowManager:
-      break;
+    case Route::kLocal: local_->showOwnWindow(h, cmd); return;
+    case Route::kInstance: sendInstanceRequest(owner, kRequestShow, h, cmd); return;
+    case Route::kWindowManager: break;
   }
   const Atoms& a = x_.atoms();
   switch (cmd) {
@@ -111,9 +105,7 @@ void X11WindowSystem::showWindow(Hwnd h, int cmd) {
     case kSwShowMinimized:
     case kSwMinimize:
     case kSwShowMinNoActive:
-    case kSwForceMinimize:
-      sendToRoot(x_, h, a.WM_CHANGE_STATE, kIconicState);
-      break;
+    case kSwForceMinimize: sendToRoot(x_, h, a.WM_CHANGE_STATE, kIconicState); break;
     case kSwShowMaximized:
       changeState(h, true, a._NET_WM_STATE_MAXIMIZED_VERT, a._NET_WM_STATE_MAXIMIZED_HORZ);
       mapAndActivate(h);
@@ -123,9 +115,7 @@ void X11WindowSystem::showWindow(Hwnd h, int cmd) {
       changeState(h, false, a._NET_WM_STATE_MAXIMIZED_VERT, a._NET_WM_STATE_MAXIMIZED_HORZ);
       mapAndActivate(h);
       break;
-    default:
-      mapAndActivate(h);
-      break;
+    default: mapAndActivate(h); break;
   }
   flush();
 }
@@ -156,18 +146,14 @@ void X11WindowSystem::setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int c
   if (flags & kSwpShowWindow) {
     xcb_window_t owner = 0;
     switch (route(h, owner)) {
-      case Route::kLocal:
-        local_->showOwnWindow(h, kSwShow);
-        break;
-      case Route::kInstance:
-        sendInstanceRequest(owner, kRequestShow, h, kSwShow);
-        break;
+      case Route::kLocal: local_->showOwnWindow(h, kSwShow); break;
+      case Route::kInstance: sendInstanceRequest(owner, kRequestShow, h, kSwShow); break;
       case Route::kWindowManager:
         // Shows a withdrawn window; one that is shown or minimized stays
         // as it is (mapping an iconic window would restore it).
         {
-          const auto state = xcb_get_property(x_.xcb(), 0, h, x_.atoms().WM_STATE,
-                                              x_.atoms().WM_STATE, 0, 1);
+          const auto state =
+              xcb_get_property(x_.xcb(), 0, h, x_.atoms().WM_STATE, x_.atoms().WM_STATE, 0, 1);
           x_.countRoundTrip();
           xcb_generic_error_t* error = nullptr;
           xcb_get_property_reply_t* r = xcb_get_property_reply(x_.xcb(), state, &error);
@@ -209,12 +195,8 @@ void X11WindowSystem::setForegroundWindow(Hwnd h) {
   if (h == 0) return;
   xcb_window_t owner = 0;
   switch (route(h, owner)) {
-    case Route::kLocal:
-      local_->raiseOwnWindow(h);
-      return;
-    case Route::kInstance:
-      sendInstanceRequest(owner, kRequestRaise, h, 0);
-      return;
+    case Route::kLocal: local_->raiseOwnWindow(h); return;
+    case Route::kInstance: sendInstanceRequest(owner, kRequestRaise, h, 0); return;
     case Route::kWindowManager:
       activate(h);
       flush();
@@ -236,9 +218,8 @@ void X11WindowSystem::flashWindow(Hwnd h, bool invert) {
   if (!f) return;  // no such window: nothing to flash
   if (highlight_ == 0) {
     std::uint32_t pixel = x_.screen().white_pixel;
-    const auto cookie =
-        xcb_alloc_color(c, x_.screen().default_colormap, kHighlightRed, kHighlightGreen,
-                        kHighlightBlue);
+    const auto cookie = xcb_alloc_color(c, x_.screen().default_colormap, kHighlightRed,
+                                        kHighlightGreen, kHighlightBlue);
     x_.countRoundTrip();
     if (xcb_alloc_color_reply_t* r = xcb_alloc_color_reply(c, cookie, nullptr)) {
       pixel = r->pixel;

@@ -35,7 +35,8 @@ std::string utf8ToLatin1(std::string_view utf8) {
     if (c < 0x80 || i + 1 >= utf8.size()) {
       out += static_cast<char>(c);
     } else {
-      out += static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
+      out +=
+          static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
       ++i;
     }
   }
@@ -87,7 +88,8 @@ EncodedText encodeWmName(XConnection& x, std::string_view utf8) {
   char* list[1] = {value.data()};
   XTextProperty property{};
   EncodedText out{x.atoms().COMPOUND_TEXT, {}};
-  const int result = Xutf8TextListToTextProperty(x.display(), list, 1, XCompoundTextStyle, &property);
+  const int result =
+      Xutf8TextListToTextProperty(x.display(), list, 1, XCompoundTextStyle, &property);
   if (result == Success && property.value != nullptr) {
     out.bytes.assign(reinterpret_cast<const char*>(property.value), property.nitems);
     if (property.encoding != 0) out.type = static_cast<xcb_atom_t>(property.encoding);

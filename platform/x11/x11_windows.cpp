@@ -74,10 +74,11 @@ void X11WindowSystem::flush() { xcb_flush(x_.xcb()); }
 Hwnd X11WindowSystem::getForegroundWindow() {
   // A new tick: what the last one read may have changed since.
   cache_.clear();
+  owner_.reset();
   absorbEvents();
 
-  const auto cookie =
-      xcb_get_property(x_.xcb(), 0, x_.root(), x_.atoms()._NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 0, 1);
+  const auto cookie = xcb_get_property(x_.xcb(), 0, x_.root(), x_.atoms()._NET_ACTIVE_WINDOW,
+                                       XCB_ATOM_WINDOW, 0, 1);
   x_.countRoundTrip();
   const auto r = propertyReply(x_.xcb(), cookie);
   const auto values = cardinalsOf(r.get());
@@ -133,8 +134,8 @@ void X11WindowSystem::absorbEvents() {
   // writes, made before the read that follows them, do not count.
   const auto changed = [&](xcb_window_t w, std::uint16_t sequence) {
     const auto found = cache_.find(w);
-    if (found != cache_.end() &&
-        static_cast<std::int16_t>(static_cast<std::uint16_t>(sequence - found->second.readAt)) >= 0) {
+    if (found != cache_.end() && static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                                     sequence - found->second.readAt)) >= 0) {
       cache_.erase(found);
     }
   };
@@ -228,19 +229,22 @@ std::string X11WindowSystem::roundTrip(Hwnd h, const std::string& text) {
   return back;
 }
 
-X11WindowSystem::Owner X11WindowSystem::instanceOwner() {
+const X11WindowSystem::Owner& X11WindowSystem::instanceOwner(bool fresh) {
+  if (owner_ && !fresh) return *owner_;
   xcb_connection_t* c = x_.xcb();
   Owner owner;
   const auto cookie = xcb_get_selection_owner(c, x_.atoms().instanceSelection);
   x_.countRoundTrip();
   Reply<xcb_get_selection_owner_reply_t> r(xcb_get_selection_owner_reply(c, cookie, nullptr));
-  if (!r || r->owner == XCB_NONE) return owner;
-  owner.window = r->owner;
-  const auto list = getProperty(c, owner.window, x_.atoms()._KIVO_WINDOWS, XCB_ATOM_WINDOW);
-  x_.countRoundTrip();
-  const auto values = cardinalsOf(propertyReply(c, list).get());
-  owner.windows.assign(values.begin(), values.end());
-  return owner;
+  if (r && r->owner != XCB_NONE) {
+    owner.window = r->owner;
+    const auto list = getProperty(c, owner.window, x_.atoms()._KIVO_WINDOWS, XCB_ATOM_WINDOW);
+    x_.countRoundTrip();
+    const auto values = cardinalsOf(propertyReply(c, list).get());
+    owner.windows.assign(values.begin(), values.end());
+  }
+  owner_ = std::move(owner);
+  return *owner_;
 }
 
 Hwnd X11WindowSystem::findWindow(const std::string& className, const std::string& title) {
@@ -259,7 +263,7 @@ Hwnd X11WindowSystem::findWindow(const std::string& className, const std::string
   if (local_ != nullptr) {
     for (const Hwnd h : local_->ownWindows()) candidates.push_back(h);
   }
-  for (const Hwnd h : instanceOwner().windows) candidates.push_back(h);
+  for (const Hwnd h : instanceOwner(true).windows) candidates.push_back(h);
   std::vector<xcb_window_t> unique;
   for (const xcb_window_t w : candidates) {
     if (w != 0 && std::find(unique.begin(), unique.end(), w) == unique.end()) unique.push_back(w);

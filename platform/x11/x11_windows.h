@@ -90,7 +90,9 @@ class X11WindowSystem : public WindowSystem {
   // Reads several windows' titles and classes in one round trip.
   std::vector<WindowInfo> fetchInfo(const std::vector<xcb_window_t>& windows);
   std::optional<Frame> frame(Hwnd h);
-  Owner instanceOwner();
+  // The running instance's owner window and its windows, asked afresh at
+  // most once a tick (a shake's 44 moves ask once), or when `fresh`.
+  const Owner& instanceOwner(bool fresh = false);
   // Who carries out a request for `h`: this process's toolkit, the running
   // instance (its owner window), or the window manager (0).
   enum class Route { kLocal, kInstance, kWindowManager };
@@ -106,6 +108,7 @@ class X11WindowSystem : public WindowSystem {
   LocalWindows* local_ = nullptr;
   // Reads of the current tick, dropped by getForegroundWindow().
   std::map<Hwnd, WindowInfo> cache_;
+  std::optional<Owner> owner_;
   xcb_window_t highlight_ = 0;
   bool highlightShown_ = false;
 };

@@ -129,18 +129,16 @@ class X11Backend : public ContractBackend {
       case Promise::TimerDisable:
       case Promise::TimerNeverNests:
       case Promise::DoEventsRunsDueTimer:
-      case Promise::MessageBoxAnswers:
-        return "the Qt toolkit is not built yet";
-      default:
-        return std::nullopt;
+      case Promise::MessageBoxAnswers: return "the Qt toolkit is not built yet";
+      default: return std::nullopt;
     }
   }
 
  private:
   xcb_atom_t atom(const char* name) {
     xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-        client_,
-        xcb_intern_atom(client_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        client_, xcb_intern_atom(client_, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
     const xcb_atom_t a = r ? r->atom : 0;
     std::free(r);
     return a;

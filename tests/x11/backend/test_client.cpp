@@ -41,7 +41,8 @@ xcb_window_t TestClient::create(const std::string& className) {
   const std::uint32_t values[] = {it.data->white_pixel};
   xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 40, 40, 320, 200, 0,
                     XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
-  setProperty(w, "WM_CLASS", XCB_ATOM_STRING, std::string("kivotest\0", 9) + className + '\0');  // syncs
+  setProperty(w, "WM_CLASS", XCB_ATOM_STRING,
+              std::string("kivotest\0", 9) + className + '\0');  // syncs
   return w;
 }
 

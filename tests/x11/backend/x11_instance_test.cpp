@@ -1,4 +1,5 @@
-// The previous-instance selection and a second start's hand-over, two connections standing for two processes.
+// The previous-instance selection and a second start's hand-over, two connections standing for two
+// processes.
 #include "platform/x11/x11_instance.h"
 
 #include <gtest/gtest.h>

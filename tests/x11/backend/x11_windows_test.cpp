@@ -219,9 +219,10 @@ TEST_F(X11WindowsTest, ShowsMinimizesRaisesAndMovesAnotherProgramsWindow) {
   ws_->setWindowPos(w, kHwndTop, 100, 80, 400, 300, kSwpShowWindow);
   Rect now;
   EXPECT_TRUE(waitFor([&] {
-    return ws_->getWindowRect(w, now) && now.left == 100 && now.top == 80 &&
-           now.right == 500 && now.bottom == 380;
-  })) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+    return ws_->getWindowRect(w, now) && now.left == 100 && now.top == 80 && now.right == 500 &&
+           now.bottom == 380;
+  })) << now.left
+      << "," << now.top << " " << now.right << "," << now.bottom;
   EXPECT_EQ(read(w), "shown");
 }
 
