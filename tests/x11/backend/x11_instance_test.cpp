@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -147,6 +148,35 @@ TEST(X11Instance, OnlyOwnWindowsAreShownOnRequest) {
   }));
   EXPECT_EQ(local.raises, std::vector<Hwnd>{local.windows[0]});
   first->dispatch();  // nothing waiting: returns at once
+}
+
+TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertising) {
+  TestClient client;
+  auto first = connect();
+  ASSERT_NE(first, nullptr);
+  X11ProgramInfo running(*first);
+  FakeLocalWindows local;
+  local.windows = {client.create("ThunderRT5Form")};
+  running.setLocalWindows(&local);
+  ASSERT_TRUE(running.ownsSelection());
+  EXPECT_TRUE(
+      waitFor([&] { return client.property(running.ownerWindow(), "_KIVO_WINDOWS").exists; }));
+
+  // Another client takes the selection by force.
+  const xcb_window_t usurper = client.create("Usurper");
+  xcb_set_selection_owner(client.xcb(), usurper, client.atom("KIVO_S0"), XCB_CURRENT_TIME);
+  client.sync();
+  EXPECT_TRUE(waitFor([&] {
+    first->dispatch();
+    return !running.ownsSelection();
+  }));
+  EXPECT_TRUE(
+      waitFor([&] { return !client.property(running.ownerWindow(), "_KIVO_WINDOWS").exists; }));
+  running.advertise();  // no longer the instance: writes nothing
+  // Once this round trip is answered, anything advertise() wrote is there.
+  std::free(xcb_get_input_focus_reply(first->eventXcb(), xcb_get_input_focus(first->eventXcb()),
+                                      nullptr));
+  EXPECT_FALSE(client.property(running.ownerWindow(), "_KIVO_WINDOWS").exists);
 }
 
 }  // namespace
