@@ -2,6 +2,7 @@
 #include "tests/x11/backend/test_client.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -71,23 +72,27 @@ bool TestClient::mapAndWait(xcb_window_t w) {
     const auto a = cardinals(root_, "_NET_ACTIVE_WINDOW");
     return !a.empty() && a[0] == w;
   };
-  if (!waitFor(managed)) return false;
+  if (!waitFor(managed)) {
+    std::fprintf(stderr, "window 0x%x: not managed by the window manager in time\n", w);
+    return false;
+  }
   // A window mapped while openbox is still starting is managed without the
   // focus: ask for it as a pager would.
   return waitFor([&] {
-    if (active()) return true;
-    xcb_client_message_event_t m{};
-    m.response_type = XCB_CLIENT_MESSAGE;
-    m.format = 32;
-    m.window = w;
-    m.type = atom("_NET_ACTIVE_WINDOW");
-    m.data.data32[0] = 2;
-    xcb_send_event(c_, 0, root_,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&m));
-    xcb_flush(c_);
-    return waitFor(active, milliseconds(500));
-  });
+           if (active()) return true;
+           xcb_client_message_event_t m{};
+           m.response_type = XCB_CLIENT_MESSAGE;
+           m.format = 32;
+           m.window = w;
+           m.type = atom("_NET_ACTIVE_WINDOW");
+           m.data.data32[0] = 2;
+           xcb_send_event(c_, 0, root_,
+                          XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                          reinterpret_cast<const char*>(&m));
+           xcb_flush(c_);
+           return waitFor(active, milliseconds(500));
+         }) ||
+         (std::fprintf(stderr, "window 0x%x: managed, but never active\n", w), false);
 }
 
 void TestClient::destroy(xcb_window_t w) {
