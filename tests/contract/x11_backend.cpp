@@ -80,15 +80,20 @@ class X11Backend : public ContractBackend {
     xcb_map_window(client_, w);
     xcb_flush(client_);
     // Shown means framed by the window manager and in front, as a new
-    // window is on this desktop. One mapped while openbox is still starting
-    // is managed without the focus: it is asked for now and then.
+    // window is on this desktop. Openbox, just started, now and then leaves
+    // a map request unanswered or a new window without the focus: both are
+    // asked for again now and then.
     int polls = 0;
     const bool ready = pumpUntil(
         [&] {
           if (windows_->getForegroundWindow() == w && windows_->getWindowText(w, 1024) == title) {
             return true;
           }
-          if (++polls % 50 == 0) windows_->setForegroundWindow(w);
+          if (++polls % 50 == 0) {
+            xcb_map_window(client_, w);
+            xcb_flush(client_);
+            windows_->setForegroundWindow(w);
+          }
           return false;
         },
         kDeadline);

@@ -72,7 +72,14 @@ bool TestClient::mapAndWait(xcb_window_t w) {
     const auto a = cardinals(root_, "_NET_ACTIVE_WINDOW");
     return !a.empty() && a[0] == w;
   };
-  if (!waitFor(managed)) {
+  // Now and then openbox, just started, lets a map request go unanswered;
+  // another one is answered.
+  if (!waitFor([&] {
+        if (waitFor(managed, milliseconds(1000))) return true;
+        xcb_map_window(c_, w);
+        xcb_flush(c_);
+        return false;
+      })) {
     std::fprintf(stderr, "window 0x%x: not managed by the window manager in time\n", w);
     return false;
   }
