@@ -64,10 +64,11 @@ int QtToolkit::messageBox(Hwnd owner, const std::string& text, const std::string
   for (const BoxButton& b : buttons) box->addButton(b.button);
   const std::size_t defaultIndex = (style & kMbDefaultMask) == kMbDefButton2 ? 1 : 0;
   box->setDefaultButton(buttons[std::min(defaultIndex, buttons.size() - 1)].button);
+  // (QMessageBox makes its window afresh for a modality: the flag after it.)
   if ((style & kMbModalityMask) == kMbSystemModal) {
+    box->setWindowModality(Qt::ApplicationModal);
     // Above every window of every program until it is answered.
     box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    box->setWindowModality(Qt::ApplicationModal);
   } else {
     box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
   }

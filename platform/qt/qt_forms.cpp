@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 
@@ -55,7 +56,11 @@ void FormView::closeEvent(QCloseEvent* event) {
 
 void FormView::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (form_ && event->type() == QEvent::WindowStateChange) toolkit_.syncFromView(*this);
+  // The window manager activates a window it has just framed: the frame's
+  // place is known from then on.
+  const QEvent::Type t = event->type();
+  if (form_ && (t == QEvent::WindowStateChange || t == QEvent::ActivationChange))
+    toolkit_.syncFromView(*this);
 }
 
 void FormView::moveEvent(QMoveEvent* event) {
@@ -99,10 +104,10 @@ void QtToolkit::attachForm(Form& form) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     place = work.center() - QPoint(fe.view->width() / 2, fe.view->height() / 2);
-    fe.view->move(place);
     // The native window exists from now on: its handle is the form's.
     fe.view->winId();
     setWindowClass(*fe.view);
+    placeFrame(fe, place);
   } catch (...) {
     // The form does not load: no half-made window may stay behind.
     fe.view->detach();
@@ -150,6 +155,7 @@ void QtToolkit::detachForm(Form& form) {
   for (Modal& m : modal_) {
     if (m.form == &form && m.owner) m.owner->setEnabled(true);
   }
+  wakeModal(form);
   // Nothing the widgets say from now on reaches the model; they go once
   // control is back in the loop (a handler of one of them may be running).
   for (const QMetaObject::Connection& c : fe->connections) QObject::disconnect(c);
@@ -171,13 +177,29 @@ void QtToolkit::formChanged(Form& form, std::uint32_t what) {
   // this window's title through the window system, and no other change of
   // the form may undo that.
   if (what & kFormCaption) fe->view->setWindowTitle(qtitle(form.caption()));
-  if (what & kFormPosition) pushFormPosition(*fe);
+  // The model following the window reports a place the window has already.
+  if ((what & kFormPosition) && following_ == 0) pushFormPosition(*fe);
   if (what & kFormVisible) pushFormVisible(*fe);
   if (what & kFormWindowState) pushFormState(*fe);
+  // A modal dialog hidden by code ends its modal run.
+  if (what & kFormVisible) wakeModal(form);
 }
 
 void QtToolkit::pushFormPosition(FormEntry& fe) {
-  fe.view->move(twipsToPx(fe.form->left(), dpiX()), twipsToPx(fe.form->top(), dpiY()));
+  placeFrame(fe, QPoint(twipsToPx(fe.form->left(), dpiX()), twipsToPx(fe.form->top(), dpiY())));
+}
+
+void QtToolkit::placeFrame(FormEntry& fe, QPoint at) {
+  // The form's left and top are those of the whole window, frame and title
+  // bar included, as on the program's home desktop. A framed window is
+  // moved by its frame; one not framed yet (never shown) gets its client
+  // area where the frame will leave it, as the window manager framed the
+  // windows before it.
+  fe.placing = at;
+  fe.stalePlaces = 0;
+  FormView& v = *fe.view;
+  const bool framed = v.frameGeometry() != v.geometry();
+  v.move(framed ? at : at + frameOffset_);
 }
 
 void QtToolkit::pushFormVisible(FormEntry& fe) {
@@ -243,9 +265,29 @@ void QtToolkit::syncNow(FormView& view) {
   // A hidden or minimized window's place is not the form's.
   if (!visible || view.isMinimized()) return;
   const QPoint at = view.pos();
+  const bool framed = view.frameGeometry() != view.geometry();
+  if (framed) frameOffset_ = view.geometry().topLeft() - view.frameGeometry().topLeft();
+  // Reports older than the toolkit's own last placing would move the model
+  // back (and the window after it): while one is under way, the window is
+  // put where the model says once its frame is known, and a window manager
+  // that keeps it elsewhere has the last word after a few reports.
+  constexpr int kMaxStalePlaces = 4;
+  if (FormEntry* fe = entry(*form); fe && fe->placing) {
+    if (at == *fe->placing || ++fe->stalePlaces > kMaxStalePlaces) {
+      fe->placing.reset();
+    } else {
+      if (framed) {
+        Pushing pushing(pushing_);
+        view.move(*fe->placing);
+      }
+      return;
+    }
+  }
   const int dx = dpiX(), dy = dpiY();
-  if (at.x() != twipsToPx(form->left(), dx) || at.y() != twipsToPx(form->top(), dy))
+  if (at.x() != twipsToPx(form->left(), dx) || at.y() != twipsToPx(form->top(), dy)) {
+    Pushing following(following_);
     form->nativeMoved(pxToTwips(at.x(), dx), pxToTwips(at.y(), dy));
+  }
 }
 
 void QtToolkit::viewClosed(FormView& view) {

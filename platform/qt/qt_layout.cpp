@@ -71,18 +71,38 @@ QSize neededSize(const Control& c, QWidget& w) {
 void QtToolkit::layoutForm(FormEntry& fe) {
   const int dx = dpiX(), dy = dpiY();
   std::map<const Control*, QRect> place;  // relative to the container's widget
+  // Boxes placed so far that a grown box had better not cross.
+  auto crosses = [&](const Control& c, const QRect& r) {
+    for (const auto& [other, o] : place) {
+      if (other->container() == c.container() && o.intersects(r)) return true;
+    }
+    return false;
+  };
   for (ControlWidget& cw : fe.controls) {
-    const Twips& t = cw.control->layout();
+    const Control& c = *cw.control;
+    const Twips& t = c.layout();
     const int x0 = twipsToPx(t.left, dx), y0 = twipsToPx(t.top, dy);
     QRect r(x0, y0, twipsToPx(t.left + t.width, dx) - x0, twipsToPx(t.top + t.height, dy) - y0);
-    const QSize need = neededSize(*cw.control, *cw.widget);
-    // Wider to the right, where the text runs; taller on both sides, so the
-    // text stays on the line it was laid out on.
+    const QSize need = neededSize(c, *cw.widget);
+    // Wider to the right, where the text runs. Taller on both sides, so the
+    // text stays on the line it was laid out on, unless that crosses a
+    // neighbour: then downwards, or else upwards.
     if (need.width() > r.width()) r.setWidth(need.width());
     if (need.height() > r.height()) {
       const int extra = need.height() - r.height();
-      r.moveTop(std::max(0, r.top() - extra / 2));
+      const bool wasClear = !crosses(c, r);
       r.setHeight(need.height());
+      QRect centred = r.translated(0, -extra / 2);
+      if (centred.top() < 0) centred.moveTop(0);
+      const QRect down = r, up = r.translated(0, -std::min(extra, r.top()));
+      r = centred;
+      if (wasClear && crosses(c, centred)) {
+        if (!crosses(c, down)) {
+          r = down;
+        } else if (!crosses(c, up)) {
+          r = up;
+        }
+      }
     }
     place[cw.control] = r;
   }

@@ -142,6 +142,12 @@ void QtToolkit::exitLoops() {
   for (auto it = loops_.rbegin(); it != loops_.rend(); ++it) it->loop->exit(0);
 }
 
+void QtToolkit::wakeModal(const Form& form) {
+  for (Modal& m : modal_) {
+    if (m.form == &form) m.loop->exit(0);
+  }
+}
+
 int QtToolkit::run() {
   QEventLoop loop;
   while (!quit_) {
@@ -166,7 +172,8 @@ void QtToolkit::runModal(Form& form, Hwnd owner) {
   FormEntry* oe = entry(owner);
   QWidget* ownerView = oe && oe != fe && oe->view->isEnabled() ? oe->view : nullptr;
   if (ownerView) ownerView->setEnabled(false);
-  modal_.push_back(Modal{&form, ownerView});
+  QEventLoop loop;
+  modal_.push_back(Modal{&form, ownerView, &loop});
   struct Leave {
     QtToolkit& tk;
     ~Leave() {
@@ -180,7 +187,6 @@ void QtToolkit::runModal(Form& form, Hwnd owner) {
       }
     }
   } leave{*this};
-  QEventLoop loop;
   // A hidden dialog ends its modal run as well: a modal form nobody can see
   // would keep its owner locked for good.
   while (!quit_ && !form.closed() && form.visible()) {

@@ -14,6 +14,7 @@
 // their text).
 
 #include <QMetaObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -22,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/platform.h"
@@ -129,6 +131,10 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
     std::map<const Control*, QButtonGroup*> groups;
     // The widgets' notifications to the toolkit, cut when the form goes.
     std::vector<QMetaObject::Connection> connections;
+    // Where the toolkit last placed the window's frame, until the window
+    // manager reports it there: the moves it reports meanwhile are older.
+    std::optional<QPoint> placing;
+    int stalePlaces = 0;
   };
   enum class LoopKind { Main, Modal, Dialog };
   struct Loop {
@@ -138,6 +144,7 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   struct Modal {
     Form* form;
     QPointer<QWidget> owner;  // disabled by this dialog, or null
+    QEventLoop* loop;
   };
 
   // qt_toolkit.cpp
@@ -145,6 +152,8 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // rethrows what a handler threw meanwhile when asked to.
   void runLoop(QEventLoop& loop, LoopKind kind);
   void exitLoops();
+  // The form's modal loop looks again whether the form is still up.
+  void wakeModal(const Form& form);
   void fireTimer(Timer* timer);
   void stopTimer(Timer& timer);
   void endSession();
@@ -166,6 +175,7 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   void pushFormVisible(FormEntry& fe);
   void pushFormState(FormEntry& fe);
   void pushFormPosition(FormEntry& fe);
+  void placeFrame(FormEntry& fe, QPoint at);
   // The model follows what the window manager or the user did to the window
   // (from the view's events; syncNow also from LocalWindows' requests).
   void syncFromView(FormView& view);
@@ -206,6 +216,13 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   QSocketNotifier* signalNotifier_ = nullptr;
   int signalPipe_[2] = {-1, -1};
   int pushing_ = 0;
+  // Non-zero while the model follows the window to where it is: its
+  // position report must not move the window again.
+  int following_ = 0;
+  // Where a form's client area sits inside its frame (title bar, border),
+  // as the window manager last framed one; new windows are placed with it
+  // before they are framed themselves.
+  QPoint frameOffset_;
   bool quit_ = false;
   bool sessionEnded_ = false;
   std::exception_ptr kept_;
