@@ -27,7 +27,12 @@ TEST(QtForms, TheProgramsWindowsShowTheirModels) {
   Rig rig;
   rig.store.saveSetting("Main", "WindowList0", "Notepad");
   rig.store.saveSetting("Main", "Alarm", "1");
+  // The window system hears of every form's window coming and going (the
+  // start-up makes and drops the window-list dialog).
+  std::vector<std::size_t> owned;
+  rig.toolkit.onFormsChanged = [&] { owned.push_back(rig.toolkit.ownWindows().size()); };
   rig.app.start();
+  EXPECT_EQ(owned, (std::vector<std::size_t>{1, 2, 1}));
   frmMain& m = *rig.app.main();
   EXPECT_THAT(viewDifferences(rig.toolkit, m), IsEmpty());
   EXPECT_FALSE(rig.toolkit.widgetOf(m)->isVisible());

@@ -49,10 +49,14 @@ int show(const std::string& name, const std::string& ready) {
     QObject::connect(&watch, &QTimer::timeout, [&] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box || !box->isVisible() || !box->isActiveWindow()) continue;
+        if (!box || !box->isVisible()) continue;
+        const QMargins frame = frameExtents(static_cast<Hwnd>(box->winId()));
+        if (frame.isNull()) continue;
         if (!told) {
           told = true;
-          tell(ready, box->frameGeometry());
+          box->repaint();
+          syncX();
+          tell(ready, box->geometry().marginsAdded(frame));
         } else if (!std::filesystem::exists(ready)) {
           box->button(QMessageBox::Ok)->click();
         }
@@ -91,6 +95,10 @@ int show(const std::string& name, const std::string& ready) {
   for (const std::string& d : viewDifferences(rig.toolkit, *f)) std::printf("differs: %s\n", d.c_str());
   std::printf("face: %s\n", ustr(rig.toolkit.resolvedFace(f->font())).c_str());
   std::fflush(stdout);
+  // Drawn on the screen before the picture is taken.
+  view->repaint();
+  QCoreApplication::processEvents();
+  syncX();
   tell(ready, view->frameGeometry());
   pumpUntil(rig.toolkit, [&] { return !std::filesystem::exists(ready); }, std::chrono::seconds(60));
   return 0;
