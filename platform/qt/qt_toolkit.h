@@ -10,8 +10,8 @@
 // qt_toolkit.cpp (loops, timers, quit, screen, end of session),
 // qt_boxes.cpp (message boxes and dialogs), qt_forms.cpp (form windows and
 // LocalWindows), qt_controls.cpp (child widgets, pushes and the user's
-// input), qt_layout.cpp (twips, fonts and the growing of boxes too small for
-// their text).
+// input), qt_layout.cpp (twips to pixels, and the growing of boxes too
+// small for their text) and qt_fonts.cpp (fonts and their fallbacks).
 
 #include <QMetaObject>
 #include <QPoint>
@@ -148,8 +148,8 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   };
 
   // qt_toolkit.cpp
-  // Runs a nested loop until it is exited (quit, or the caller's exit);
-  // rethrows what a handler threw meanwhile when asked to.
+  // Runs a nested loop until it is exited (quit(), the caller's own exit,
+  // or a handler's exception: see keep).
   void runLoop(QEventLoop& loop, LoopKind kind);
   void exitLoops();
   // The form's modal loop looks again whether the form is still up.
@@ -159,14 +159,10 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   void endSession();
   void installSignalHandlers();
   void restoreSignalHandlers();
-
- public:
   // Runs a handler called from Qt (a slot, an event): an exception cannot
   // cross Qt's frames, so it is kept and thrown again by the toolkit's loop
   // that dispatched it (run, runModal, doEvents). Nothing runs after quit().
   void guarded(const std::function<void()>& handler);
-
- private:
   void keep(std::exception_ptr e);
   void rethrowKept();
 

@@ -94,6 +94,19 @@ int show(const std::string& name, const std::string& ready) {
     std::printf("overlap: %s\n", c.c_str());
   for (const std::string& d : viewDifferences(rig.toolkit, *f)) std::printf("differs: %s\n", d.c_str());
   std::printf("face: %s\n", ustr(rig.toolkit.resolvedFace(f->font())).c_str());
+  // The boxes grown for their text, and the form around them.
+  const int dx = rig.toolkit.dpiX(), dy = rig.toolkit.dpiY();
+  for (const Control* c : f->tabOrder()) {
+    const Twips& t = c->layout();
+    const QRect g = rig.toolkit.widgetOf(*c)->geometry();
+    const int w = twipsToPx(t.left + t.width, dx) - twipsToPx(t.left, dx);
+    const int h = twipsToPx(t.top + t.height, dy) - twipsToPx(t.top, dy);
+    if (g.width() != w || g.height() != h)
+      std::printf("grown: %s %dx%d -> %dx%d at top %+d\n", c->id().c_str(), w, h, g.width(),
+                  g.height(), g.y() - twipsToPx(t.top, dy));
+  }
+  std::printf("client: %dx%d -> %dx%d\n", twipsToPx(f->clientWidth(), dx),
+              twipsToPx(f->clientHeight(), dy), view->width(), view->height());
   std::fflush(stdout);
   // Drawn on the screen before the picture is taken.
   view->repaint();
