@@ -98,8 +98,8 @@ void QtToolkit::createControls(FormEntry& fe) {
   }
   layoutForm(fe);
   for (ControlWidget& cw : fe.controls)
-    pushControl(fe, cw, kChangeValue | kChangeEnabled | kChangeVisible | kChangeRows |
-                            kChangeMaxLength);
+    pushControl(fe, cw,
+                kChangeValue | kChangeEnabled | kChangeVisible | kChangeRows | kChangeMaxLength);
   for (ControlWidget& cw : fe.controls) connectInput(fe, cw);
   setTabOrder(fe);
 }
@@ -140,8 +140,7 @@ void QtToolkit::pushControl(FormEntry& fe, ControlWidget& cw, std::uint32_t what
   if (auto* list = qobject_cast<QListWidget*>(w); list && (what & kChangeRows)) {
     const QSignalBlocker blockSelection(list->selectionModel());
     list->clear();
-    for (const std::string& row : static_cast<const ListBox&>(c).rows())
-      list->addItem(qstr(row));
+    for (const std::string& row : static_cast<const ListBox&>(c).rows()) list->addItem(qstr(row));
     // New rows lose the selection: the model's goes back.
     what |= kChangeValue;
   }

@@ -87,7 +87,7 @@ bool QtFileDialog::getOpenFileName(OpenFileRequest& request) {
   // The chosen file must exist; the read-only choice the request hides has
   // no counterpart in this dialog.
   dialog.setFileMode((request.flags & kOfnFileMustExist) ? QFileDialog::ExistingFile
-                                                          : QFileDialog::AnyFile);
+                                                         : QFileDialog::AnyFile);
   dialog.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
 
   const std::vector<FileFilter> filters = fileFilters(request);

@@ -21,7 +21,7 @@ class QtToolkit;
 // One filter of a request, as the dialog offers it.
 struct FileFilter {
   QString description;
-  QStringList patterns;  // "*.exe;*.com" split at ';'
+  QStringList patterns;   // "*.exe;*.com" split at ';'
   bool programs = false;  // also executables, *.desktop and *.sh
 };
 

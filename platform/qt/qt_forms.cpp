@@ -133,8 +133,8 @@ void QtToolkit::setWindowClass(QWidget& view) {
   value.push_back('\0');
   xcb_connection_t* c = x11->connection();
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(view.winId()),
-                      XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(value.size()),
-                      value.data());
+                      XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                      static_cast<std::uint32_t>(value.size()), value.data());
   xcb_flush(c);
 }
 

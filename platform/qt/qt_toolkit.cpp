@@ -129,8 +129,8 @@ void QtToolkit::runLoop(QEventLoop& loop, LoopKind kind) {
     std::vector<Loop>& loops;
     QEventLoop* loop;
     ~Pop() {
-      const auto it = std::find_if(loops.begin(), loops.end(),
-                                   [&](const Loop& l) { return l.loop == loop; });
+      const auto it =
+          std::find_if(loops.begin(), loops.end(), [&](const Loop& l) { return l.loop == loop; });
       if (it != loops.end()) loops.erase(it);
     }
   } pop{loops_, &loop};

@@ -3,12 +3,12 @@
 // itself with the request's title and initial file, chosen or cancelled.
 #include <gtest/gtest.h>
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QAbstractProxyModel>
 #include <QFileSystemModel>
 #include <QTemporaryDir>
 
@@ -40,8 +40,8 @@ TEST(QtFileDialog, FiltersMatchWithoutCaseAndOfferThisSystemsPrograms) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString d = dir.path() + "/";
-  for (const char* name : {"chime.wav", "ALARM.WAV", "notes.txt", "run.sh", "app.desktop",
-                           "setup.EXE", "data"})
+  for (const char* name :
+       {"chime.wav", "ALARM.WAV", "notes.txt", "run.sh", "app.desktop", "setup.EXE", "data"})
     touch(d + name);
   touch(d + "xclock", true);
 
@@ -49,8 +49,7 @@ TEST(QtFileDialog, FiltersMatchWithoutCaseAndOfferThisSystemsPrograms) {
   ASSERT_EQ(filters.size(), 2u);
   EXPECT_EQ(filters[0].description, "WaveFile (*.wav)");
   EXPECT_FALSE(filters[0].programs);
-  EXPECT_EQ(filters[1].patterns,
-            (QStringList{"*.exe", "*.com", "*.bat", "*.cmd", "*.lnk"}));
+  EXPECT_EQ(filters[1].patterns, (QStringList{"*.exe", "*.com", "*.bat", "*.cmd", "*.lnk"}));
   EXPECT_TRUE(filters[1].programs);
   auto listed = [&](const FileFilter& f) {
     QStringList out;

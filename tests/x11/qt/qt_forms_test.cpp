@@ -49,7 +49,8 @@ TEST(QtForms, TheProgramsWindowsShowTheirModels) {
   EXPECT_THAT(viewDifferences(rig.toolkit, w), IsEmpty());
   EXPECT_EQ(w.lstWSet->rows(), std::vector<std::string>{"Notepad"});
   EXPECT_EQ(s.txtEtc[1]->text(), "12");  // the alarm is on without a time
-  EXPECT_THAT(rig.toolkit.ownWindows(), ::testing::UnorderedElementsAre(m.hwnd(), s.hwnd(), w.hwnd()));
+  EXPECT_THAT(rig.toolkit.ownWindows(),
+              ::testing::UnorderedElementsAre(m.hwnd(), s.hwnd(), w.hwnd()));
 
   // Changes made by code, several controls at a time.
   s.chkEtc[2]->setValue(1);  // enables the chime's two companions
@@ -86,7 +87,8 @@ TEST(QtForms, NoCaptionIsClippedAndNothingCrosses) {
   }
   // Japanese is drawn with a face that has its glyphs, never as boxes.
   const QString face = rig.toolkit.resolvedFace(FontSpec{});
-  EXPECT_TRUE(QFontDatabase::families(QFontDatabase::Japanese).contains(face)) << face.toStdString();
+  EXPECT_TRUE(QFontDatabase::families(QFontDatabase::Japanese).contains(face))
+      << face.toStdString();
   EXPECT_TRUE(QFontMetrics(rig.toolkit.qfont(FontSpec{})).inFontUcs4(U'詳'));
   // A longer caption set by code grows its box as well.
   frmMain& m = *rig.app.main();

@@ -57,7 +57,8 @@ TEST(QtInput, TheUsersInputGoesThroughTheModel) {
 
   // A click on the second row of the list.
   auto* list = static_cast<QListWidget*>(tk.widgetOf(*f.list));
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(1)).center());
   EXPECT_EQ(f.list->listIndex(), 1);
 
   // An access key clicks its control; Enter and Esc press the default and
@@ -84,9 +85,8 @@ TEST(QtInput, TheUsersInputGoesThroughTheModel) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     visited.push_back(QApplication::focusWidget());
   }
-  EXPECT_EQ(visited, (std::vector<QWidget*>{tk.widgetOf(*f.check), tk.widgetOf(*f.opt[0]),
-                                            edit, list, tk.widgetOf(*f.ok),
-                                            tk.widgetOf(*f.cancel)}));
+  EXPECT_EQ(visited, (std::vector<QWidget*>{tk.widgetOf(*f.check), tk.widgetOf(*f.opt[0]), edit,
+                                            list, tk.widgetOf(*f.ok), tk.widgetOf(*f.cancel)}));
 }
 
 TEST(QtInput, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {

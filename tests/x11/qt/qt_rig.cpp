@@ -33,7 +33,8 @@ xcb_connection_t* xcb() {
 }
 
 xcb_atom_t atom(const char* name) {
-  auto* reply = xcb_intern_atom_reply(xcb(), xcb_intern_atom(xcb(), 0, strlen(name), name), nullptr);
+  auto* reply =
+      xcb_intern_atom_reply(xcb(), xcb_intern_atom(xcb(), 0, strlen(name), name), nullptr);
   const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
   free(reply);
   return a;
@@ -106,7 +107,9 @@ void compareControl(std::vector<std::string>& out, QtToolkit& tk, const Control&
     compare(out, who, "caption", ustr(lb->text()), c.caption());
   }
   if (auto* cb = qobject_cast<QCheckBox*>(&w)) {
-    const int v = cb->checkState() == Qt::Checked ? 1 : cb->checkState() == Qt::PartiallyChecked ? 2 : 0;
+    const int v = cb->checkState() == Qt::Checked            ? 1
+                  : cb->checkState() == Qt::PartiallyChecked ? 2
+                                                             : 0;
     compare(out, who, "value", v, static_cast<const CheckBox&>(c).value());
   } else if (auto* r = qobject_cast<QRadioButton*>(&w)) {
     compare(out, who, "value", r->isChecked(), static_cast<const OptionButton&>(c).value());
@@ -153,7 +156,8 @@ std::vector<std::string> viewDifferences(QtToolkit& tk, const Form& form) {
   QWidget* view = tk.widgetOf(form);
   if (!view) return {form.name() + ": no window"};
   compare(out, form.name(), "handle", static_cast<Hwnd>(view->winId()), form.hwnd());
-  compare(out, form.name(), "class", windowClass(form.hwnd()), std::string("kivo/") + kFormWindowClass);
+  compare(out, form.name(), "class", windowClass(form.hwnd()),
+          std::string("kivo/") + kFormWindowClass);
   compare(out, form.name(), "caption", ustr(view->windowTitle()), form.caption());
   compare(out, form.name(), "visible", view->isVisible(), form.visible());
   if (view->isVisible()) {

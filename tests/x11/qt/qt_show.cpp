@@ -14,9 +14,9 @@
 #include <fstream>
 
 #include "engine/mdlKivo.h"
+#include "platform/qt/qt_util.h"
 #include "settings/frmSet.h"
 #include "settings/frmWSet.h"
-#include "platform/qt/qt_util.h"
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/frmMain.h"
 
@@ -89,10 +89,12 @@ int show(const std::string& name, const std::string& ready) {
            view->x() == twipsToPx(f->left(), rig.toolkit.dpiX()) &&
            view->y() == twipsToPx(f->top(), rig.toolkit.dpiY());
   });
-  for (const std::string& c : clippedCaptions(rig.toolkit, *f)) std::printf("clipped: %s\n", c.c_str());
+  for (const std::string& c : clippedCaptions(rig.toolkit, *f))
+    std::printf("clipped: %s\n", c.c_str());
   for (const std::string& c : overlappingWidgets(rig.toolkit, *f))
     std::printf("overlap: %s\n", c.c_str());
-  for (const std::string& d : viewDifferences(rig.toolkit, *f)) std::printf("differs: %s\n", d.c_str());
+  for (const std::string& d : viewDifferences(rig.toolkit, *f))
+    std::printf("differs: %s\n", d.c_str());
   std::printf("face: %s\n", ustr(rig.toolkit.resolvedFace(f->font())).c_str());
   // The boxes grown for their text, and the form around them.
   const int dx = rig.toolkit.dpiX(), dy = rig.toolkit.dpiY();
@@ -113,7 +115,8 @@ int show(const std::string& name, const std::string& ready) {
   QCoreApplication::processEvents();
   syncX();
   tell(ready, view->frameGeometry());
-  pumpUntil(rig.toolkit, [&] { return !std::filesystem::exists(ready); }, std::chrono::seconds(60));
+  pumpUntil(
+      rig.toolkit, [&] { return !std::filesystem::exists(ready); }, std::chrono::seconds(60));
   return 0;
 }
 
