@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include <cstdlib>
+
 #include "engine/mdlKivo.h"
 #include "settings/frmSet.h"
 #include "settings/frmWSet.h"
@@ -69,7 +71,12 @@ TEST(QtForms, TheProgramsWindowsShowTheirModels) {
 
   // Shown and framed by the window manager, each keeps its class; an
   // unloaded form's window is no longer the program's.
-  ASSERT_TRUE(pumpUntil(rig.toolkit, [&] { return wmState(s.hwnd()) == 1; }));
+  if (!pumpUntil(rig.toolkit, [&] { return wmState(s.hwnd()) == 1; })) {
+    ADD_FAILURE() << "frmSet not managed; visible " << rig.toolkit.widgetOf(s)->isVisible();
+    std::system(("xprop -root _NET_CLIENT_LIST; xwininfo -id " + std::to_string(s.hwnd()) +
+                 " | grep -i map; xprop -id " + std::to_string(s.hwnd()))
+                    .c_str());
+  }
   EXPECT_EQ(windowClass(s.hwnd()), "kivo/ThunderRT5Form");
   EXPECT_EQ(windowTitle(s.hwnd()), "詳細");
   const Hwnd gone = s.hwnd();
