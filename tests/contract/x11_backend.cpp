@@ -1,17 +1,30 @@
-// The contract suite's factory for the Linux desktop's window functions: real
-// top-level windows of another client on the test display (Xvfb with
-// openbox), read and written through the X11 window system.
+// The contract suite's factory for the Linux desktop: real top-level windows
+// of another client on the test display (Xvfb with openbox), read and
+// written through the X11 window system; the INI settings store on a file in
+// a scratch directory (never the user's); the Qt toolkit's timers and
+// message boxes in real time.
+#include <stdlib.h>
 #include <xcb/xcb.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/qt/qt_toolkit.h"
+#include "platform/x11/ini_store.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_windows.h"
 #include "tests/contract/contract.h"
@@ -19,12 +32,16 @@
 namespace kivo::contract {
 namespace {
 
-// The settings and timer parts need the INI store and the Qt toolkit,
-// which this instance does not take part with yet.
-[[noreturn]] void notHere(const char* what) {
-  std::fprintf(stderr, "kivo_contract_x11: no %s in this instance\n", what);
-  std::abort();
+std::filesystem::path makeScratchDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "kivo-contract-x11.XXXXXX");
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  return pattern;
 }
+
+// QApplication keeps a reference to its argument count.
+int qtArgc = 1;
+char qtArg0[] = "kivo_contract_x11";
+char* qtArgv[] = {qtArg0, nullptr};
 
 class X11Backend : public ContractBackend {
  public:
@@ -45,14 +62,51 @@ class X11Backend : public ContractBackend {
   ~X11Backend() override {
     for (const xcb_window_t w : made_) xcb_destroy_window(client_, w);
     xcb_disconnect(client_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
   }
 
   WindowSystem& windows() override { return *windows_; }
-  Toolkit& toolkit() override { notHere("toolkit"); }
-  SettingsStore& store() override { notHere("settings store"); }
-  std::unique_ptr<SettingsStore> freshStore() override { notHere("settings store"); }
-  void dropSection(const std::string&) override { notHere("settings store"); }
-  void answerNextBox(int, milliseconds) override { notHere("toolkit"); }
+  Toolkit& toolkit() override { return toolkit_; }
+  SettingsStore& store() override { return store_; }
+  std::unique_ptr<SettingsStore> freshStore() override {
+    return std::make_unique<x11::IniStore>(store_.path());
+  }
+  // Every key is gone by now; the section's line goes too, as a companion
+  // editing the file by hand would remove it.
+  void dropSection(const std::string& section) override {
+    std::ifstream in(store_.path(), std::ios::binary);
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    in.close();
+    const std::string line = "\n[" + section + "]\n";
+    if (const std::size_t at = ("\n" + text).find(line); at != std::string::npos) {
+      text.erase(at, line.size() - 1);
+      std::ofstream(store_.path(), std::ios::binary | std::ios::trunc) << text;
+    }
+  }
+  // A timer of the event loop that runs inside the box finds it, lets it
+  // stay open for `hold` while the program's timers fire, then presses the
+  // button as a click would.
+  void answerNextBox(int answer, milliseconds hold) override {
+    QMessageBox::StandardButton button = QMessageBox::Ok;
+    if (answer == kIdCancel) button = QMessageBox::Cancel;
+    if (answer == kIdYes) button = QMessageBox::Yes;
+    if (answer == kIdNo) button = QMessageBox::No;
+    auto* finder = new QTimer(qApp);
+    const auto end = std::chrono::steady_clock::now() + kDeadline;
+    QObject::connect(finder, &QTimer::timeout, finder, [finder, button, hold, end] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || !box->isVisible()) {
+        if (std::chrono::steady_clock::now() >= end) finder->deleteLater();
+        return;
+      }
+      finder->deleteLater();
+      QTimer::singleShot(static_cast<int>(hold.count()), box, [box, button] {
+        if (QAbstractButton* b = box->button(button)) b->click();
+      });
+    });
+    finder->start(5);
+  }
 
   // Windows of roles 'T' and 'C' are a classic Xlib program's, titled by
   // WM_NAME alone (compound text for anything beyond Latin-1, so the
@@ -116,28 +170,17 @@ class X11Backend : public ContractBackend {
       x_->dispatch();
       if (condition()) return true;
       if (std::chrono::steady_clock::now() >= end) return false;
-      // The window manager answers in its own time; look again soon.
+      // Everything queued, through the toolkit's own loop (its timers);
+      // then the window manager and the timers answer in their own time:
+      // look again soon.
+      toolkit_.doEvents();
+      if (condition()) return true;
       std::this_thread::sleep_for(milliseconds(5));
     }
   }
   void letTimePass(milliseconds duration) override { std::this_thread::sleep_for(duration); }
 
-  std::optional<std::string> cannot(Promise promise) override {
-    switch (promise) {
-      case Promise::MissingSettingGivesDefault:
-      case Promise::SettingValuesVerbatim:
-      case Promise::DeleteMissingSettingFails:
-      case Promise::DeleteSettingRemovesIt:
-      case Promise::FreshStoreSharesStorage:
-        return "the INI settings store does not take part in this instance yet";
-      case Promise::TimerIntervalChange:
-      case Promise::TimerDisable:
-      case Promise::TimerNeverNests:
-      case Promise::DoEventsRunsDueTimer:
-      case Promise::MessageBoxAnswers: return "the Qt toolkit is not built yet";
-      default: return std::nullopt;
-    }
-  }
+  std::optional<std::string> cannot(Promise) override { return std::nullopt; }
 
  private:
   xcb_atom_t atom(const char* name) {
@@ -155,6 +198,9 @@ class X11Backend : public ContractBackend {
     std::free(xcb_get_input_focus_reply(client_, xcb_get_input_focus(client_), nullptr));
   }
 
+  std::filesystem::path dir_ = makeScratchDir();
+  x11::IniStore store_{(dir_ / "kivo/settings.ini").string()};
+  qt::QtToolkit toolkit_{qtArgc, qtArgv};
   std::unique_ptr<x11::XConnection> x_;
   std::unique_ptr<x11::X11WindowSystem> windows_;
   xcb_connection_t* client_ = nullptr;
