@@ -13,7 +13,10 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/qt/qt_form_view.h"
 #include "platform/qt/qt_toolkit.h"
@@ -138,6 +141,61 @@ void QtToolkit::setWindowClass(QWidget& view) {
   xcb_flush(c);
 }
 
+void QtToolkit::forgetIconicState(QWidget& view) {
+  // A window hidden while minimized keeps the _NET_WM_STATE_HIDDEN the
+  // window manager gave it, and a window manager that manages it anew
+  // honours that: shown again, it would come back iconic. Qt sets only the
+  // states it knows of, so the hidden one goes here, before the window is
+  // mapped again.
+  if (view.isVisible()) return;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11 || !x11->connection()) return;
+  xcb_connection_t* c = x11->connection();
+  const auto window = static_cast<xcb_window_t>(view.winId());
+  auto intern = [c](const char* name) {
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(r);
+    return atom;
+  };
+  const xcb_atom_t state = intern("_NET_WM_STATE");
+  const xcb_atom_t hidden = intern("_NET_WM_STATE_HIDDEN");
+  // The hints a window minimized before it was hidden keeps: mapped with
+  // them, it starts iconic.
+  if (xcb_get_property_reply_t* h = xcb_get_property_reply(
+          c, xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr)) {
+    if (h->format == 32 && xcb_get_property_value_length(h) >= 12) {
+      std::vector<std::uint32_t> hints(static_cast<std::size_t>(xcb_get_property_value_length(h)) / 4);
+      std::memcpy(hints.data(), xcb_get_property_value(h), hints.size() * 4);
+      constexpr std::uint32_t kStateHint = 2, kNormalState = 1;
+      if ((hints[0] & kStateHint) && hints[2] != kNormalState) {
+        hints[2] = kNormalState;
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS,
+                            XCB_ATOM_WM_HINTS, 32, static_cast<std::uint32_t>(hints.size()),
+                            hints.data());
+      }
+    }
+    std::free(h);
+  }
+  if (state == XCB_ATOM_NONE || hidden == XCB_ATOM_NONE) return;
+  xcb_get_property_reply_t* r = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 64), nullptr);
+  if (!r) return;
+  std::vector<xcb_atom_t> kept;
+  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
+  const int n = r->format == 32 ? xcb_get_property_value_length(r) / 4 : 0;
+  for (int i = 0; i < n; ++i) {
+    if (atoms[i] != hidden) kept.push_back(atoms[i]);
+  }
+  std::free(r);
+  if (static_cast<int>(kept.size()) != n) {
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(kept.size()), kept.data());
+  }
+  xcb_flush(c);
+}
+
 void QtToolkit::detachForm(Form& form) {
   const auto it = forms_.find(&form);
   if (it == forms_.end()) return;
@@ -210,6 +268,7 @@ void QtToolkit::pushFormVisible(FormEntry& fe) {
   }
   // Showing applies the state the model holds (a hidden window's state
   // waits for its showing, see pushFormState).
+  if (fe.form->windowState() != WindowState::Minimized) forgetIconicState(v);
   switch (fe.form->windowState()) {
     case WindowState::Normal:
       if (v.isMinimized() || v.isMaximized()) {
@@ -335,6 +394,10 @@ void QtToolkit::showOwnWindow(Hwnd h, int cmd) {
   if (!fe || quit_) return;
   FormView& v = *fe->view;
   bool activate = true;
+  if (cmd != kSwHide && cmd != kSwShowMinimized && cmd != kSwMinimize &&
+      cmd != kSwShowMinNoActive && cmd != kSwForceMinimize) {
+    forgetIconicState(v);
+  }
   switch (cmd) {
     case kSwHide:
       v.hide();

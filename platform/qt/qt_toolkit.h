@@ -168,6 +168,7 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
 
   // qt_forms.cpp
   void setWindowClass(QWidget& view);
+  void forgetIconicState(QWidget& view);
   void pushFormVisible(FormEntry& fe);
   void pushFormState(FormEntry& fe);
   void pushFormPosition(FormEntry& fe);
