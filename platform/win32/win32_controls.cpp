@@ -1,6 +1,8 @@
 // Win32 toolkit: the forms' child controls (standard BUTTON, EDIT, STATIC
 // and LISTBOX windows), their layout in twips, their change reports and the
 // user's input on them.
+#include <algorithm>
+
 #include "platform/utf16.h"
 #include "platform/win32/win32_toolkit.h"
 #include "platform/win32/win32_toolkit_util.h"
@@ -131,15 +133,60 @@ void Win32Toolkit::createControls(FormWin& fw) {
   }
 }
 
-void Win32Toolkit::layoutControls(FormWin& fw) {
-  for (ControlWin& cw : fw.controls) {
-    const RECT t = clientTwips(*cw.control);
-    const int x0 = twipsToPx(t.left, fw.dpi), y0 = twipsToPx(t.top, fw.dpi);
-    const int x1 = twipsToPx(t.right, fw.dpi), y1 = twipsToPx(t.bottom, fw.dpi);
-    SetWindowPos(cw.hwnd, nullptr, x0, y0, x1 - x0, y1 - y0, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(cw.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(cw.control->font(), fw.dpi)),
-                 TRUE);
+namespace {
+
+// The designs were measured in one Japanese face; a fallback face with
+// taller lines or wider letters would clip a caption in the designed box.
+// Such a control grows (a label and a check box to the right and down, a
+// button evenly about its centre) until its caption fits.
+RECT grownToFit(const Control& c, HWND h, HFONT font, RECT r, int dpi) {
+  const ControlKind kind = c.kind();
+  if (kind == ControlKind::TextBox || kind == ControlKind::ListBox ||
+      kind == ControlKind::Frame || c.caption().empty())
+    return r;
+  const int px = MulDiv(1, dpi, 96);
+  int extraX = 0, extraY = 0;  // what the control takes besides its caption
+  if (kind == ControlKind::CheckBox || kind == ControlKind::OptionButton) extraX = 17 * px;
+  if (kind == ControlKind::CommandButton) extraX = 6 * px, extraY = 4 * px;
+  const std::wstring caption = text::toWide(c.caption());
+  const bool label = kind == ControlKind::Label;
+  RECT t{0, 0, label ? r.right - r.left : 0, 0};
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, font);
+  DrawTextW(dc, caption.c_str(), -1, &t,
+            DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  const int growX = static_cast<int>(std::max<LONG>(0, t.right + extraX - (r.right - r.left)));
+  const int growY = static_cast<int>(std::max<LONG>(0, t.bottom + extraY - (r.bottom - r.top)));
+  if (kind == ControlKind::CommandButton) {
+    r.left -= growX / 2, r.right += growX - growX / 2;
+    r.top -= growY / 2, r.bottom += growY - growY / 2;
+  } else if (kind == ControlKind::Label) {
+    r.right += growX, r.bottom += growY;
+  } else {
+    r.right += growX;
+    r.top -= growY / 2, r.bottom += growY - growY / 2;
   }
+  return r;
+}
+
+}  // namespace
+
+void Win32Toolkit::layoutControls(FormWin& fw) {
+  for (ControlWin& cw : fw.controls) placeControl(fw, cw);
+}
+
+void Win32Toolkit::placeControl(FormWin& fw, ControlWin& cw) {
+  const RECT t = clientTwips(*cw.control);
+  const HFONT f = font(cw.control->font(), fw.dpi);
+  const RECT r = grownToFit(*cw.control, cw.hwnd, f,
+                            RECT{twipsToPx(t.left, fw.dpi), twipsToPx(t.top, fw.dpi),
+                                 twipsToPx(t.right, fw.dpi), twipsToPx(t.bottom, fw.dpi)},
+                            fw.dpi);
+  SetWindowPos(cw.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(cw.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(f), TRUE);
 }
 
 void Win32Toolkit::controlChanged(Control& control, std::uint32_t what) {
@@ -158,8 +205,8 @@ void Win32Toolkit::pushControl(FormWin& fw, ControlWin& cw, std::uint32_t what) 
     const std::wstring caption = text::toWide(c.caption());
     SetWindowTextW(cw.hwnd, caption.c_str());
   }
-  if (what & kChangeFont)
-    SendMessageW(cw.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(c.font(), fw.dpi)), TRUE);
+  // A new caption or font may need more room than the design gave it.
+  if (what & (kChangeCaption | kChangeFont)) placeControl(fw, cw);
   if (what & (kChangeEnabled | kChangeVisible)) pushEffectiveState(fw, c);
   if ((what & kChangeRows) && kind == ControlKind::ListBox) {
     SendMessageW(cw.hwnd, WM_SETREDRAW, FALSE, 0);

@@ -127,6 +127,7 @@ class Win32Toolkit : public Toolkit {
   // win32_controls.cpp
   void createControls(FormWin& fw);
   void layoutControls(FormWin& fw);
+  void placeControl(FormWin& fw, ControlWin& cw);
   void pushControl(FormWin& fw, ControlWin& cw, std::uint32_t what);
   void pushEffectiveState(FormWin& fw, const Control& changed);
   void updateRadioTabStops(FormWin& fw, const Control* container);
