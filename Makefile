@@ -12,7 +12,7 @@ SHELL := /bin/bash
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: build deps native win32 fuzz-build bench-build test run windows bench fuzz format clean
+.PHONY: build deps native win32 fuzz-build bench-build test run demo windows bench fuzz format clean
 
 build: native
 
@@ -41,7 +41,13 @@ test: native win32 fuzz-build
 	@bash scripts/wine-run.sh --init build-win32
 	@bash scripts/run-tests.sh native win32 fuzz
 
+# The real Linux kivo: on $$DISPLAY in the foreground, or with no display a
+# short headless showing on a private Xvfb (scripts/x11-demo.sh).
 run: native
+	@bash scripts/x11-demo.sh
+
+# The scripted demo on the simulated desktop.
+demo: native
 	@bash scripts/demo.sh
 
 # build-win32/kivo.exe and dist/kivo-VERSION-win64.zip (kivo.exe,
