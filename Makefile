@@ -59,7 +59,8 @@ windows: win32
 	fi
 
 # Runs every benchmark program that bench/ builds, then measures kivo.exe's
-# processor time and memory under Wine (bench/kivo-usage.sh, one minute).
+# processor time and memory under Wine (bench/kivo-usage.sh, one minute) and
+# the Linux kivo's on a private Xvfb (bench/x11-usage.sh, about two minutes).
 bench: bench-build win32
 	@found=0; \
 	for exe in build-bench/bench/*; do \
@@ -70,6 +71,7 @@ bench: bench-build win32
 	@if [[ -f build-win32/bench/usage/kivo_usage.exe ]]; then \
 	  echo "=== bench/kivo-usage.sh"; bash bench/kivo-usage.sh; \
 	fi
+	@echo "=== bench/x11-usage.sh"; bash bench/x11-usage.sh
 
 # A longer fuzz run: FUZZ_SECONDS per target, random seeds, the corpus kept
 # between runs in fuzz/corpus-work/ (not versioned) on top of the seeds.
