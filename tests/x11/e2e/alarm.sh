@@ -18,7 +18,7 @@ box=
 find_box() { box=$(xdotool search --onlyvisible --name '^Alarm - Kivo$' 2>/dev/null | head -n 1); [[ -n $box ]]; }
 wait_until 25 "the alarm box" find_box
 wait_title "$ed" '6:18,Dec,7 = Editor'
-[[ $(plays) -eq 1 ]] || fail "$(plays) plays of the alarm file, not 1"
+wait_until 10 "one play of the alarm file" plays_are 1
 wait_until 10 "the alarm box in front" is_active "$box"
 root_mark=$(log_lines "$E2E_DIR/root.xev")
 

@@ -4,6 +4,7 @@
 #   caption_layout.sh left|right space|equals
 source "$(dirname "$0")/lib.sh"
 side=$1 sep=$2
+E2E_NAME="caption_layout $side $sep"
 case $side in left) right=0 ;; right) right=1 ;; *) fail "side '$side'" ;; esac
 case $sep in space) equal=0 s=' ' ;; equals) equal=1 s=' = ' ;; *) fail "separator '$sep'" ;; esac
 ini_set Main "ClockRight=$right" "EqualSeparate=$equal"
