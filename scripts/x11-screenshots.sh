@@ -41,7 +41,11 @@ found() { w=$(xdotool search --classname '^kivo-shot$' 2>/dev/null | head -n 1);
 until_ok 10 found || { echo "x11-screenshots.sh: xterm did not come up" >&2; exit 1; }
 xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
 
-FAKETIME_DONT_FAKE_MONOTONIC=1 faketime '2026-12-07 09:41:00' "$KIVO_BIN" >"$work/kivo.log" 2>&1 &
+# libfaketime preloaded directly (the faketime wrapper forks, and ending it
+# would leave kivo running).
+libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
+LD_PRELOAD=$libfaketime FAKETIME='@2026-12-07 09:41:00' FAKETIME_DONT_FAKE_MONOTONIC=1 \
+  "$KIVO_BIN" >"$work/kivo.log" 2>&1 &
 pids+=($!)
 decorated() { xprop -notype -id "$w" _NET_WM_NAME WM_NAME | grep -q ' = Editor - notes.txt"'; }
 until_ok 20 decorated || { echo "x11-screenshots.sh: no clock in the title" >&2; cat "$work/kivo.log" >&2; exit 1; }

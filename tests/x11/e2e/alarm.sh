@@ -10,7 +10,7 @@ ini_set Main Alarm=1 AlarmTime=06:18 'AlarmMessage=起きて 🎉 wake up'
 start_xterm ed editor 'Editor'
 activate "$ed"
 watch_root
-start_kivo $(at_time '2026-12-07 06:17:45')
+start_kivo_at '2026-12-07 06:17:50'
 wait_title "$ed" '6:17,Dec,7 = Editor' 20
 ini_set Main "WaveFilePath2=$E2E_DIR/alarm.wav"
 

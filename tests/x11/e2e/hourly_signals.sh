@@ -10,7 +10,7 @@ activate "$ed"
 xev -id "$ed" -event structure >"$E2E_DIR/ed.xev" 2>/dev/null &
 E2E_PIDS+=($!)
 watch_root
-start_kivo $(at_time '2026-12-07 14:59:45')
+start_kivo_at '2026-12-07 14:59:50'
 wait_title "$ed" '14:59,Dec,7 = Editor' 20
 ini_set Main TimePipo=1 PipoHato=1 "WaveFilePath1=$E2E_DIR/chime.WAV" \
   TimeFuru=1 TimeFuruCount=2 VibrateWidth=150

@@ -224,9 +224,16 @@ make_wav() {
 plays() { [[ -f $E2E_DIR/plays.log ]] && wc -l <"$E2E_DIR/plays.log" || echo 0; }
 plays_are() { LAST_SEEN="$(plays) plays"; [[ $(plays) -eq $1 ]]; }
 
-# on the kivo clock: faketime from a given local time on, the clock running
-# normally from there (timers keep the real monotonic clock).
-at_time() { echo env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime "$1"; }
+# start_kivo_at "YYYY-MM-DD HH:MM:SS": kivo under faketime, its clock set to
+# that local time at the start and running normally from there (the timers
+# keep the real monotonic clock).
+# libfaketime is preloaded directly: the faketime wrapper forks, and a
+# signal to it would not reach kivo.
+LIBFAKETIME=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
+start_kivo_at() {
+  [[ -n $LIBFAKETIME ]] || fail "libfaketime is missing (package faketime)"
+  start_kivo env LD_PRELOAD="$LIBFAKETIME" FAKETIME="@$1" FAKETIME_DONT_FAKE_MONOTONIC=1
+}
 
 # watch_root: logs the root's substructure events (windows mapped,
 # override-redirect or not) to $E2E_DIR/root.xev.
