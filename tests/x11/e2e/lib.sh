@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for the end-to-end tests of the real `kivo` program: a private
 # HOME and settings file, xterms the test can retitle, title reads through
 # xprop, and waits that poll a condition until a deadline (never a fixed
@@ -210,7 +211,7 @@ kivo_windows() { xdotool search --class '^ThunderRT5Form$' 2>/dev/null || true; 
 
 # make_wav FILE: a short 8 kHz mono wave file (noise, 0.2 s).
 make_wav() {
-  local n=1600 bytes=3200
+  local bytes=3200
   le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
   le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
   {
