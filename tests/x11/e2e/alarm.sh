@@ -22,7 +22,7 @@ wait_until 10 "one play of the alarm file" plays_are 1
 wait_until 10 "the alarm box in front" is_active "$box"
 root_mark=$(log_lines "$E2E_DIR/root.xev")
 
-xdotool key --window "$box" Escape
+xdotool key Escape # the box has the focus; XTEST, as a user
 box_gone() { ! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable; }
 wait_until 10 "the alarm box to close on Esc" box_gone
 wait_until 10 "the flash after the box" has_override_map_after "$root_mark"
