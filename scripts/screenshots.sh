@@ -39,7 +39,7 @@ done
 # with one.
 WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+bash scripts/x11-run.sh --size 1024x768x24 -- bash -c '
   set -euo pipefail
   KIVO_WINE_DISPLAY=$DISPLAY KIVO_FAKETIME="@2024-03-05 06:17:00" \
     bash scripts/wine-run.sh explorer.exe /desktop=Kivo,1024x768 \

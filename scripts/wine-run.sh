@@ -9,7 +9,7 @@
 # The prefix is $KIVO_WINEPREFIX when set, else "wineprefix" in the nearest
 # directory above the program that holds a CMakeCache.txt. It is created on
 # first use under a lock, so tests started in parallel never race on it.
-# KIVO_WINE_XVFB=1 runs the program under xvfb-run, for programs that open
+# KIVO_WINE_XVFB=1 runs the program on a private Xvfb display (x11-run.sh), for programs that open
 # windows; console programs need no display.
 # KIVO_WINE_DISPLAY=:N runs the program on that X display, which the caller
 # keeps (scripts/screenshots.sh photographs it).
@@ -121,7 +121,10 @@ if [[ "${KIVO_WINE_XVFB:-0}" == 1 ]]; then
   # wineserver (with Wine's desktop process, which holds the display) is
   # waited for before the display goes: a later run must not find a
   # wineserver bound to a display that no longer exists.
-  exec xvfb-run -a -s "-screen 0 ${KIVO_WINE_SCREEN:-1280x1024x24}" \
+  # x11-run.sh lets Xvfb pick a free display itself (-displayfd): xvfb-run's
+  # -a only looks for a free number and then starts Xvfb on it, which fails
+  # now and then when another display starts at the same moment.
+  exec "$(dirname "${BASH_SOURCE[0]}")/x11-run.sh" --size "${KIVO_WINE_SCREEN:-1280x1024x24}" -- \
     bash -c '"$0" "$@"; rc=$?; "$KIVO_WS" -w; exit $rc' "${run[@]}" "$@" </dev/null
 fi
 exec "${run[@]}" "$@" </dev/null
