@@ -157,8 +157,7 @@ start_xterm() {
   local found=
   find_it() { found=$(xdotool search --classname "^$inst\$" 2>/dev/null | head -n 1); [[ -n $found ]]; }
   wait_until 10 "xterm '$inst' to map" find_it
-  # The instance name alone is not unique to the client window on every
-  # toolkit; xterm puts it on its top-level only.
+  wait_managed "$found"
   printf -v "$var" '%s' "$found"
 }
 
@@ -176,16 +175,46 @@ start_qt_client() {
   local pid=$! found=
   find_it() { found=$(xdotool search --pid "$pid" --onlyvisible 2>/dev/null | head -n 1); [[ -n $found ]]; }
   wait_until 10 "Qt client '$inst' to map" find_it
+  wait_managed "$found"
   printf -v "$var" '%s' "$found"
 }
 
 active_window() { xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '{print $NF}'; }
 is_active() { [[ $(($(active_window))) -eq $1 ]]; }
 
-# activate WINDOW: brings it to the front the way a user's click does.
+# activate WINDOW: brings it to the front the way a pager or a click does
+# (_NET_ACTIVE_WINDOW), asking again every second.
 activate() {
-  xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-  wait_until 10 "window $1 to become active" is_active "$1"
+  local asked=0
+  activated() {
+    is_active "$1" && return 0
+    local now=$(date +%s)
+    if ((now != asked)); then
+      asked=$now
+      xdotool windowactivate "$1" >/dev/null 2>&1 || true
+    fi
+    return 1
+  }
+  wait_until 10 "window $1 to become active" activated "$1"
+}
+
+# managed WINDOW: openbox has framed it (it is in _NET_CLIENT_LIST). Openbox
+# just started now and then leaves a map request unanswered: it is made
+# again every second.
+wait_managed() {
+  local asked=$(date +%s)
+  in_client_list() {
+    local ids id
+    ids=$(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed 's/^[^#]*#//; s/,/ /g')
+    for id in $ids; do (($(printf '%d' "$id") == $1)) && return 0; done
+    local now=$(date +%s)
+    if ((now != asked)); then
+      asked=$now
+      xdotool windowmap "$1" >/dev/null 2>&1 || true
+    fi
+    return 1
+  }
+  wait_until 10 "window $1 to be managed by openbox" in_client_list "$1"
 }
 
 # start_kivo [PREFIX...]: kivo in the background, PREFIX (e.g. faketime)
