@@ -180,7 +180,12 @@ start_qt_client() {
 }
 
 active_window() { xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '{print $NF}'; }
-is_active() { [[ $(($(active_window))) -eq $1 ]]; }
+is_active() {
+  local a
+  a=$(active_window)
+  LAST_SEEN="active window ${a:-none}"
+  [[ $((a)) -eq $1 ]]
+}
 
 # activate WINDOW: brings it to the front the way a pager or a click does
 # (_NET_ACTIVE_WINDOW), asking again every second.
@@ -205,7 +210,7 @@ wait_managed() {
   local asked=$(date +%s)
   in_client_list() {
     local ids id
-    ids=$(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed 's/^[^#]*#//; s/,/ /g')
+    ids=$(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/^[^#]*#//p' | tr ',' ' ')
     for id in $ids; do (($(printf '%d' "$id") == $1)) && return 0; done
     local now=$(date +%s)
     if ((now != asked)); then
