@@ -60,4 +60,4 @@ import -window root "$work/root.png"
 convert "$work/root.png" \
   -crop "$((width + left + right + 2 * margin))x$((height + top + bottom + 2 * margin))+$((x - left - margin))+$((y - top - margin))" \
   +repage -filter point -resize 200% docs/linux-decorated.png
-echo "docs/linux-decorated.png: $(xprop -notype -id "$w" _NET_WM_NAME WM_NAME | head -n 1)"
+echo "docs/linux-decorated.png: $(xprop -notype -id "$w" _NET_WM_NAME WM_NAME | grep -m 1 " = ")"
