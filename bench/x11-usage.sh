@@ -64,7 +64,14 @@ xterm -name kivo-usage -T 'Steady title' -geometry 60x8 2>/dev/null &
 pids+=($!)
 found() { xterm_win=$(xdotool search --classname '^kivo-usage$' 2>/dev/null | head -n 1); [[ -n $xterm_win ]]; }
 until_ok 10 found || { echo "x11-usage: xterm did not come up" >&2; exit 1; }
-xdotool windowactivate --sync "$xterm_win" >/dev/null 2>&1 || true
+front() {
+  [[ $(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '{print $NF}') == 0x* ]] &&
+    (($(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}') == xterm_win)) && return 0
+  xdotool windowactivate "$xterm_win" >/dev/null 2>&1 || true
+  sleep 0.5
+  return 1
+}
+until_ok 10 front || { echo "x11-usage: the xterm did not come to the front" >&2; exit 1; }
 
 # run_kivo INTERVAL [PREFIX...]: kivo with that tick, decorating the xterm.
 run_kivo() {

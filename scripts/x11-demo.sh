@@ -58,7 +58,22 @@ until_ok() {
 }
 name_of() { xprop -notype -id "$1" _NET_WM_NAME WM_NAME 2>/dev/null | sed -n 's/^[^=]*= "\(.*\)"$/\1/p' | head -n 1; }
 decorated() { [[ $(name_of "$1") == *' = '* ]]; }
-active_is() { [[ $(($(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}'))) -eq $1 ]]; }
+active_is() {
+  local a
+  a=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '$NF ~ /^0x/ {print $NF}')
+  [[ -n $a ]] && (($(printf '%d' "$a") == $1))
+}
+# bring_up WINDOW: asks for it to be the active window every second.
+bring_up() {
+  active_is "$1" && return 0
+  local now
+  now=$(date +%s)
+  if [[ $now != "${asked:-}" ]]; then
+    asked=$now
+    xdotool windowactivate "$1" >/dev/null 2>&1 || true
+  fi
+  return 1
+}
 
 titles=("Editor - notes.txt" "日本語のメモ")
 wins=()
@@ -76,8 +91,8 @@ echo "kivo started (pid $kivo_pid) on $DISPLAY"
 for round in 1 2 3 4; do
   w=${wins[$((round % 2))]}
   other=${wins[$(((round + 1) % 2))]}
-  xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
-  until_ok 10 active_is "$w" && until_ok 10 decorated "$w" ||
+  asked=
+  until_ok 10 bring_up "$w" && until_ok 10 decorated "$w" ||
     echo "  (no clock in the front window within 10 s)"
   until_ok 5 bash -c "! [[ \$(xprop -notype -id $other _NET_WM_NAME WM_NAME 2>/dev/null) == *' = '* ]]" || true
   echo "switch $round: front  $(printf '0x%08x' "$w"): $(name_of "$w")"
