@@ -1,0 +1,116 @@
+#pragma once
+// The window functions on X11: other programs' top-level (client) windows
+// through xcb and the window manager's EWMH protocol.
+//
+// Every reply error (a window that has just gone) gives the call's
+// "nothing" result. Reads are pipelined: the foreground costs one round
+// trip, and a window's titles and class come together in one more, kept
+// until the next getForegroundWindow() so that the length, text and class
+// reads of one tick share it. A kept read is dropped sooner when the window
+// changes its title or class or is destroyed (the server tells us, since
+// every window read is watched from then on), or when we write its title.
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/x11/local_windows.h"
+#include "platform/x11/x11_connection.h"
+
+namespace kivo::x11 {
+
+class X11WindowSystem : public WindowSystem {
+ public:
+  explicit X11WindowSystem(XConnection& x);
+  ~X11WindowSystem() override;
+  X11WindowSystem(const X11WindowSystem&) = delete;
+  X11WindowSystem& operator=(const X11WindowSystem&) = delete;
+
+  // Requests for windows of this process go to `local` (nullptr: none).
+  void setLocalWindows(LocalWindows* local) { local_ = local; }
+
+  // _NET_ACTIVE_WINDOW on the root; missing or 0 is no window.
+  Hwnd getForegroundWindow() override;
+  int getWindowTextLength(Hwnd h) override;
+  std::string getWindowText(Hwnd h, int bufferChars) override;
+  // WM_NAME always (STRING or COMPOUND_TEXT); _NET_WM_NAME only where the
+  // window has it already.
+  void setWindowText(Hwnd h, const std::string& text) override;
+  // What the window hands back: the text itself where _NET_WM_NAME holds it
+  // or it is Latin-1, else its trip through COMPOUND_TEXT.
+  std::string roundTrip(Hwnd h, const std::string& text) override;
+  // The class (second) string of WM_CLASS.
+  int getClassName(Hwnd h, std::string& out, int bufferChars) override;
+  // Walks _NET_CLIENT_LIST, this process's windows and those the running
+  // instance advertises.
+  Hwnd findWindow(const std::string& className, const std::string& title) override;
+  void showWindow(Hwnd h, int cmd) override;
+  void setWindowPos(Hwnd h, Hwnd insertAfter, int x, int y, int cx, int cy,
+                    std::uint32_t flags) override;
+  void setForegroundWindow(Hwnd h) override;
+  // The frame's rectangle: the client's place on the root less
+  // _NET_FRAME_EXTENTS.
+  bool getWindowRect(Hwnd h, Rect& rect) override;
+  // Toggles a highlight over the title area of the window's frame (an
+  // override-redirect window); false hides it. The title is never touched.
+  void flashWindow(Hwnd h, bool invert) override;
+
+  // The highlight window flashWindow() shows, 0 before the first flash.
+  xcb_window_t flashHighlight() const { return highlight_; }
+
+ private:
+  // What one batch of reads learnt about a window.
+  struct WindowInfo {
+    // The sequence number (low 16 bits) of the first read: a change the
+    // server reports with an older number happened before the read.
+    std::uint16_t readAt = 0;
+    bool exists = false;
+    bool hasNetWmName = false;
+    std::string title;      // up to its first NUL
+    std::string className;  // WM_CLASS's second string
+  };
+  struct Frame {
+    std::int32_t x = 0, y = 0;  // the client's place on the root
+    std::uint32_t width = 0, height = 0;
+    std::uint32_t left = 0, right = 0, top = 0, bottom = 0;  // frame extents
+  };
+  struct Owner {
+    xcb_window_t window = 0;  // the running instance's owner window
+    std::vector<Hwnd> windows;
+  };
+
+  const WindowInfo& info(Hwnd h);
+  // Drops the kept reads of windows the server says changed or went.
+  void absorbEvents();
+  // Reads several windows' titles and classes in one round trip.
+  std::vector<WindowInfo> fetchInfo(const std::vector<xcb_window_t>& windows);
+  std::optional<Frame> frame(Hwnd h);
+  // The running instance's owner window and its windows, asked afresh at
+  // most once a tick (a shake's 44 moves ask once), or when `fresh`.
+  const Owner& instanceOwner(bool fresh = false);
+  // Who carries out a request for `h`: this process's toolkit, the running
+  // instance (its owner window), or the window manager (0).
+  enum class Route { kLocal, kInstance, kWindowManager };
+  Route route(Hwnd h, xcb_window_t& owner);
+  void sendInstanceRequest(xcb_window_t owner, std::uint32_t kind, Hwnd h, int cmd);
+  void restack(Hwnd h, Hwnd insertAfter);
+  void changeState(Hwnd h, bool add, xcb_atom_t first, xcb_atom_t second);
+  void activate(Hwnd h);
+  void mapAndActivate(Hwnd h);
+  void flush();
+
+  XConnection& x_;
+  LocalWindows* local_ = nullptr;
+  // Reads of the current tick, dropped by getForegroundWindow().
+  std::map<Hwnd, WindowInfo> cache_;
+  std::optional<Owner> owner_;
+  xcb_window_t highlight_ = 0;
+  bool highlightShown_ = false;
+};
+
+}  // namespace kivo::x11

@@ -1,0 +1,310 @@
+// The X11 window functions against real windows of another client, on Xvfb with openbox.
+#include "platform/x11/x11_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "tests/x11/backend/test_client.h"
+
+namespace kivo::x11 {
+namespace {
+
+using test::RawProperty;
+using test::TestClient;
+using test::waitFor;
+
+// "メモ帳 CT" as compound text: JIS X 0208 designated to GL, then back to ASCII.
+const std::string kCompoundMemo = "\x1b$(B\x25\x61\x25\x62\x44\x22\x1b(B CT";
+
+class X11WindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    x_ = XConnection::open(nullptr, error);
+    ASSERT_NE(x_, nullptr) << error;
+    ws_ = std::make_unique<X11WindowSystem>(*x_);
+  }
+  // A mapped, managed, active window with a WM_NAME of `type`.
+  xcb_window_t shown(const std::string& cls, const std::string& type, const std::string& title) {
+    const xcb_window_t w = client_.create(cls);
+    client_.setProperty(w, "WM_NAME", type, title);
+    EXPECT_TRUE(client_.mapAndWait(w));
+    return w;
+  }
+  std::string read(Hwnd h) { return ws_->getWindowText(h, ws_->getWindowTextLength(h) + 1); }
+  // Waits until the server has carried out the backend's requests, so the
+  // test client reads their result.
+  void sync() {
+    std::free(xcb_get_input_focus_reply(x_->xcb(), xcb_get_input_focus(x_->xcb()), nullptr));
+  }
+
+  TestClient client_;
+  std::unique_ptr<XConnection> x_;
+  std::unique_ptr<X11WindowSystem> ws_;
+};
+
+TEST_F(X11WindowsTest, ReadsEveryTitleEncodingAndPrefersNetWmName) {
+  const xcb_window_t latin = client_.create("KivoLatin");
+  client_.setProperty(latin, "WM_NAME", "STRING", "Caf\xe9 Z\xfcrich \xa9");
+  const xcb_window_t compound = client_.create("KivoCompound");
+  client_.setProperty(compound, "WM_NAME", "COMPOUND_TEXT", kCompoundMemo);
+  const xcb_window_t utf8 = client_.create("KivoUtf8");
+  client_.setProperty(utf8, "WM_NAME", "UTF8_STRING", "🕐 utf8 𠮷野");
+  const xcb_window_t net = client_.create("KivoNet");
+  client_.setProperty(net, "WM_NAME", "STRING", "stale");
+  client_.setProperty(net, "_NET_WM_NAME", "UTF8_STRING", "新しい題名");
+  const xcb_window_t netAsString = client_.create("KivoNetString");
+  client_.setProperty(netAsString, "_NET_WM_NAME", "STRING", "Caf\xe9");
+  const xcb_window_t nul = client_.create("KivoNul");
+  client_.setProperty(nul, "WM_NAME", "STRING", std::string("ab\0cd", 5));
+  const xcb_window_t untitled = client_.create("KivoUntitled");
+
+  EXPECT_EQ(read(latin), "Café Zürich ©");
+  EXPECT_EQ(ws_->getWindowTextLength(latin), 13);
+  EXPECT_EQ(read(compound), "メモ帳 CT");
+  EXPECT_EQ(ws_->getWindowTextLength(compound), 6);
+  EXPECT_EQ(read(utf8), "🕐 utf8 𠮷野");
+  EXPECT_EQ(read(net), "新しい題名");
+  EXPECT_EQ(read(netAsString), "Café");
+  EXPECT_EQ(read(nul), "ab");
+  EXPECT_EQ(ws_->getWindowTextLength(untitled), 0);
+  EXPECT_EQ(read(untitled), "");
+  // Cut by the buffer in characters.
+  EXPECT_EQ(ws_->getWindowText(utf8, 2), "🕐");
+
+  std::string cls;
+  EXPECT_EQ(ws_->getClassName(untitled, cls, 256), 12);
+  EXPECT_EQ(cls, "KivoUntitled");
+  EXPECT_EQ(ws_->getClassName(net, cls, 5), 4);
+  EXPECT_EQ(cls, "Kivo");
+}
+
+TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
+  const xcb_window_t plain = client_.create("KivoPlain");
+  client_.setProperty(plain, "WM_NAME", "STRING", "old");
+  const xcb_window_t modern = client_.create("KivoModern");
+  client_.setProperty(modern, "WM_NAME", "STRING", "old");
+  client_.setProperty(modern, "_NET_WM_NAME", "UTF8_STRING", "old");
+
+  ws_->setWindowText(plain, std::string("Café\0junk", 10));
+  sync();
+  RawProperty wmName = client_.property(plain, "WM_NAME");
+  EXPECT_EQ(wmName.type, XCB_ATOM_STRING);
+  EXPECT_EQ(wmName.bytes, "Caf\xe9");
+  EXPECT_FALSE(client_.property(plain, "_NET_WM_NAME").exists);
+  EXPECT_EQ(read(plain), "Café");
+
+  const std::string clock = "12:34 時計 🕐 メモ";
+  ws_->setWindowText(plain, clock + '\0');
+  sync();
+  wmName = client_.property(plain, "WM_NAME");
+  EXPECT_EQ(wmName.type, client_.atom("COMPOUND_TEXT"));
+  EXPECT_FALSE(client_.property(plain, "_NET_WM_NAME").exists)
+      << "a _NET_WM_NAME of ours would freeze the program's own later titles";
+  // roundTrip says exactly what comes back, the trailing NUL kept.
+  ws_->getForegroundWindow();
+  EXPECT_EQ(ws_->roundTrip(plain, clock + '\0'), read(plain) + '\0');
+
+  // Bytes that are no UTF-8 at all: whatever path they take, roundTrip
+  // still tells what comes back.
+  const std::string odd = std::string("odd \xff\xfe 時") + '\0';
+  ws_->setWindowText(plain, odd);
+  EXPECT_EQ(ws_->roundTrip(plain, odd), read(plain) + '\0');
+
+  ws_->setWindowText(modern, clock);
+  sync();
+  const RawProperty netName = client_.property(modern, "_NET_WM_NAME");
+  EXPECT_EQ(netName.type, client_.atom("UTF8_STRING"));
+  EXPECT_EQ(netName.bytes, clock);
+  EXPECT_EQ(client_.property(modern, "WM_NAME").type, client_.atom("COMPOUND_TEXT"));
+  EXPECT_EQ(read(modern), clock);
+  EXPECT_EQ(ws_->roundTrip(modern, clock + '\0'), clock + '\0');
+}
+
+TEST_F(X11WindowsTest, AVanishedWindowGivesNothingAndNeverBlocks) {
+  const xcb_window_t witness = shown("KivoWitness", "STRING", "witness");
+  const xcb_window_t w = shown("KivoGone", "STRING", "going");
+  ASSERT_EQ(ws_->getForegroundWindow(), w);
+  client_.destroy(w);  // gone between the foreground read and the title reads
+
+  EXPECT_EQ(ws_->getWindowTextLength(w), 0);
+  EXPECT_EQ(ws_->getWindowText(w, 256), "");
+  std::string cls = "left over";
+  EXPECT_EQ(ws_->getClassName(w, cls, 256), 0);
+  EXPECT_EQ(cls, "");
+  Rect rect{1, 2, 3, 4};
+  EXPECT_FALSE(ws_->getWindowRect(w, rect));
+  EXPECT_EQ(rect.left + rect.top + rect.right + rect.bottom, 10);
+  ws_->setWindowText(w, "nobody");
+  EXPECT_EQ(ws_->roundTrip(w, "時計"), "時計");
+  for (const int cmd : {kSwHide, kSwMinimize, kSwShowNormal, kSwShowMaximized}) {
+    ws_->showWindow(w, cmd);
+  }
+  ws_->setWindowPos(w, kHwndTopmost, 5, 5, 10, 10, kSwpShowWindow);
+  ws_->setForegroundWindow(w);
+  ws_->flashWindow(w, true);
+  EXPECT_EQ(ws_->flashHighlight(), 0u) << "nothing to flash on a window that has gone";
+  EXPECT_EQ(ws_->findWindow("KivoGone", "going"), 0u);
+
+  // The connection is as good as before: the errors were absorbed.
+  ws_->getForegroundWindow();
+  EXPECT_EQ(read(witness), "witness");
+  EXPECT_EQ(ws_->findWindow("KivoWitness", "witness"), witness);
+}
+
+TEST_F(X11WindowsTest, ASteadyTickCostsTwoRoundTrips) {
+  const xcb_window_t w = shown("KivoSteady", "UTF8_STRING", "12:34 steady");
+  // The engine's steady tick: the foreground, the caption read (length,
+  // then text) and, on the path that repairs a caption, read once more;
+  // the class is asked on a change of window.
+  const auto tick = [&] {
+    const Hwnd h = ws_->getForegroundWindow();
+    const int n = ws_->getWindowTextLength(h);
+    const std::string caption = ws_->getWindowText(h, n + 1);
+    std::string cls;
+    ws_->getClassName(h, cls, 255);
+    ws_->getWindowText(h, ws_->getWindowTextLength(h) + 1);
+    return h == w && caption == "12:34 steady" && cls == "KivoSteady";
+  };
+  ASSERT_TRUE(tick());
+  const std::uint64_t before = x_->roundTrips();
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(tick());
+  EXPECT_EQ(x_->roundTrips() - before, 10u);
+
+  // A tick that writes asks the server once more for what the window holds.
+  const std::uint64_t write = x_->roundTrips();
+  ws_->getForegroundWindow();
+  ws_->getWindowText(w, ws_->getWindowTextLength(w) + 1);
+  ws_->setWindowText(w, "12:35 steady");
+  EXPECT_EQ(ws_->roundTrip(w, "12:35 steady"), "12:35 steady");
+  EXPECT_EQ(read(w), "12:35 steady");
+  EXPECT_EQ(x_->roundTrips() - write, 3u);
+}
+
+TEST_F(X11WindowsTest, ShowsMinimizesRaisesAndMovesAnotherProgramsWindow) {
+  const xcb_window_t other = shown("KivoOther", "STRING", "other");
+  const xcb_window_t w = shown("KivoShown", "STRING", "shown");
+  const auto wmState = [&] {
+    const auto s = client_.cardinals(w, "WM_STATE");
+    return s.empty() ? 0u : s[0];
+  };
+  const auto hasState = [&](const char* atom) {
+    const auto s = client_.cardinals(w, "_NET_WM_STATE");
+    return std::find(s.begin(), s.end(), client_.atom(atom)) != s.end();
+  };
+  ws_->showWindow(w, kSwMinimize);
+  EXPECT_TRUE(waitFor([&] { return wmState() == 3; })) << "iconic";
+  ws_->showWindow(w, kSwRestore);
+  EXPECT_TRUE(waitFor([&] { return wmState() == 1 && ws_->getForegroundWindow() == w; }));
+
+  ws_->setForegroundWindow(other);
+  EXPECT_TRUE(waitFor([&] { return ws_->getForegroundWindow() == other; }));
+  ws_->setWindowPos(w, kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+  EXPECT_TRUE(waitFor([&] { return hasState("_NET_WM_STATE_ABOVE"); }));
+  ws_->setWindowPos(w, kHwndNoTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
+  EXPECT_TRUE(waitFor([&] { return !hasState("_NET_WM_STATE_ABOVE"); }));
+
+  // A move places the frame's outer corner; a size counts the frame too.
+  Rect before;
+  ASSERT_TRUE(ws_->getWindowRect(w, before));
+  ws_->setWindowPos(w, kHwndTop, 100, 80, 400, 300, kSwpShowWindow);
+  Rect now;
+  EXPECT_TRUE(waitFor([&] {
+    return ws_->getWindowRect(w, now) && now.left == 100 && now.top == 80 && now.right == 500 &&
+           now.bottom == 380;
+  })) << now.left
+      << "," << now.top << " " << now.right << "," << now.bottom;
+  EXPECT_EQ(read(w), "shown");
+}
+
+TEST_F(X11WindowsTest, AFlashIsAHighlightAboveTheTitleBarThatLeavesTheTitleAlone) {
+  const xcb_window_t w = client_.create("KivoFlash");
+  client_.setProperty(w, "WM_NAME", "COMPOUND_TEXT", kCompoundMemo);
+  client_.setProperty(w, "_NET_WM_NAME", "UTF8_STRING", "12:00 メモ帳");
+  ASSERT_TRUE(client_.mapAndWait(w));
+  const RawProperty wmName = client_.property(w, "WM_NAME");
+  const RawProperty netName = client_.property(w, "_NET_WM_NAME");
+  xcb_window_t frame = w;
+  ASSERT_TRUE(waitFor([&] { return (frame = client_.frameOf(w)) != w; }))
+      << "openbox frames its clients";
+  Rect rect;
+  ASSERT_TRUE(ws_->getWindowRect(w, rect));
+
+  ws_->flashWindow(w, true);
+  const xcb_window_t highlight = ws_->flashHighlight();
+  ASSERT_NE(highlight, 0u);
+  EXPECT_TRUE(waitFor([&] { return client_.viewable(highlight); }));
+  // Over the frame, inside its top edge, and above it in the stacking order.
+  xcb_get_geometry_reply_t* g =
+      xcb_get_geometry_reply(client_.xcb(), xcb_get_geometry(client_.xcb(), highlight), nullptr);
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->x, rect.left);
+  EXPECT_EQ(g->y, rect.top);
+  EXPECT_GT(g->width, 200);
+  EXPECT_LT(g->y + g->height, rect.top + 60);
+  std::free(g);
+  const auto order = client_.stacking();
+  const auto at = [&](xcb_window_t v) { return std::find(order.begin(), order.end(), v); };
+  EXPECT_TRUE(at(highlight) != order.end() && at(frame) < at(highlight));
+
+  ws_->flashWindow(w, true);  // the second inversion of the pair
+  EXPECT_TRUE(waitFor([&] { return !client_.viewable(highlight); }));
+  ws_->flashWindow(w, true);
+  EXPECT_TRUE(waitFor([&] { return client_.viewable(highlight); }));
+  ws_->flashWindow(w, false);  // back to the normal look
+  EXPECT_TRUE(waitFor([&] { return !client_.viewable(highlight); }));
+  ws_->flashWindow(0, true);
+  EXPECT_TRUE(waitFor([&] { return !client_.viewable(highlight); }));
+
+  const RawProperty wmNameAfter = client_.property(w, "WM_NAME");
+  const RawProperty netNameAfter = client_.property(w, "_NET_WM_NAME");
+  EXPECT_EQ(wmNameAfter.bytes, wmName.bytes);
+  EXPECT_EQ(wmNameAfter.type, wmName.type);
+  EXPECT_EQ(netNameAfter.bytes, netName.bytes);
+  EXPECT_EQ(read(w), "12:00 メモ帳");
+}
+
+TEST_F(X11WindowsTest, AnXtermThatRetitlesItselfIsReadAfterOurWrite) {
+  // xterm keeps its title in WM_NAME alone. Once we have written it, the
+  // title xterm sets next (an escape sequence, sent when the flag file
+  // appears) must still be the one read: no _NET_WM_NAME of ours hides it.
+  const std::string flag = ::testing::TempDir() + "kivo-xterm-flag-" + std::to_string(::getpid());
+  std::remove(flag.c_str());
+  const std::string script = "while [ ! -e '" + flag +
+                             "' ]; do sleep 0.05; done; printf '\033]2;retitled by xterm\007'; "
+                             "sleep 60";
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::execlp("xterm", "xterm", "-T", "xterm Zürich", "-e", "sh", "-c", script.c_str(), nullptr);
+    ::_exit(127);
+  }
+  Hwnd xterm = 0;
+  EXPECT_TRUE(waitFor([&] { return (xterm = ws_->findWindow("XTerm", "xterm Zürich")) != 0; }));
+  if (xterm != 0) {
+    ws_->setWindowText(xterm, "12:34 xterm Zürich 時計");
+    EXPECT_EQ(read(xterm), "12:34 xterm Zürich 時計");
+    sync();
+    EXPECT_FALSE(client_.property(xterm, "_NET_WM_NAME").exists);
+    std::fclose(std::fopen(flag.c_str(), "w"));
+    EXPECT_TRUE(waitFor([&] {
+      ws_->getForegroundWindow();
+      return read(xterm) == "retitled by xterm";
+    })) << read(xterm);
+  }
+  ::kill(pid, SIGTERM);
+  ::waitpid(pid, nullptr, 0);
+  std::remove(flag.c_str());
+}
+
+}  // namespace
+}  // namespace kivo::x11

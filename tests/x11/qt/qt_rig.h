@@ -1,0 +1,106 @@
+#pragma once
+// The program over the Qt toolkit with the simulated window system, store
+// and clock: real X windows for its forms on the test's display, nothing
+// else of the desktop touched. And what the windows show, compared with the
+// models; the user at the message boxes; the pump.
+
+#include <QMargins>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/program.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_events.h"
+#include "platform/sim/sim_services.h"
+#include "platform/sim/sim_store.h"
+#include "platform/sim/sim_windows.h"
+
+namespace kivo::qt::test {
+
+// The test program's arguments: its one QApplication is made in main, and
+// every toolkit of the tests takes it.
+int& testArgc();
+char** testArgv();
+
+struct Rig {
+  sim::EventLog log;
+  sim::SimClock clock;
+  sim::SimStore store;
+  sim::SimWindowSystem windows{log};
+  sim::SimSound sound{log};
+  sim::SimShell shell{log};
+  sim::SimFileDialog fileDialog{log};
+  sim::SimProgramInfo program;
+  QtToolkit toolkit{testArgc(), testArgv()};
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  Kivo app{platform};
+};
+
+// Every part in which a form's widgets differ from its model, one line each
+// ("frmSet chkEtc(3) enabled: widget 1, model 0"); empty when in step.
+std::vector<std::string> viewDifferences(QtToolkit& toolkit, const Form& form);
+
+// Where a shown window is framed, against the model's left and top (the
+// window manager frames and places a window a little after it is shown).
+std::vector<std::string> placeDifferences(QtToolkit& toolkit, const Form& form);
+
+// Captions (and text lines) that do not fit their widgets with the font they
+// are drawn with, one line each; and sibling widgets whose boxes cross.
+std::vector<std::string> clippedCaptions(QtToolkit& toolkit, const Form& form);
+std::vector<std::string> overlappingWidgets(QtToolkit& toolkit, const Form& form);
+
+// WM_CLASS of an X window as "instance/class", read from the X server.
+std::string windowClass(Hwnd h);
+// The X title (_NET_WM_NAME, UTF-8) of a window.
+std::string windowTitle(Hwnd h);
+void setWindowTitle(Hwnd h, const std::string& title);
+// Waits until the X server has done everything the program asked so far.
+void syncX();
+// The window manager's frame around a window (_NET_FRAME_EXTENTS); null
+// until it is framed.
+QMargins frameExtents(Hwnd h);
+// WM_STATE of a window as the window manager set it: 1 normal, 3 iconic,
+// 0 withdrawn or none.
+int wmState(Hwnd h);
+
+// Processes events until `condition` holds; false when the deadline passed
+// first. Waits for events, never for a time.
+bool pumpUntil(QtToolkit& toolkit, const std::function<bool()>& condition,
+               std::chrono::milliseconds deadline = std::chrono::milliseconds(10000));
+
+// A message box as the user found it.
+struct SeenBox {
+  std::string title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  std::vector<QMessageBox::StandardButton> buttons;
+  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+  Qt::WindowModality modality = Qt::NonModal;
+  bool staysOnTop = false;
+  bool hasParent = false;
+};
+
+// The user at the next message box: notes it, then presses `answer` once
+// `until` holds (checked every few milliseconds while the box waits).
+class BoxUser {
+ public:
+  explicit BoxUser(QMessageBox::StandardButton answer, std::function<bool()> until = {});
+  const std::optional<SeenBox>& seen() const { return seen_; }
+  bool answered() const { return answered_; }
+
+ private:
+  void look();
+  QMessageBox::StandardButton answer_;
+  std::function<bool()> until_;
+  std::optional<SeenBox> seen_;
+  bool answered_ = false;
+  QTimer timer_;
+};
+
+}  // namespace kivo::qt::test
