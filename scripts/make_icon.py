@@ -3,6 +3,10 @@
 it as a Windows .ico file with 16, 32, 48 and 256 pixel images.
 
     python3 scripts/make_icon.py app/kivo.ico
+    python3 scripts/make_icon.py --png app/icons
+
+The second form writes the same images as kivo-16.png ... kivo-256.png, the
+icons the Linux program installs into the hicolor icon theme.
 
 Standard library only: the shapes are signed distances sampled 4 x 4 times a
 pixel for smooth edges. The small sizes are stored as 32-bit DIBs (what every
@@ -154,8 +158,13 @@ def ico(images):
 
 
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--png":
+        for size in SIZES:
+            with open(f"{sys.argv[2]}/kivo-{size}.png", "wb") as f:
+                f.write(png(size, render(size)))
+        return
     if len(sys.argv) != 2:
-        sys.exit("usage: make_icon.py OUTPUT.ico")
+        sys.exit("usage: make_icon.py OUTPUT.ico | --png DIRECTORY")
     images = []
     for size in SIZES:
         rows = render(size)

@@ -1,0 +1,60 @@
+#pragma once
+// The whole Linux desktop: every service on one object, wired together, and
+// the Platform bundle the program receives. One per process, made on the
+// thread that runs the program's windows, over an X connection opened
+// before it (so a missing display is told before Qt starts).
+
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/x11/alsa_sound.h"
+#include "platform/x11/ini_store.h"
+#include "platform/x11/linux_clock.h"
+#include "platform/x11/linux_shell.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_instance.h"
+#include "platform/x11/x11_windows.h"
+
+namespace kivo {
+
+struct LinuxDesktop {
+  // `argc` must outlive the desktop (Qt keeps a reference to it).
+  LinuxDesktop(x11::XConnection& connection, int& argc, char** argv)
+      : conn(connection), toolkit(argc, argv) {
+    // The X connection's events (selection requests, a second start's
+    // requests) are handled in the toolkit's event loop.
+    toolkit.watchFd(conn.fd(), [this] { conn.dispatch(); });
+    // Show and raise requests for the program's own windows, and for the
+    // windows the running instance advertises, go through the toolkit.
+    windows.setLocalWindows(&toolkit);
+    program.setLocalWindows(&toolkit);
+    toolkit.onFormsChanged = [this] { program.advertise(); };
+  }
+  LinuxDesktop(const LinuxDesktop&) = delete;
+  LinuxDesktop& operator=(const LinuxDesktop&) = delete;
+
+  // Told once when the settings file is unusable (it is then left alone and
+  // the defaults are used); set it before the program starts.
+  std::function<void(const std::string&)> onStoreProblem;
+
+  x11::XConnection& conn;
+  // First, so the previous-instance test is decided before this instance
+  // makes a window of its own.
+  x11::X11ProgramInfo program{conn};
+  x11::X11WindowSystem windows{conn};
+  x11::AlsaSound sound;
+  x11::LinuxShell shell;
+  // Runs in the toolkit's loops, over the request's owner window.
+  qt::QtFileDialog fileDialog{&toolkit};
+  qt::QtToolkit toolkit;  // creates the QApplication
+  x11::IniStore store{x11::IniStore::defaultPath(), [this](const std::string& message) {
+                        if (onStoreProblem) onStoreProblem(message);
+                      }};
+  x11::LinuxClock clock;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+};
+
+}  // namespace kivo

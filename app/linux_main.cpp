@@ -1,0 +1,115 @@
+// kivo's entry point: the program on the Linux desktop (X11, windows by Qt 6).
+#include <signal.h>
+
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/linux_desktop.h"
+#include "engine/program.h"
+#include "platform/errors.h"
+
+namespace {
+
+constexpr const char* kVersion = "Kivo 1.45\n";
+constexpr const char* kUsage = "usage: kivo [--help | --version]\n";
+constexpr const char* kHelp =
+    "usage: kivo [--help | --version]\n"
+    "\n"
+    "Kivo keeps a live clock in the title bar of the window in front, gives\n"
+    "time signals every full hour and a daily alarm. It runs out of sight:\n"
+    "start it a second time to bring up its window.\n"
+    "\n"
+    "Kivo needs an X11 desktop (DISPLAY); under Wayland it reaches only the\n"
+    "windows of X11 programs (XWayland). Its settings are kept in\n"
+    "$XDG_CONFIG_HOME/kivo/settings.ini (~/.config/kivo/settings.ini).\n"
+    "\n"
+    "  --help     show this text and exit\n"
+    "  --version  show the version and exit\n";
+
+// A run-time error that no procedure traps ends the program, as it always
+// has: the user is told which error it was, after the window that carries
+// the clock has been given its own title back.
+int endByRuntimeError(kivo::Kivo& app, const kivo::RuntimeError& e) {
+  app.end();
+  std::fprintf(stderr, "kivo: run-time error %d: %s\n", e.number(), e.description().c_str());
+  const std::string text =
+      "実行時エラー '" + std::to_string(e.number()) + "':\n\n" + e.description();
+  // Qt's own box: the toolkit has been asked to quit and shows no more.
+  QMessageBox box(QMessageBox::Critical, "Kivo", QString::fromStdString(text), QMessageBox::Ok);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  box.exec();
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::fputs(kVersion, stdout);
+      return 0;
+    }
+    std::fprintf(stderr, "kivo: unknown option '%s'\n%s", argv[i], kUsage);
+    return 2;
+  }
+
+  // Before Qt, which would abort without a display.
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || display[0] == '\0') {
+    std::fputs("kivo: no X display: DISPLAY is not set. Kivo runs on an X11 desktop.\n", stderr);
+    return 1;
+  }
+  std::string error;
+  const std::unique_ptr<kivo::x11::XConnection> connection =
+      kivo::x11::XConnection::open(display, error);
+  if (!connection) {
+    // The connection's text names the display already; say it otherwise.
+    if (error.find(display) == std::string::npos) {
+      error =
+          "cannot open the X display " + std::string(display) + (error.empty() ? "" : ": ") + error;
+    }
+    std::fprintf(stderr, "kivo: %s\n", error.c_str());
+    return 1;
+  }
+  if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland != nullptr && *wayland) {
+    std::fputs(
+        "kivo: this is a Wayland session: only the windows of X11 programs (XWayland) get the "
+        "clock.\n",
+        stderr);
+  }
+  // The forms must be X windows on that same display, whatever platform Qt
+  // would pick by itself.
+  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+  // A write to a connection whose other end has gone (the X server, a sound
+  // server) fails as an error the code sees, instead of killing Kivo before
+  // it could give the window in front its title back.
+  ::signal(SIGPIPE, SIG_IGN);
+
+  kivo::LinuxDesktop desktop(*connection, argc, argv);
+  desktop.onStoreProblem = [&desktop](const std::string& message) {
+    std::fprintf(stderr, "kivo: %s\n", message.c_str());
+    desktop.toolkit.messageBox(0, message, "Kivo", kivo::kMbOkOnly | kivo::kMbIconExclamation);
+  };
+  kivo::Kivo app(desktop.platform);
+  // Logging out, and SIGTERM, SIGINT or SIGHUP (the toolkit catches them),
+  // end Kivo like its Exit button does, so the window in front keeps its own
+  // title.
+  desktop.toolkit.onEndSession = [&app] { app.end(); };
+  try {
+    app.start();
+    // A second start has shown the running instance's window and ended.
+    if (app.ended()) return 0;
+    return desktop.toolkit.run();
+  } catch (const kivo::RuntimeError& e) {
+    return endByRuntimeError(app, e);
+  }
+}
