@@ -12,7 +12,7 @@ SHELL := /bin/bash
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: build deps native win32 fuzz-build bench-build test run windows bench fuzz format clean
+.PHONY: build deps native win32 fuzz-build bench-build test run demo windows bench fuzz format clean
 
 build: native
 
@@ -41,7 +41,13 @@ test: native win32 fuzz-build
 	@bash scripts/wine-run.sh --init build-win32
 	@bash scripts/run-tests.sh native win32 fuzz
 
+# The real Linux kivo: on $$DISPLAY in the foreground, or with no display a
+# short headless showing on a private Xvfb (scripts/x11-demo.sh).
 run: native
+	@bash scripts/x11-demo.sh
+
+# The scripted demo on the simulated desktop.
+demo: native
 	@bash scripts/demo.sh
 
 # build-win32/kivo.exe and dist/kivo-VERSION-win64.zip (kivo.exe,
@@ -53,7 +59,8 @@ windows: win32
 	fi
 
 # Runs every benchmark program that bench/ builds, then measures kivo.exe's
-# processor time and memory under Wine (bench/kivo-usage.sh, one minute).
+# processor time and memory under Wine (bench/kivo-usage.sh, one minute) and
+# the Linux kivo's on a private Xvfb (bench/x11-usage.sh, about two minutes).
 bench: bench-build win32
 	@found=0; \
 	for exe in build-bench/bench/*; do \
@@ -64,6 +71,7 @@ bench: bench-build win32
 	@if [[ -f build-win32/bench/usage/kivo_usage.exe ]]; then \
 	  echo "=== bench/kivo-usage.sh"; bash bench/kivo-usage.sh; \
 	fi
+	@echo "=== bench/x11-usage.sh"; bash bench/x11-usage.sh
 
 # A longer fuzz run: FUZZ_SECONDS per target, random seeds, the corpus kept
 # between runs in fuzz/corpus-work/ (not versioned) on top of the seeds.

@@ -32,7 +32,7 @@ PACKAGES=(
   fonts-noto-cjk
   # A real desktop for the X11 tests, `make run` and the pictures: a window
   # manager, terminals to decorate, and the tools that look at them
-  openbox xterm xfonts-base xdotool x11-utils
+  openbox xterm xfonts-base xdotool x11-utils xtrace
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # A locale whose decimal mark is a comma, for the conversion tests

@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# What the Linux kivo costs on X, side by side in one run, on a private Xvfb
+# with openbox (scripts/x11-run.sh) and one xterm in front that keeps its
+# title:
+#   - processor time per minute (utime + stime from /proc/PID/stat over
+#     SECONDS, scaled to a minute) at the 50, 250 and 1000 ms ticks, and the
+#     same for the shell loop that does the job the naive way:
+#       while sleep 0.25; do xdotool getactivewindow set_window --name "$(date +%H:%M) title"; done
+#     (the loop's bash with its children: cutime + cstime count them);
+#   - X round trips per steady tick at 250 ms, under xtrace when it is
+#     installed (a run of replies after requests on one connection is one
+#     round trip; every connection of the process counts);
+#   - resident memory (VmRSS) after start-up.
+#
+#   bench/x11-usage.sh [SECONDS]    (default 20; KIVO_BIN overrides the program)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [[ ${1:-} != --on-display ]]; then
+  seconds=${1:-20}
+  if [[ -z ${KIVO_BIN:-} ]]; then
+    for candidate in build-bench/kivo build/kivo; do
+      [[ -x $candidate ]] && { KIVO_BIN=$PWD/$candidate; break; }
+    done
+  fi
+  if [[ -z ${KIVO_BIN:-} || ! -x $KIVO_BIN ]]; then
+    echo "x11-usage: no Linux kivo built yet (build-bench/kivo or build/kivo); nothing measured"
+    exit 0
+  fi
+  export KIVO_BIN
+  exec bash scripts/x11-run.sh --wm -- bash "$0" --on-display "$seconds"
+fi
+seconds=$2
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-usage.XXXXXX")
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work/home LC_ALL=C.UTF-8
+mkdir -p "$XDG_CONFIG_HOME/kivo" "$XDG_RUNTIME_DIR" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+until_ok() {
+  local limit=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  until "$@"; do
+    (($(date +%s%N) < limit)) || return 1
+    sleep 0.05
+  done
+}
+name_of() { xprop -notype -id "$1" _NET_WM_NAME WM_NAME 2>/dev/null | sed -n 's/^[^=]*= "\(.*\)"$/\1/p' | head -n 1; }
+decorated() { [[ $(name_of "$xterm_win") == *' = Steady title' ]]; }
+plain() { [[ $(name_of "$xterm_win") == 'Steady title' ]]; }
+hz=$(getconf CLK_TCK)
+# own_ticks PID: utime + stime; all_ticks PID: with the reaped children.
+own_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+all_ticks() { awk '{print $14 + $15 + $16 + $17}' "/proc/$1/stat"; }
+per_minute() { awk -v t="$1" -v hz="$hz" -v s="$2" 'BEGIN { printf "%.0f", t / hz * 1000 * 60 / s }'; }
+
+xterm -name kivo-usage -T 'Steady title' -geometry 60x8 2>/dev/null &
+pids+=($!)
+found() { xterm_win=$(xdotool search --classname '^kivo-usage$' 2>/dev/null | head -n 1); [[ -n $xterm_win ]]; }
+until_ok 10 found || { echo "x11-usage: xterm did not come up" >&2; exit 1; }
+front() {
+  [[ $(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '{print $NF}') == 0x* ]] &&
+    (($(xprop -root _NET_ACTIVE_WINDOW | awk '{print $NF}') == xterm_win)) && return 0
+  xdotool windowactivate "$xterm_win" >/dev/null 2>&1 || true
+  sleep 0.5
+  return 1
+}
+until_ok 10 front || { echo "x11-usage: the xterm did not come to the front" >&2; exit 1; }
+
+# run_kivo INTERVAL [PREFIX...]: kivo with that tick, decorating the xterm.
+run_kivo() {
+  local interval=$1
+  shift
+  printf '[Main]\nCheckInterval=%s\n' "$interval" >"$XDG_CONFIG_HOME/kivo/settings.ini"
+  "$@" "$KIVO_BIN" >>"$work/kivo.log" 2>&1 &
+  kivo_pid=$!
+  pids+=($kivo_pid)
+  until_ok 20 decorated || { echo "x11-usage: kivo did not decorate the xterm" >&2; cat "$work/kivo.log" >&2; exit 1; }
+  sleep 2 # past start-up
+}
+end_kivo() {
+  kill "$kivo_pid" 2>/dev/null || true
+  wait "$kivo_pid" 2>/dev/null || true
+  until_ok 10 plain || true
+}
+
+declare -A cpu
+rss=
+for interval in 50 250 1000; do
+  run_kivo "$interval"
+  [[ $interval == 250 ]] && rss=$(awk '/^VmRSS/ {print $2}' "/proc/$kivo_pid/status")
+  before=$(own_ticks "$kivo_pid")
+  sleep "$seconds"
+  after=$(own_ticks "$kivo_pid")
+  cpu[$interval]=$(per_minute $((after - before)) "$seconds")
+  end_kivo
+done
+
+# The shell loop, in a bash of its own so that its children are counted.
+bash -c 'while sleep 0.25; do xdotool getactivewindow set_window --name "$(date +%H:%M) title"; done' &
+loop_pid=$!
+pids+=($loop_pid)
+sleep 1
+before=$(all_ticks "$loop_pid")
+sleep "$seconds"
+after=$(all_ticks "$loop_pid")
+cpu[loop]=$(per_minute $((after - before)) "$seconds")
+kill "$loop_pid"
+wait "$loop_pid" 2>/dev/null || true
+xdotool set_window --name 'Steady title' "$xterm_win"
+
+# Round trips per steady tick at 250 ms.
+trips=
+if command -v xtrace >/dev/null; then
+  fake=":$((${DISPLAY#:} + 100))"
+  trace=$work/xtrace.log
+  run_kivo 250 xtrace -n -d "$DISPLAY" -D "$fake" -o "$trace" --
+  mark=$(wc -l <"$trace")
+  window=5
+  sleep "$window"
+  trips=$(tail -n +"$((mark + 1))" "$trace" | awk -v ticks=$((window * 1000 / 250)) '
+    # "NNN:<:..." a request on connection NNN, "NNN:>:...: Reply" its reply.
+    { split($0, f, ":"); c = f[1] }
+    f[2] == "<" && f[3] ~ /^[0-9a-f]+$/ { asked[c] = 1; next }
+    f[2] == ">" && /Reply to|Error/ { if (asked[c]) { n++; asked[c] = 0 } }
+    END { printf "%.1f", n / ticks }')
+  end_kivo
+fi
+
+ratio=$(awk -v l="${cpu[loop]}" -v k="${cpu[250]}" 'BEGIN { if (k > 0) printf "%.0fx", l / k; else print "inf" }')
+echo "Linux kivo on X ($SECONDS s run, ${seconds} s per measurement, steady xterm in front):"
+printf '  %-44s %12s   %s\n' "figure" "measured" "target"
+printf '  %-44s %9s ms\n' "processor time per minute, 50 ms tick" "${cpu[50]}"
+printf '  %-44s %9s ms   at least 30x less than the loop (%s)\n' "processor time per minute, 250 ms tick" "${cpu[250]}" "$ratio"
+printf '  %-44s %9s ms\n' "processor time per minute, 1000 ms tick" "${cpu[1000]}"
+printf '  %-44s %9s ms\n' "the shell loop (0.25 s, with its children)" "${cpu[loop]}"
+if [[ -n $trips ]]; then
+  printf '  %-44s %12s   at most 2\n' "X round trips per steady tick (xtrace)" "$trips"
+else
+  printf '  %-44s %12s   at most 2\n' "X round trips per steady tick" "(no xtrace)"
+fi
+printf '  %-44s %9s MB   under 40 MB\n' "resident memory after start-up (VmRSS)" "$(awk -v k="$rss" 'BEGIN { printf "%.1f", k / 1024 }')"

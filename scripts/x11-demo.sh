@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# make run: the real Linux kivo.
+#   With DISPLAY set: starts build/kivo on it, in the foreground (Ctrl+C
+#   ends it; the decorated window gets its title back).
+#   With no display (or --headless): a private Xvfb with openbox, two
+#   xterms, kivo on them for a few seconds while each xterm comes to the
+#   front in turn; prints the titles after each switch, saves a screenshot
+#   and ends kivo.
+#   When build/kivo cannot be built in this tree yet, the simulated demo
+#   (scripts/demo.sh, `make demo`) runs instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${KIVO_BUILD_DIR:-build}
+[[ $build == /* ]] || build=$PWD/$build
+kivo=$build/kivo
+shot=$build/kivo-demo.png
+
+if [[ ${1:-} != --on-private-display ]]; then
+  if [[ ! -x $kivo && -f $build/build.ninja ]] &&
+    cmake --build "$build" --target help 2>/dev/null | grep -q '^kivo:'; then
+    cmake --build "$build" -j2 --target kivo
+  fi
+  if [[ ! -x $kivo ]]; then
+    echo "x11-demo.sh: $kivo is not built (the Linux backend is not in this tree yet);"
+    echo "x11-demo.sh: running the simulated demo instead (make demo)."
+    exec bash scripts/demo.sh
+  fi
+  if [[ -n ${DISPLAY:-} && ${1:-} != --headless ]]; then
+    echo "kivo on $DISPLAY (Ctrl+C ends it)"
+    exec "$kivo"
+  fi
+  exec bash scripts/x11-run.sh --wm -- bash "$0" --on-private-display
+fi
+
+# On the private display: settings of the demo's own, nothing from $HOME.
+work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-demo.XXXXXX")
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$XDG_CONFIG_HOME/kivo" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export LC_ALL=C.UTF-8
+pids=()
+kivo_pid=
+cleanup() {
+  [[ -n $kivo_pid ]] && kill "$kivo_pid" 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# until_ok SECONDS COMMAND...: polls every 50 ms until COMMAND succeeds.
+until_ok() {
+  local limit=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  until "$@"; do
+    (($(date +%s%N) < limit)) || return 1
+    sleep 0.05
+  done
+}
+name_of() { xprop -notype -id "$1" _NET_WM_NAME WM_NAME 2>/dev/null | sed -n 's/^[^=]*= "\(.*\)"$/\1/p' | head -n 1; }
+decorated() { [[ $(name_of "$1") == *' = '* ]]; }
+active_is() {
+  local a
+  a=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '$NF ~ /^0x/ {print $NF}')
+  [[ -n $a ]] && (($(printf '%d' "$a") == $1))
+}
+# bring_up WINDOW: asks for it to be the active window every second.
+bring_up() {
+  active_is "$1" && return 0
+  local now
+  now=$(date +%s)
+  if [[ $now != "${asked:-}" ]]; then
+    asked=$now
+    xdotool windowactivate "$1" >/dev/null 2>&1 || true
+  fi
+  return 1
+}
+
+titles=("Editor - notes.txt" "日本語のメモ")
+wins=()
+for i in 0 1; do
+  xterm -name "kivo-demo-$i" -T "${titles[$i]}" -geometry 60x8 2>/dev/null &
+  pids+=($!)
+  found() { w=$(xdotool search --classname "^kivo-demo-$i\$" 2>/dev/null | head -n 1); [[ -n $w ]]; }
+  until_ok 10 found || { echo "x11-demo.sh: xterm did not come up" >&2; exit 1; }
+  wins+=("$w")
+done
+
+"$kivo" >"$work/kivo.log" 2>&1 &
+kivo_pid=$!
+echo "kivo started (pid $kivo_pid) on $DISPLAY"
+for round in 1 2 3 4; do
+  w=${wins[$((round % 2))]}
+  other=${wins[$(((round + 1) % 2))]}
+  asked=
+  until_ok 10 bring_up "$w" && until_ok 10 decorated "$w" ||
+    echo "  (no clock in the front window within 10 s)"
+  until_ok 5 bash -c "! [[ \$(xprop -notype -id $other _NET_WM_NAME WM_NAME 2>/dev/null) == *' = '* ]]" || true
+  echo "switch $round: front  $(printf '0x%08x' "$w"): $(name_of "$w")"
+  echo "          other  $(printf '0x%08x' "$other"): $(name_of "$other")"
+done
+import -window root "$shot"
+echo "screenshot: $shot"
+
+kill "$kivo_pid"
+until_ok 10 bash -c "! kill -0 $kivo_pid 2>/dev/null" || echo "x11-demo.sh: kivo did not end on SIGTERM" >&2
+kivo_pid=
+for w in "${wins[@]}"; do echo "after kivo ended: $(name_of "$w")"; done
+if [[ -s $work/kivo.log ]]; then
+  echo "kivo's output:"
+  sed 's/^/  /' "$work/kivo.log"
+fi
+exit 0

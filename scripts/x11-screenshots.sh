@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The picture of the Linux kivo for the README: docs/linux-decorated.png, an
+# xterm under openbox whose title carries the clock, on the clock
+# 2026-12-07 09:41 (faketime), cut out around the window and doubled in size
+# so that the title reads well.
+#
+#   scripts/x11-screenshots.sh     (build/kivo first: make)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [[ ${1:-} != --on-display ]]; then
+  kivo=${KIVO_BIN:-$PWD/build/kivo}
+  [[ -x $kivo ]] || { echo "x11-screenshots.sh: no $kivo (run make first)" >&2; exit 2; }
+  export KIVO_BIN=$kivo
+  exec bash scripts/x11-run.sh --wm --size 1024x768x24 -- bash "$0" --on-display
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-shots.XXXXXX")
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work/home LC_ALL=C.UTF-8 TZ=UTC
+mkdir -p "$XDG_CONFIG_HOME/kivo" "$XDG_RUNTIME_DIR" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+until_ok() {
+  local limit=$(($(date +%s%N) + $1 * 1000000000))
+  shift
+  until "$@"; do
+    (($(date +%s%N) < limit)) || return 1
+    sleep 0.05
+  done
+}
+
+xterm -name kivo-shot -T 'Editor - notes.txt' -geometry 64x6+60+60 \
+  -e sh -c 'printf "notes.txt\n\n  - buy coffee\n  - call Ken at 10:00\n"; exec cat' 2>/dev/null &
+pids+=($!)
+found() { w=$(xdotool search --classname '^kivo-shot$' 2>/dev/null | head -n 1); [[ -n $w ]]; }
+until_ok 10 found || { echo "x11-screenshots.sh: xterm did not come up" >&2; exit 1; }
+xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
+
+# libfaketime preloaded directly (the faketime wrapper forks, and ending it
+# would leave kivo running).
+libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
+LD_PRELOAD=$libfaketime FAKETIME='@2026-12-07 09:41:00' FAKETIME_DONT_FAKE_MONOTONIC=1 \
+  "$KIVO_BIN" >"$work/kivo.log" 2>&1 &
+pids+=($!)
+decorated() { xprop -notype -id "$w" _NET_WM_NAME WM_NAME | grep -q ' = Editor - notes.txt"'; }
+until_ok 20 decorated || { echo "x11-screenshots.sh: no clock in the title" >&2; cat "$work/kivo.log" >&2; exit 1; }
+
+# The frame: the client's place on the root widened by _NET_FRAME_EXTENTS.
+read -r x y width height < <(xwininfo -id "$w" | awk '
+  /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+  /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}')
+read -r left right top bottom < <(xprop -id "$w" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+margin=12
+import -window root "$work/root.png"
+convert "$work/root.png" \
+  -crop "$((width + left + right + 2 * margin))x$((height + top + bottom + 2 * margin))+$((x - left - margin))+$((y - top - margin))" \
+  +repage -filter point -resize 200% docs/linux-decorated.png
+echo "docs/linux-decorated.png: $(xprop -notype -id "$w" _NET_WM_NAME WM_NAME | grep -m 1 " = ")"
