@@ -141,8 +141,8 @@ namespace {
 // button evenly about its centre) until its caption fits.
 RECT grownToFit(const Control& c, HWND h, HFONT font, RECT r, int dpi) {
   const ControlKind kind = c.kind();
-  if (kind == ControlKind::TextBox || kind == ControlKind::ListBox ||
-      kind == ControlKind::Frame || c.caption().empty())
+  if (kind == ControlKind::TextBox || kind == ControlKind::ListBox || kind == ControlKind::Frame ||
+      c.caption().empty())
     return r;
   const int px = MulDiv(1, dpi, 96);
   int extraX = 0, extraY = 0;  // what the control takes besides its caption
@@ -153,8 +153,7 @@ RECT grownToFit(const Control& c, HWND h, HFONT font, RECT r, int dpi) {
   RECT t{0, 0, label ? r.right - r.left : 0, 0};
   HDC dc = GetDC(h);
   HGDIOBJ old = SelectObject(dc, font);
-  DrawTextW(dc, caption.c_str(), -1, &t,
-            DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
+  DrawTextW(dc, caption.c_str(), -1, &t, DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
   SelectObject(dc, old);
   ReleaseDC(h, dc);
   const int growX = static_cast<int>(std::max<LONG>(0, t.right + extraX - (r.right - r.left)));

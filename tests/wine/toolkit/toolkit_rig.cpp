@@ -120,8 +120,7 @@ void compareControl(std::vector<std::string>& out, Win32Toolkit& tk, const Contr
   compare(out, who, "left", outside(r.left, want.left, true), static_cast<int>(want.left));
   compare(out, who, "top", outside(r.top, want.top, true), static_cast<int>(want.top));
   compare(out, who, "right", outside(r.right, want.right, false), static_cast<int>(want.right));
-  compare(out, who, "bottom", outside(r.bottom, want.bottom, false),
-          static_cast<int>(want.bottom));
+  compare(out, who, "bottom", outside(r.bottom, want.bottom, false), static_cast<int>(want.bottom));
 }
 
 }  // namespace

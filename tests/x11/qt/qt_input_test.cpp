@@ -119,6 +119,7 @@ TEST(QtInput, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {
 TEST(QtInput, TheWindowManagersChangesReachTheModel) {
   Rig rig;
   rig.app.start();
+  ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
   frmMain& m = *rig.app.main();
   const Hwnd h = m.hwnd();
   // A second start shows the hidden main window: it comes up normal and
@@ -136,6 +137,7 @@ TEST(QtInput, TheWindowManagersChangesReachTheModel) {
   setWindowTitle(h, "12:00 = Kivo for Windows NT/95");
   m.move(m.left() + 300, m.top());
   m.hide();
+  ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
   m.show();
   EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return wmState(h) == 1; }));
   EXPECT_EQ(windowTitle(h), "12:00 = Kivo for Windows NT/95");
@@ -167,6 +169,7 @@ TEST(QtInput, TheWindowManagersChangesReachTheModel) {
 TEST(QtInput, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
   Rig rig;
   rig.app.start();
+  ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
   frmMain& m = *rig.app.main();
   rig.toolkit.showOwnWindow(m.hwnd(), kSwShowNormal);
   QWidget* main = rig.toolkit.widgetOf(m);
@@ -199,6 +202,7 @@ TEST(QtInput, TheWindowListDialogMinimizesItselfWhileItTails) {
   rig.windows.addWindow(0x500, "XTerm", "xterm");
   rig.windows.focus(0x500);
   rig.app.start();
+  ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
   frmMain& m = *rig.app.main();
   rig.toolkit.showOwnWindow(m.hwnd(), kSwShowNormal);
   bool iconic = false;

@@ -320,6 +320,28 @@ bool pumpUntil(QtToolkit& tk, const std::function<bool()>& condition,
   }
 }
 
+bool windowManagerCaughtUp(QtToolkit& tk) {
+  xcb_connection_t* c = xcb();
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const xcb_window_t probe = xcb_generate_id(c);
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+  xcb_client_message_event_t request{};
+  request.response_type = XCB_CLIENT_MESSAGE;
+  request.format = 32;
+  request.window = probe;
+  request.type = atom("_NET_REQUEST_FRAME_EXTENTS");
+  xcb_send_event(c, 0, screen->root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&request));
+  xcb_flush(c);
+  const xcb_atom_t extents = atom("_NET_FRAME_EXTENTS");
+  const bool answered = pumpUntil(tk, [&] { return !property(probe, extents).empty(); });
+  xcb_destroy_window(c, probe);
+  xcb_flush(c);
+  return answered;
+}
+
 BoxUser::BoxUser(QMessageBox::StandardButton answer, std::function<bool()> until)
     : answer_(answer), until_(std::move(until)) {
   QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });

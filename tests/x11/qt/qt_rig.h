@@ -75,6 +75,13 @@ int wmState(Hwnd h);
 bool pumpUntil(QtToolkit& toolkit, const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = std::chrono::milliseconds(10000));
 
+// Waits until the window manager has handled everything the program asked
+// of the X server so far: a frame-extents request for a probe window, which
+// the window manager answers in turn. A window shown again before the window
+// manager has handled its hiding races the window manager (openbox then
+// lets go of it); a user's second start comes long after the hidden start.
+bool windowManagerCaughtUp(QtToolkit& toolkit);
+
 // A message box as the user found it.
 struct SeenBox {
   std::string title, text;
