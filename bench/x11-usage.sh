@@ -32,26 +32,8 @@ if [[ ${1:-} != --on-display ]]; then
 fi
 seconds=$2
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-usage.XXXXXX")
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work/home LC_ALL=C.UTF-8
-mkdir -p "$XDG_CONFIG_HOME/kivo" "$XDG_RUNTIME_DIR" "$HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-until_ok() {
-  local limit=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@"; do
-    (($(date +%s%N) < limit)) || return 1
-    sleep 0.05
-  done
-}
-name_of() { xprop -notype -id "$1" _NET_WM_NAME WM_NAME 2>/dev/null | sed -n 's/^[^=]*= "\(.*\)"$/\1/p' | head -n 1; }
+source "$(dirname "$0")/../scripts/x11-lib.sh"
+private_session kivo-usage
 decorated() { [[ $(name_of "$xterm_win") == *' = Steady title' ]]; }
 plain() { [[ $(name_of "$xterm_win") == 'Steady title' ]]; }
 hz=$(getconf CLK_TCK)

@@ -33,30 +33,15 @@ if [[ ${1:-} != --on-private-display ]]; then
 fi
 
 # On the private display: settings of the demo's own, nothing from $HOME.
-work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-demo.XXXXXX")
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_CONFIG_HOME/kivo" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-export LC_ALL=C.UTF-8
-pids=()
+source scripts/x11-lib.sh
+private_session kivo-demo
 kivo_pid=
-cleanup() {
+end_demo() {
   [[ -n $kivo_pid ]] && kill "$kivo_pid" 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
+  end_private_session
 }
-trap cleanup EXIT
+trap end_demo EXIT
 
-# until_ok SECONDS COMMAND...: polls every 50 ms until COMMAND succeeds.
-until_ok() {
-  local limit=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@"; do
-    (($(date +%s%N) < limit)) || return 1
-    sleep 0.05
-  done
-}
-name_of() { xprop -notype -id "$1" _NET_WM_NAME WM_NAME 2>/dev/null | sed -n 's/^[^=]*= "\(.*\)"$/\1/p' | head -n 1; }
 decorated() { [[ $(name_of "$1") == *' = '* ]]; }
 active_is() {
   local a

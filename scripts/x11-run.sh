@@ -44,15 +44,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# deadline_wait SECONDS TEST...: polls TEST every 50 ms until it holds.
-deadline_wait() {
-  local limit=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@"; do
-    (($(date +%s%N) < limit)) || return 1
-    sleep 0.05
-  done
-}
+source "$(dirname "$0")/x11-lib.sh"
 
 mkfifo "$work/displayfd"
 Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp -noreset 3>"$work/displayfd" \
@@ -82,7 +74,7 @@ XML
   openbox --config-file "$work/openbox/rc.xml" >"$work/openbox.log" 2>&1 &
   wm_pid=$!
   wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-  if ! deadline_wait 30 wm_ready; then
+  if ! until_ok 30 wm_ready; then
     echo "x11-run.sh: openbox did not take the screen:" >&2
     cat "$work/openbox.log" >&2
     exit 2
@@ -100,12 +92,12 @@ XML
   for _ in 1 2 3 4 5 6 7 8 9 10; do
     xmessage -name kivo-probe -timeout 30 probe >/dev/null 2>&1 &
     probe_pid=$!
-    deadline_wait 3 probe_managed && managed=1
+    until_ok 3 probe_managed && managed=1
     kill "$probe_pid" 2>/dev/null || true
     wait "$probe_pid" 2>/dev/null || true
     [[ $managed -eq 1 ]] && break
   done
-  if [[ $managed -eq 0 ]] || ! deadline_wait 10 probe_gone; then
+  if [[ $managed -eq 0 ]] || ! until_ok 10 probe_gone; then
     echo "x11-run.sh: openbox does not manage windows:" >&2
     cat "$work/openbox.log" >&2
     exit 2

@@ -15,24 +15,9 @@ if [[ ${1:-} != --on-display ]]; then
   exec bash scripts/x11-run.sh --wm --size 1024x768x24 -- bash "$0" --on-display
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-shots.XXXXXX")
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work/home LC_ALL=C.UTF-8 TZ=UTC
-mkdir -p "$XDG_CONFIG_HOME/kivo" "$XDG_RUNTIME_DIR" "$HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-until_ok() {
-  local limit=$(($(date +%s%N) + $1 * 1000000000))
-  shift
-  until "$@"; do
-    (($(date +%s%N) < limit)) || return 1
-    sleep 0.05
-  done
-}
+source "$(dirname "$0")/x11-lib.sh"
+private_session kivo-shots
+export TZ=UTC
 
 xterm -name kivo-shot -T 'Editor - notes.txt' -geometry 64x6+60+60 \
   -e sh -c 'printf "notes.txt\n\n  - buy coffee\n  - call Ken at 10:00\n"; exec cat' 2>/dev/null &

@@ -47,12 +47,12 @@ QString QtToolkit::resolvedFace(const FontSpec& font) {
   return any.isEmpty() ? own : any.front();
 }
 
-QFont QtToolkit::qfont(const FontSpec& spec) {
-  QFont f(resolvedFace(spec));
+QFont QtToolkit::qfont(const FontSpec& font) {
+  QFont f(resolvedFace(font));
   // Points of the em, as on the program's home desktop; Qt turns them into
   // pixels with the screen's logical dots per inch.
-  f.setPointSize(spec.points);
-  f.setBold(spec.bold);
+  f.setPointSize(font.points);
+  f.setBold(font.bold);
   f.setStyleHint(QFont::SansSerif);
   return f;
 }

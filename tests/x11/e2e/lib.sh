@@ -187,40 +187,39 @@ is_active() {
   [[ $((a)) -eq $1 ]]
 }
 
-# activate WINDOW: brings it to the front the way a pager or a click does
-# (_NET_ACTIVE_WINDOW), asking again every second.
-activate() {
-  local asked=0
-  activated() {
-    is_active "$1" && return 0
+# wait_asking SECONDS WHAT CHECK ASK WINDOW [later]: waits (as wait_until)
+# for `CHECK WINDOW`, meanwhile running `xdotool ASK WINDOW` at once (or,
+# with "later", only after a second) and again every second.
+wait_asking() {
+  local check=$3 ask=$4 window=$5 asked=0
+  [[ ${6:-} == later ]] && asked=$(date +%s)
+  checked_or_asked() {
+    "$check" "$window" && return 0
     local now=$(date +%s)
     if ((now != asked)); then
       asked=$now
-      xdotool windowactivate "$1" >/dev/null 2>&1 || true
+      xdotool "$ask" "$window" >/dev/null 2>&1 || true
     fi
     return 1
   }
-  wait_until 10 "window $1 to become active" activated "$1"
+  wait_until "$1" "$2" checked_or_asked
 }
 
-# managed WINDOW: openbox has framed it (it is in _NET_CLIENT_LIST). Openbox
-# just started now and then leaves a map request unanswered: it is made
-# again every second.
-wait_managed() {
-  local asked=$(date +%s)
-  in_client_list() {
-    local ids id
-    ids=$(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/^[^#]*#//p' | tr ',' ' ')
-    for id in $ids; do (($(printf '%d' "$id") == $1)) && return 0; done
-    local now=$(date +%s)
-    if ((now != asked)); then
-      asked=$now
-      xdotool windowmap "$1" >/dev/null 2>&1 || true
-    fi
-    return 1
-  }
-  wait_until 10 "window $1 to be managed by openbox" in_client_list "$1"
+# activate WINDOW: brings it to the front the way a pager or a click does
+# (_NET_ACTIVE_WINDOW), asking again every second.
+activate() { wait_asking 10 "window $1 to become active" is_active windowactivate "$1"; }
+
+in_client_list() {
+  local ids id
+  ids=$(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/^[^#]*#//p' | tr ',' ' ')
+  for id in $ids; do (($(printf '%d' "$id") == $1)) && return 0; done
+  return 1
 }
+
+# wait_managed WINDOW: until openbox has framed it (it is in
+# _NET_CLIENT_LIST). Openbox just started now and then leaves a map request
+# unanswered: it is made again every second.
+wait_managed() { wait_asking 10 "window $1 to be managed by openbox" in_client_list windowmap "$1" later; }
 
 # start_kivo [PREFIX...]: kivo in the background, PREFIX (e.g. faketime)
 # before it; its output goes to $E2E_DIR/kivo.log.
