@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/qt/qt_form_view.h"
@@ -152,36 +153,49 @@ void QtToolkit::forgetIconicState(QWidget& view) {
   if (!x11 || !x11->connection()) return;
   xcb_connection_t* c = x11->connection();
   const auto window = static_cast<xcb_window_t>(view.winId());
-  auto intern = [c](const char* name) {
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(r);
-    return atom;
-  };
-  const xcb_atom_t state = intern("_NET_WM_STATE");
-  const xcb_atom_t hidden = intern("_NET_WM_STATE_HIDDEN");
+  // Interned once: the program has one connection to one X server.
+  static xcb_atom_t state = XCB_ATOM_NONE, hidden = XCB_ATOM_NONE;
+  if (state == XCB_ATOM_NONE || hidden == XCB_ATOM_NONE) {
+    const auto ask = [c](std::string_view name) {
+      return xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data());
+    };
+    const auto answer = [c](xcb_intern_atom_cookie_t cookie) {
+      xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, cookie, nullptr);
+      const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+      std::free(r);
+      return atom;
+    };
+    const xcb_intern_atom_cookie_t s = ask("_NET_WM_STATE"), h = ask("_NET_WM_STATE_HIDDEN");
+    state = answer(s);
+    hidden = answer(h);
+  }
+  // Both properties asked for at once: one round trip.
+  const xcb_get_property_cookie_t hintsAsked =
+      xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9);
+  const xcb_get_property_cookie_t stateAsked =
+      xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 64);
   // The hints a window minimized before it was hidden keeps: mapped with
   // them, it starts iconic.
-  if (xcb_get_property_reply_t* h = xcb_get_property_reply(
-          c, xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr)) {
+  if (xcb_get_property_reply_t* h = xcb_get_property_reply(c, hintsAsked, nullptr)) {
     if (h->format == 32 && xcb_get_property_value_length(h) >= 12) {
-      std::vector<std::uint32_t> hints(static_cast<std::size_t>(xcb_get_property_value_length(h)) / 4);
+      std::vector<std::uint32_t> hints(static_cast<std::size_t>(xcb_get_property_value_length(h)) /
+                                       4);
       std::memcpy(hints.data(), xcb_get_property_value(h), hints.size() * 4);
       constexpr std::uint32_t kStateHint = 2, kNormalState = 1;
       if ((hints[0] & kStateHint) && hints[2] != kNormalState) {
         hints[2] = kNormalState;
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS,
-                            XCB_ATOM_WM_HINTS, 32, static_cast<std::uint32_t>(hints.size()),
-                            hints.data());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS,
+                            32, static_cast<std::uint32_t>(hints.size()), hints.data());
       }
     }
     std::free(h);
   }
-  if (state == XCB_ATOM_NONE || hidden == XCB_ATOM_NONE) return;
-  xcb_get_property_reply_t* r = xcb_get_property_reply(
-      c, xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 64), nullptr);
-  if (!r) return;
+  xcb_get_property_reply_t* r = xcb_get_property_reply(c, stateAsked, nullptr);
+  if (!r || hidden == XCB_ATOM_NONE) {
+    std::free(r);
+    xcb_flush(c);
+    return;
+  }
   std::vector<xcb_atom_t> kept;
   const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
   const int n = r->format == 32 ? xcb_get_property_value_length(r) / 4 : 0;
