@@ -54,7 +54,9 @@ struct LinuxDesktop {
                         if (onStoreProblem) onStoreProblem(message);
                       }};
   x11::LinuxClock clock;
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  // Not kept here yet: nothing outlives the program.
+  NoDecorationJournal journal;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
 };
 
 }  // namespace kivo

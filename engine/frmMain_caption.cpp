@@ -1,5 +1,7 @@
 // Caption composition: reading a caption, decorating it with the clock, repairing and restoring it.
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 #include "engine/program.h"
 #include "platform/errors.h"
@@ -38,51 +40,54 @@ std::string frmMain::GetCap(Hwnd hWnd) {
   return result;
 }
 
-bool frmMain::HoldsClock(const std::string& cap, const std::string& clock) const {
-  if (!clock.empty()) return text::contains(cap, clock);
-  // An empty clock is "contained" in every caption, so containment would
-  // take any title the window sets for our decoration and cut it away. All
-  // that is left of the decoration is the separator, where it was written.
-  if (strLastSep.empty()) return false;
-  if (bLastRight == 0) return cap.starts_with(strLastSep);
-  return text::cutAtNul(cap).ends_with(strLastSep);
+std::optional<std::string> frmMain::TitleBesideClock(const std::string& cap) const {
+  // Only a caption with our clock where we put it carries our decoration:
+  // first, then the separator (left); or the separator, then the clock, at
+  // the very end before the NULs (right). A title that merely holds the
+  // clock's text somewhere is the window's own, however much it looks like
+  // a time. The clock is the one written last or this tick's (the minute may
+  // have turned since the write); the separator and side are those of the
+  // write, whatever the settings say now.
+  if (strLastSep.empty()) return std::nullopt;  // nothing of ours written
+  for (const std::string* clock : {&s_.strLastClock, &s_.strClock}) {
+    if (bLastRight == 0) {
+      const std::string mark = *clock + strLastSep;
+      if (cap.starts_with(mark)) return cap.substr(mark.size());
+    } else {
+      const std::string_view shown = text::cutAtNul(cap);
+      const std::string mark = strLastSep + *clock;
+      if (shown.ends_with(mark)) {
+        return std::string(shown.substr(0, shown.size() - mark.size())) + '\0';
+      }
+    }
+  }
+  return std::nullopt;
 }
 
 void frmMain::GetOrgCap(const std::string& cap) {
-  // Only the clock written last is in a caption of ours; the clock of this
-  // tick may differ from it within one time key (seconds shown by a capital
-  // SS), and looking for that one would keep the old clock as the title.
-  if (!HoldsClock(cap, s_.strLastClock)) {
+  if (std::optional<std::string> title = TitleBesideClock(cap)) {
+    s_.strOrgCap = std::move(*title);
+  } else {
     s_.strOrgCap = cap;  // the window set a title of its own
-    return;
-  }
-  // The clock is still there: cut the title out by position. The real
-  // length of the clock is used, so custom clocks of any length work.
-  const std::size_t clockLen = text::length(s_.strLastClock);
-  std::size_t skip = 0;
-  if (s_.bEqualSeparate == 0) skip = clockLen + 2;
-  else if (s_.bEqualSeparate == 1) skip = clockLen + 4;
-  else return;
-  if (s_.bClockRight == 0) {
-    s_.strOrgCap = text::mid(cap, skip);
-  } else if (s_.bClockRight == 1) {
-    const std::size_t len = text::length(cap);
-    // A caption too short to hold title, separator and clock is one the
-    // window set itself around our clock text; the title we know stays.
-    if (len >= skip) s_.strOrgCap = text::left(cap, len - skip) + '\0';
   }
 }
 
 void frmMain::MakeCap() {
   Trap trap(p_.toolkit, p_.program, "frmMain!MakeCap");
-  // A caption without the clock we wrote last is the window's own title.
+  // A caption without our clock where we put it is the window's own title.
   trap([&] {
-    if (!HoldsClock(s_.strNowCap, s_.strLastClock)) s_.strOrgCap = s_.strNowCap;
+    if (!TitleBesideClock(s_.strNowCap)) s_.strOrgCap = s_.strNowCap;
   });
+  bool decorated = false;
   trap([&] {
     std::string sep;
     if (!separatorOf(s_.bEqualSeparate, sep) || s_.bClockRight > 1) {
-      strLastSep.clear();  // written back as read: no decoration of ours
+      // Flags the program never writes: no layout, the title as it is. When
+      // the caption still shows our earlier clock, that goes: no one would
+      // know it for ours any more, and it would stay for good.
+      s_.strNowCap = s_.strOrgCap;
+      if (s_.strNowCap.empty() || s_.strNowCap.back() != '\0') s_.strNowCap += '\0';
+      strLastSep.clear();
       return;
     }
     if (s_.bClockRight == 0) {
@@ -97,11 +102,23 @@ void frmMain::MakeCap() {
     }
     strLastSep = sep;
     bLastRight = s_.bClockRight;
+    decorated = true;
   });
   trap([&] { s_.strLastClock = s_.strClock; });
+  // The copy the window will hand back, so the next read compares equal. It
+  // is recorded before the write: a program killed in between leaves a
+  // record the window does not match, which the next start just drops,
+  // never a clock no record knows of.
+  std::string written;
+  trap([&] { written = p_.windows.roundTrip(s_.hActiveWnd, s_.strNowCap); });
+  if (decorated) {
+    p_.journal.remember(s_.hActiveWnd, std::string(text::cutAtNul(written)),
+                        std::string(text::cutAtNul(s_.strOrgCap)));
+  } else {
+    p_.journal.forget(s_.hActiveWnd);
+  }
   trap([&] { p_.windows.setWindowText(s_.hActiveWnd, s_.strNowCap); });
-  // Keep the copy the window will hand back, so the next read compares equal.
-  trap([&] { s_.strNowCap = p_.windows.roundTrip(s_.hActiveWnd, s_.strNowCap); });
+  trap([&] { s_.strNowCap = written; });
 }
 
 void frmMain::ChkCap() {
@@ -120,20 +137,34 @@ void frmMain::RestoreCap(Hwnd hWnd) {
   // No trap: a failure here belongs to the tick.
   // The window leaving is the one the engine followed. If it was left alone
   // we never wrote it, so there is nothing to give back, whatever its title
-  // holds: an empty clock (nothing written yet) is "contained" in every
-  // caption, and a window of its own may well show the same time as our
-  // clock; writing our cut-out copy of its title would spoil it.
+  // holds.
   if (s_.bExcludedWnd != 0) return;
   const std::string cap = GetCap(hWnd);
   // A window that changed its caption since the last tick (on the very tick
   // it leaves, or just before the program ends) gets its latest title back,
   // not the one we knew.
   if (cap != s_.strLastCap) GetOrgCap(cap);
-  // A decorated window is recognised by the clock in its caption: the one
-  // written last, or this tick's.
-  if (HoldsClock(cap, s_.strLastClock) || HoldsClock(cap, s_.strClock)) {
+  // Only a caption that still carries our clock where we put it is written;
+  // any other is the window's own and stays as it is.
+  if (TitleBesideClock(cap)) {
     p_.windows.setWindowText(hWnd, s_.strOrgCap);
     s_.strOrgCap = p_.windows.roundTrip(hWnd, s_.strOrgCap);
+  }
+  p_.journal.forget(hWnd);
+}
+
+void frmMain::GiveBackLeftOverTitles() {
+  // Records an earlier run could not settle (killed, crashed, the session
+  // cut off): a window still showing what was written gets its own title
+  // back; one that has retitled itself since keeps what it chose.
+  Trap trap(p_.toolkit, p_.program, "frmMain!Form_Load");
+  for (const DecorationRecord& record : p_.journal.leftOver()) {
+    trap([&] {
+      if (text::cutAtNul(GetCap(record.window)) == record.written) {
+        p_.windows.setWindowText(record.window, record.title);
+      }
+    });
+    p_.journal.forget(record.window);
   }
 }
 

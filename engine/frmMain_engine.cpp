@@ -98,6 +98,8 @@ void frmMain::Form_Load() {
   show();
   setWindowState(WindowState::Minimized);
   hide();
+
+  GiveBackLeftOverTitles();
 }
 
 void frmMain::Form_Unload() {

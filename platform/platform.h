@@ -91,6 +91,45 @@ class WindowSystem {
   virtual void flashWindow(Hwnd h, bool invert) = 0;
 };
 
+// What the clock engine wrote into a window's title, kept where it outlives
+// the program: a later run gives such a window its own title back when this
+// one never could (killed, crashed, the session cut off).
+struct DecorationRecord {
+  Hwnd window = 0;
+  std::string written;  // the title as written (up to its first NUL)
+  std::string title;    // the window's own title (up to its first NUL)
+  friend bool operator==(const DecorationRecord&, const DecorationRecord&) = default;
+};
+
+// Where the records live is the backend's choice: on the window itself where
+// the desktop keeps data alive with the window (so a record dies with its
+// window), else in a small journal of the program's own that names each
+// window so well that a reused handle is never taken for it. None of these
+// calls throws or reports: a record that cannot be kept is simply not kept.
+class DecorationJournal {
+ public:
+  virtual ~DecorationJournal() = default;
+  // Records that `written` now stands in the window's title in place of
+  // `title`, replacing any earlier record of that window.
+  virtual void remember(Hwnd h, const std::string& written, const std::string& title) = 0;
+  // Drops the record of a window (its title given back, or retitled by the
+  // window itself); nothing for a window without one.
+  virtual void forget(Hwnd h) = 0;
+  // Every record kept on a window that still exists, in no set order. A
+  // record whose window has gone, or whose handle now names another window,
+  // is never listed (and may be dropped on the way).
+  virtual std::vector<DecorationRecord> leftOver() = 0;
+};
+
+// Keeps nothing: for rigs that test other services, and desktops with
+// nowhere to keep a record.
+class NoDecorationJournal : public DecorationJournal {
+ public:
+  void remember(Hwnd, const std::string&, const std::string&) override {}
+  void forget(Hwnd) override {}
+  std::vector<DecorationRecord> leftOver() override { return {}; }
+};
+
 // sndPlaySound flags.
 inline constexpr std::uint32_t kSndSync = 0x0000;
 inline constexpr std::uint32_t kSndAsync = 0x0001;
@@ -263,6 +302,7 @@ struct Platform {
   SettingsStore& store;
   Clock& clock;
   ProgramInfo& program;
+  DecorationJournal& journal;
 };
 
 }  // namespace kivo

@@ -28,7 +28,8 @@ struct ProgramCrash {
 Process::Process(sim::SimDesktop& desk, bool previousInstance)
     : toolkit_(desk.toolkit),
       platform_{desk.windows, desk.sound, desk.shell, desk.fileDialog,
-                toolkit_,     desk.store, desk.clock, info_},
+                toolkit_,     desk.store, desk.clock, info_,
+                desk.journal},
       app_(platform_) {
   info_.setPreviousInstance(previousInstance);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -71,11 +72,17 @@ class frmMain : public Form {
   void MakeCap();
   void ChkCap();
   void RestoreCap(Hwnd hWnd);
-  // Does a caption still carry `clock` as this engine wrote it?
-  bool HoldsClock(const std::string& cap, const std::string& clock) const;
-  // strOrgCap from a caption the window changed: the title beside the clock
-  // written last when the caption still holds it, else the whole caption.
+  // The window's own title in a caption that carries our clock (written
+  // last, or this tick's) where we put it, beside the separator we used;
+  // nothing for any other caption, which is then the window's own title.
+  std::optional<std::string> TitleBesideClock(const std::string& cap) const;
+  // strOrgCap from a caption the window changed: the title beside our clock
+  // when the caption carries it, else the whole caption.
   void GetOrgCap(const std::string& cap);
+  // Before the first tick: every window an earlier run left decorated (as
+  // its journal records) and that still shows what was written gets its own
+  // title back.
+  void GiveBackLeftOverTitles();
   // Gives the window that carries the clock its own title back. The one way
   // out of the program: Kivo::end() calls it, and with it every backend on
   // logging out and on a termination signal. Writes nothing to a window left

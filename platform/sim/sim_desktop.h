@@ -24,7 +24,10 @@ struct SimDesktop {
   // the window functions do to their windows.
   SimToolkit toolkit{log, clock, windows};
   SimProgramInfo program;
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  // Records live on the simulated windows, so they outlive a program object
+  // dropped without its end (a killed program) and die with their window.
+  SimDecorationJournal journal{windows};
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
 
   SimDesktop() = default;
   SimDesktop(const SimDesktop&) = delete;

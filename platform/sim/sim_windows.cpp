@@ -103,6 +103,7 @@ void SimWindowSystem::addWindow(Hwnd h, const std::string& className, const std:
   SimWindow& w = windows_[h];
   w.className = className;
   w.title = title;
+  w.decoration.reset();  // a window defined anew carries nothing of an earlier one
 }
 
 void SimWindowSystem::closeWindow(Hwnd h) {
@@ -127,6 +128,30 @@ SimWindow* SimWindowSystem::window(Hwnd h) {
 
 Hwnd SimWindowSystem::newHandle() const {
   return windows_.empty() ? 0x10000 : windows_.rbegin()->first + 4;
+}
+
+std::vector<Hwnd> SimWindowSystem::handles() const {
+  std::vector<Hwnd> result;
+  for (const auto& entry : windows_) result.push_back(entry.first);
+  return result;
+}
+
+void SimDecorationJournal::remember(Hwnd h, const std::string& written, const std::string& title) {
+  if (SimWindow* w = windows_.window(h)) w->decoration = DecorationRecord{h, written, title};
+}
+
+void SimDecorationJournal::forget(Hwnd h) {
+  if (SimWindow* w = windows_.window(h)) w->decoration.reset();
+}
+
+std::vector<DecorationRecord> SimDecorationJournal::leftOver() {
+  std::vector<DecorationRecord> records;
+  for (const Hwnd h : windows_.handles()) {
+    if (const SimWindow* w = windows_.window(h); w != nullptr && w->decoration) {
+      records.push_back(*w->decoration);
+    }
+  }
+  return records;
 }
 
 }  // namespace kivo::sim

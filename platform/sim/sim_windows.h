@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct SimWindow {
   bool visible = true;
   bool topmost = false;
   int flashes = 0;
+  // What the program recorded of its decoration of this window, if anything
+  // (kept with the window, as a desktop keeps a window property).
+  std::optional<DecorationRecord> decoration;
 };
 
 class SimWindowSystem : public WindowSystem {
@@ -51,6 +55,8 @@ class SimWindowSystem : public WindowSystem {
   bool exists(Hwnd h) const { return windows_.count(h) != 0; }
   const SimWindow* window(Hwnd h) const;
   SimWindow* window(Hwnd h);
+  // Every window's handle, in ascending order.
+  std::vector<Hwnd> handles() const;
   // A fresh handle above every handle in use.
   Hwnd newHandle() const;
   // Every title the program wrote, in order: (handle, text as received).
@@ -75,6 +81,19 @@ class SimWindowSystem : public WindowSystem {
   Hwnd foreground_ = 0;
   std::vector<std::pair<Hwnd, std::string>> titleWrites_;
   std::vector<Hwnd> rectQueries_;
+};
+
+// Decoration records kept on the simulated windows themselves: they outlive
+// the program object and die with their window.
+class SimDecorationJournal : public DecorationJournal {
+ public:
+  explicit SimDecorationJournal(SimWindowSystem& windows) : windows_(windows) {}
+  void remember(Hwnd h, const std::string& written, const std::string& title) override;
+  void forget(Hwnd h) override;
+  std::vector<DecorationRecord> leftOver() override;
+
+ private:
+  SimWindowSystem& windows_;
 };
 
 }  // namespace kivo::sim

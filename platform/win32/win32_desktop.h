@@ -30,7 +30,9 @@ struct Win32Desktop {
   Win32Toolkit toolkit{instance};
   RegistryStore store{kApplicationName};
   Win32Clock clock;
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  // Not kept here yet: nothing outlives the program.
+  NoDecorationJournal journal;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
 };
 
 }  // namespace kivo::win32

@@ -131,15 +131,111 @@ TEST(CaptionComposition, ClocksLongerThan255CharactersAreCutOutExactly) {
   }
 }
 
-TEST(CaptionComposition, ShortTitleHoldingTheClockOnTheRightIsNoError) {
-  Running r(1);
+TEST(CaptionComposition, OnlyOurClockWhereWePutItIsOurs) {
+  // Titles that hold the clock's text, or look like a decoration, anywhere
+  // but where we write it are the window's own: decorated whole, and left
+  // exactly as they were when the window leaves, when the minute turns and
+  // when the program ends.
+  constexpr const char* kDated = "%h:nn%,%mmm%,%d%";
+  const struct {
+    int h, m;
+    const char* tmpl;
+    std::uint8_t right;
+    const char* own;
+  } cases[] = {
+      {9, 41, "%h:nn%", 0, "build finished at 9:41"},
+      {9, 41, "%h:nn%", 0, "[09:41] user@host: ~/src"},
+      {6, 17, kDated, 0, "Meeting at 6:17,Dec,7 sharp"},
+      {9, 41, kDated, 1, "Call at 9:41,Dec,7 ok"},
+      {6, 17, kDated, 0, "6:17,Dec,7"},
+      {6, 17, kDated, 1, "6:17,Dec,7"},
+  };
+  for (const auto& c : cases) {
+    Running r(c.right, 1, c.tmpl);
+    const auto at = [&](int m) { r.d.clock.set(Date{2026, 12, 7}, TimeOfDay{c.h, m, 0}); };
+    const auto shown = [&](int m) {
+      const std::string clock = std::string(c.tmpl) == kDated
+                                    ? std::to_string(c.h) + ":" + std::to_string(m) + ",Dec,7"
+                                    : std::to_string(c.h) + ":" + std::to_string(m);
+      return c.right ? c.own + std::string(" = ") + clock : clock + " = " + c.own;
+    };
+    at(c.m);
+    r.front(kEditor);
+    r.tick();
+    r.d.windows.retitle(kEditor, c.own);  // repaired on the next tick
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), shown(c.m)) << c.own;
+    r.front(kMail, "Mail");
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), c.own);
+    r.front(kEditor);
+    r.tick();
+    at(c.m + 1);  // the minute's rewrite
+    r.tick();
+    EXPECT_EQ(r.title(kEditor), shown(c.m + 1)) << c.own;
+    r.app.end();
+    EXPECT_EQ(r.title(kEditor), c.own);
+    EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  }
+}
+
+TEST(CaptionComposition, NoLayoutTakesOurEarlierClockAway) {
+  // Flags no dialog writes: the window shows its own title, and a clock we
+  // wrote before they changed is not left behind for good.
+  Running r;
   r.front(kEditor);
   r.tick();
-  r.d.windows.retitle(kEditor, "12:34");  // too short to hold title, separator and clock
+  r.app.s.bEqualSeparate = 7;
+  r.at(12, 35);
   r.tick();
-  EXPECT_TRUE(r.d.toolkit.boxes().empty());
-  EXPECT_EQ(r.app.s.strOrgCap, "Editor");
-  EXPECT_EQ(r.title(kEditor), "Editor = 12:34");
+  EXPECT_EQ(r.title(kEditor), "Editor");
+  r.front(kMail, "Mail");
+  r.tick();
+  EXPECT_EQ(r.title(kEditor), "Editor");
+  EXPECT_EQ(r.title(kMail), "Mail");
+}
+
+TEST(CaptionComposition, TitlesComeBackAfterAKilledRun) {
+  // A run that ends without its end (kill -9, a crash) leaves its clock in
+  // the front window; the next start gives the title back before its first
+  // tick, so the clock never doubles, and leaves alone a window that has
+  // retitled itself since.
+  for (std::uint8_t right : {0, 1}) {
+    sim::SimDesktop d;
+    d.clock.set(Date{2026, 12, 7}, TimeOfDay{6, 17, 0});
+    d.windows.addWindow(kEditor, "Edit", "Editor");
+    d.windows.addWindow(kMail, "Mail", "Mail");
+    const auto killedRun = [&](Hwnd front) {
+      Kivo run(d.platform);
+      run.start();
+      run.s.bClockRight = right;
+      run.s.strClockTemplate = "%h:nn%";
+      d.windows.focus(front);
+      run.main()->tmrMain_Timer();
+    };  // dropped without end(): nothing given back
+    killedRun(kEditor);
+    EXPECT_EQ(d.windows.window(kEditor)->title, right ? "Editor = 6:17" : "6:17 = Editor");
+
+    d.clock.set(Date{2026, 12, 7}, TimeOfDay{16, 52, 0});
+    Kivo next(d.platform);
+    next.start();
+    EXPECT_EQ(d.windows.window(kEditor)->title, "Editor");  // before any tick
+    next.s.bClockRight = right;
+    next.s.strClockTemplate = "%h:nn%";
+    next.main()->tmrMain_Timer();
+    EXPECT_EQ(d.windows.window(kEditor)->title, right ? "Editor = 16:52" : "16:52 = Editor");
+    next.end();
+    EXPECT_EQ(d.windows.window(kEditor)->title, "Editor");
+    EXPECT_TRUE(d.journal.leftOver().empty());
+
+    killedRun(kMail);
+    d.windows.retitle(kMail, "Inbox (1)");  // while nothing ran
+    Kivo third(d.platform);
+    third.start();
+    EXPECT_EQ(d.windows.window(kMail)->title, "Inbox (1)");
+    EXPECT_TRUE(d.journal.leftOver().empty());
+    third.end();
+  }
 }
 
 TEST(CaptionComposition, LeavingWindowGetsItsTitleBack) {

@@ -43,7 +43,7 @@ class Dialogs : public ::testing::Test {
   sim::SimDesktop d;
   RecordingStore store{d.store};
   Platform platform{d.windows, d.sound, d.shell, d.fileDialog,
-                    d.toolkit, store,   d.clock, d.program};
+                    d.toolkit, store,   d.clock, d.program, d.journal};
   Kivo app{platform};
 
   void put(const std::string& key, const std::string& value) {

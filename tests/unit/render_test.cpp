@@ -121,7 +121,7 @@ class FailingClock : public Clock {
 TEST(Renderer, OtherErrorsAreReportedAndRenderingGoesOn) {
   sim::SimDesktop d;
   FailingClock clock;
-  Platform p{d.windows, d.sound, d.shell, d.fileDialog, d.toolkit, d.store, clock, d.program};
+  Platform p{d.windows, d.sound, d.shell, d.fileDialog, d.toolkit, d.store, clock, d.program, d.journal};
   std::string key;
   clock.timeError = kErrOverflow;
   EXPECT_EQ(FromXXFToShowClk(p, "%h:nn% %d%", key), "0:00 5");
@@ -144,7 +144,7 @@ TEST(Renderer, CalledProceduresReportUnderTheirOwnTags) {
   FailingClock clock;
   clock.time = {40000, 5, 7};
   clock.day = {40000, 1, 1};
-  Platform p{d.windows, d.sound, d.shell, d.fileDialog, d.toolkit, d.store, clock, d.program};
+  Platform p{d.windows, d.sound, d.shell, d.fileDialog, d.toolkit, d.store, clock, d.program, d.journal};
   std::string key;
   EXPECT_EQ(FromXXFToShowClk(p, "%tt h:nn%|%o%", key), ":05|27");
   const auto& boxes = d.toolkit.boxes();

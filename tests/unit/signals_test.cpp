@@ -97,7 +97,7 @@ class Signals : public ::testing::Test {
   sim::SimDesktop desk;
   Recorder rec{desk};
   Platform platform{desk.windows, rec,        rec,        desk.fileDialog,
-                    desk.toolkit, desk.store, desk.clock, desk.program};
+                    desk.toolkit, desk.store, desk.clock, desk.program, desk.journal};
   Kivo app{platform};
   frmMain* m = nullptr;
 };

@@ -31,7 +31,8 @@ struct Rig {
   sim::SimFileDialog fileDialog{log};
   sim::SimProgramInfo program;
   Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  NoDecorationJournal journal;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
   Kivo app{platform};
 };
 
@@ -47,7 +48,8 @@ struct DesktopRig {
   sim::SimFileDialog fileDialog{log};
   sim::SimProgramInfo program;
   Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  NoDecorationJournal journal;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
   Kivo app{platform};
 };
 

@@ -39,7 +39,8 @@ struct Rig {
   sim::SimFileDialog fileDialog{log};
   sim::SimProgramInfo program;
   QtToolkit toolkit{testArgc(), testArgv()};
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program};
+  NoDecorationJournal journal;
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
   Kivo app{platform};
 };
 
