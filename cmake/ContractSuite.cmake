@@ -3,10 +3,11 @@
 #
 #   kivo_add_contract_suite(NAME <program> FACTORY <sources...>
 #                           [LIBS <libraries...>] [LABELS <labels...>]
-#                           [PARTS windows settings timers] [PROPERTIES <prop> <value>...])
+#                           [PARTS windows settings timers journal] [PROPERTIES <prop> <value>...])
 #
 # FACTORY holds the backend's makeContractBackend(); LIBS are the backend's
-# libraries. PARTS picks the groups of promises (all three by default).
+# libraries. PARTS picks the groups of promises (windows, settings and
+# timers by default; journal where the backend keeps decoration records).
 # PROPERTIES go onto every test made (ENVIRONMENT, FIXTURES_REQUIRED ...),
 # one value each. Call it once tests/contract/ has been added, which defines
 # the parts (tests/CMakeLists.txt adds it before anything else that tests).
@@ -36,7 +37,7 @@ function(kivo_add_contract_suite)
   target_link_libraries(${arg_NAME} PRIVATE kivo_contract_common)
   foreach(part IN LISTS arg_PARTS)
     if(NOT TARGET kivo_contract_${part})
-      message(FATAL_ERROR "kivo_add_contract_suite: no part '${part}' (windows, settings, timers)")
+      message(FATAL_ERROR "kivo_add_contract_suite: no part '${part}' (windows, settings, timers, journal)")
     endif()
     target_link_libraries(${arg_NAME} PRIVATE kivo_contract_${part})
   endforeach()

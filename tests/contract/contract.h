@@ -45,6 +45,9 @@ enum class Promise {
   TimerNeverNests,  // a handler never nests, in a message box or in doEvents
   DoEventsRunsDueTimer,
   MessageBoxAnswers,
+  // Decoration records.
+  RecordsOutliveTheProgram,  // a fresh journal (the next run) lists them until forgotten
+  RecordDiesWithItsWindow,   // never listed once the window has gone
 };
 
 class ContractBackend {
@@ -81,8 +84,18 @@ class ContractBackend {
   // stayed open for `hold`, the program's timers firing meanwhile.
   virtual void answerNextBox(int answer, milliseconds hold) = 0;
 
+  // The decoration journal, and a new one over the same records, as the
+  // next run of the program makes it. Only instances with the journal part
+  // ask for them.
+  virtual DecorationJournal& journal() { return noJournal_; }
+  virtual std::unique_ptr<DecorationJournal> freshJournal() {
+    return std::make_unique<NoDecorationJournal>();
+  }
   // Why this backend cannot check `promise`, or nothing when it can.
   virtual std::optional<std::string> cannot(Promise promise) = 0;
+
+ private:
+  NoDecorationJournal noJournal_;
 };
 
 // Each backend's factory file defines this.

@@ -16,6 +16,11 @@ class SimBackend : public ContractBackend {
   // The simulated store has keys only; a section is gone with its last key.
   void dropSection(const std::string&) override {}
 
+  DecorationJournal& journal() override { return d_.journal; }
+  std::unique_ptr<DecorationJournal> freshJournal() override {
+    return std::make_unique<sim::SimDecorationJournal>(d_.windows);
+  }
+
   Hwnd createWindow(const std::string& className, const std::string& title) override {
     const Hwnd h = d_.windows.newHandle();
     d_.windows.addWindow(h, className, title);
