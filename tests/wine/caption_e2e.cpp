@@ -36,6 +36,21 @@ TEST(CaptionE2E, LeftSideRepairRestoreAndExit) {
       waitFor([&] { return decoratedLeft(editor.text(), L"Editor - notes.txt", L" = "); }, 2s))
       << editor.text();
 
+  // A title of its own that holds the very clock text (a build log's "at
+  // 6:17,Dec,7") is the window's whole title, not a clock of ours to cut.
+  const std::wstring clock = editor.text().substr(0, editor.text().find(L" = "));
+  const std::wstring logTitle = L"build finished at " + clock;
+  editor.retitle(logTitle);
+  EXPECT_TRUE(waitFor([&] { return decoratedLeft(editor.text(), logTitle, L" = "); }, 2s))
+      << editor.text();
+  ASSERT_TRUE(other.bringToFront());
+  EXPECT_TRUE(waitFor([&] { return editor.text() == logTitle; }, 2s)) << editor.text();
+  ASSERT_TRUE(editor.bringToFront());
+  editor.retitle(L"Editor - notes.txt");
+  EXPECT_TRUE(
+      waitFor([&] { return decoratedLeft(editor.text(), L"Editor - notes.txt", L" = "); }, 2s))
+      << editor.text();
+
   // Another window comes to the front: the editor gets its latest own title
   // back, and the new one the clock with its title intact.
   ASSERT_TRUE(other.bringToFront());
