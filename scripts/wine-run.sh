@@ -9,6 +9,9 @@
 # The prefix is $KIVO_WINEPREFIX when set, else "wineprefix" in the nearest
 # directory above the program that holds a CMakeCache.txt. It is created on
 # first use under a lock, so tests started in parallel never race on it.
+# Its creation prints nothing into the program's output (a test checks that
+# output): the notes go to the terminal when there is one, and always to
+# PREFIX.log, with wineboot's own output.
 # KIVO_WINE_XVFB=1 runs the program on a private Xvfb display (x11-run.sh), for programs that open
 # windows; console programs need no display.
 # KIVO_WINE_DISPLAY=:N runs the program on that X display, which the caller
@@ -24,6 +27,12 @@
 set -euo pipefail
 
 die() { echo "wine-run: $*" >&2; exit 2; }
+# A note about the prefix: to the terminal, never to stdout or stderr, which
+# are the program's (a test compares them).
+note() {
+  echo "wine-run: $*" >>"$prefix.log"
+  if { : >/dev/tty; } 2>/dev/null; then echo "wine-run: $*" >/dev/tty; fi
+}
 
 build_dir_of() {
   local d
@@ -68,15 +77,18 @@ mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
 # A prefix made by an older, 32-bit tree cannot run 64-bit programs: start over.
+replaced=0
 if [[ -f "$prefix/system.reg" ]] && grep -q '^#arch=win32' "$prefix/system.reg"; then
-  echo "wine-run: $prefix is a 32-bit prefix; replacing it with a 64-bit one" >&2
   rm -rf "$prefix"
+  replaced=1
 fi
 if [[ ! -f "$prefix/system.reg" ]]; then
-  echo "wine-run: creating the 64-bit Wine prefix $prefix (once, about 15 s)" >&2
+  : >"$prefix.log"  # a new prefix, a new log
+  [[ $replaced -eq 1 ]] && note "$prefix was a 32-bit prefix; replacing it with a 64-bit one"
+  note "creating the 64-bit Wine prefix $prefix (once, about 15 s)"
   # The prefix's own processes would otherwise inherit the caller's stdout,
   # and ctest would wait for them to close it.
-  if ! timeout 300 "$loader" wineboot --init </dev/null >"$prefix.log" 2>&1; then
+  if ! timeout 300 "$loader" wineboot --init </dev/null >>"$prefix.log" 2>&1; then
     cat "$prefix.log" >&2
     die "wineboot failed; see $prefix.log"
   fi

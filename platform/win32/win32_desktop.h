@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_journal.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_store.h"
 #include "platform/win32/win32_toolkit.h"
@@ -30,8 +31,9 @@ struct Win32Desktop {
   Win32Toolkit toolkit{instance};
   RegistryStore store{kApplicationName};
   Win32Clock clock;
-  // Not kept here yet: nothing outlives the program.
-  NoDecorationJournal journal;
+  // Beside the settings, in a key of its own: a run that is killed leaves
+  // the next one the titles it could not give back.
+  RegistryDecorationJournal journal{kApplicationName};
   Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
 };
 

@@ -228,12 +228,28 @@ void Win32Toolkit::syncFromWindow(HWND hwnd) {
 
 void Win32Toolkit::dpiChanged(FormWin& fw, int dpi, const RECT& suggested) {
   // Moved to a display of another density (the program is per-monitor DPI
-  // aware): the layout and the fonts follow, at the size the system asks.
+  // aware): the layout and the fonts follow, in the rectangle the system
+  // suggests.
   {
     Pushing pushing(pushing_);
-    fw.dpi = dpi;
+    fw.dpi = dpi > 0 ? dpi : 96;
     SetWindowPos(fw.hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggestion scales the whole window, frame included; where the
+    // frame did not scale with it, the client area would cut the fixed
+    // layout off (or leave a margin). The form keeps the place and gets
+    // the client area its layout needs at this density.
+    RECT window, client;
+    GetWindowRect(fw.hwnd, &window);
+    GetClientRect(fw.hwnd, &client);
+    const int dw = twipsToPx(fw.form->clientWidth(), fw.dpi) - client.right;
+    const int dh = twipsToPx(fw.form->clientHeight(), fw.dpi) - client.bottom;
+    if (dw != 0 || dh != 0) {
+      SetWindowPos(fw.hwnd, nullptr, 0, 0, window.right - window.left + dw,
+                   window.bottom - window.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SendMessageW(fw.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(fw.form->font(), fw.dpi)),
+                 FALSE);
     layoutControls(fw);
   }
   syncFromWindow(fw.hwnd);

@@ -12,6 +12,7 @@
 
 #include "platform/utf16.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/win32_journal.h"
 #include "platform/win32/win32_store.h"
 #include "platform/win32/win32_toolkit.h"
 #include "platform/win32/win32_windows.h"
@@ -38,7 +39,9 @@ class Win32Backend : public ContractBackend {
  public:
   ~Win32Backend() override {
     for (std::thread& t : answerers_) t.join();
-    // Every section is gone by now; the scratch application's key goes too.
+    // Every section is gone by now, and every record forgotten; the
+    // journal's key and the scratch application's key go too.
+    RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(journal_.keyPath()).c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(applicationPath()).c_str());
   }
 
@@ -69,6 +72,13 @@ class Win32Backend : public ContractBackend {
   }
   void dropSection(const std::string& section) override {
     RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(store_.sectionPath(section)).c_str());
+  }
+
+  // The scratch application's journal, and another over it as the next run
+  // makes one.
+  DecorationJournal& journal() override { return journal_; }
+  std::unique_ptr<DecorationJournal> freshJournal() override {
+    return std::make_unique<win32::RegistryDecorationJournal>(store_.application());
   }
 
   Hwnd createWindow(const std::string& className, const std::string& title) override {
@@ -130,6 +140,7 @@ class Win32Backend : public ContractBackend {
   // writes where the program does, yet never touches the program's own
   // settings.
   win32::RegistryStore store_{"Kivo contract " + runToken()};
+  win32::RegistryDecorationJournal journal_{store_.application()};
   win32::Win32Toolkit toolkit_{GetModuleHandleW(nullptr)};
   std::vector<std::thread> answerers_;
 };

@@ -125,11 +125,12 @@ void compareControl(std::vector<std::string>& out, Win32Toolkit& tk, const Contr
 
 }  // namespace
 
-std::vector<std::string> viewDifferences(Win32Toolkit& tk, const Form& form) {
+std::vector<std::string> viewDifferences(Win32Toolkit& tk, const Form& form, int layoutDpi) {
   std::vector<std::string> out;
   const HWND fh = tk.windowOf(form);
   if (!fh) return {form.name() + ": no window"};
-  const int dpi = screenDpi();
+  const int screen = screenDpi();
+  const int dpi = layoutDpi > 0 ? layoutDpi : screen;
   wchar_t cls[64] = {};
   GetClassNameW(fh, cls, 64);
   compare(out, form.name(), "class", narrow(cls), std::string(kFormWindowClass));
@@ -142,8 +143,8 @@ std::vector<std::string> viewDifferences(Win32Toolkit& tk, const Form& form) {
   RECT r;
   GetWindowRect(fh, &r);
   if (!IsIconic(fh)) {
-    compare(out, form.name(), "left", static_cast<int>(r.left), twipsToPx(form.left(), dpi));
-    compare(out, form.name(), "top", static_cast<int>(r.top), twipsToPx(form.top(), dpi));
+    compare(out, form.name(), "left", static_cast<int>(r.left), twipsToPx(form.left(), screen));
+    compare(out, form.name(), "top", static_cast<int>(r.top), twipsToPx(form.top(), screen));
     GetClientRect(fh, &r);
     compare(out, form.name(), "client width", static_cast<int>(r.right),
             twipsToPx(form.clientWidth(), dpi));
@@ -173,9 +174,9 @@ std::vector<std::string> viewDifferences(Win32Toolkit& tk, const Form& form) {
   return out;
 }
 
-std::vector<std::string> clippedCaptions(Win32Toolkit& tk, const Form& form) {
+std::vector<std::string> clippedCaptions(Win32Toolkit& tk, const Form& form, int layoutDpi) {
   std::vector<std::string> out;
-  const int dpi = screenDpi();
+  const int dpi = layoutDpi > 0 ? layoutDpi : screenDpi();
   for (const Control* c : form.tabOrder()) {
     const ControlKind kind = c->kind();
     if (kind == ControlKind::TextBox || kind == ControlKind::ListBox || c->caption().empty())

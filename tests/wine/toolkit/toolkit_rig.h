@@ -55,12 +55,16 @@ struct DesktopRig {
 
 // Every part in which a form's windows differ from its model, one line
 // each ("frmSet chkEtc(3) enabled: window 1, model 0"); empty when the
-// views are in step.
-std::vector<std::string> viewDifferences(Win32Toolkit& toolkit, const Form& form);
+// views are in step. `layoutDpi` is the density the form's client area,
+// controls and fonts are made for (0: the screen's); the form's place on
+// the screen is always in the screen's.
+std::vector<std::string> viewDifferences(Win32Toolkit& toolkit, const Form& form,
+                                         int layoutDpi = 0);
 
 // Captions that do not fit their controls with the font they are drawn
 // with, one line each ("frmSet lblEtc(3) "回": text 12x15 px, room 13x13").
-std::vector<std::string> clippedCaptions(Win32Toolkit& toolkit, const Form& form);
+std::vector<std::string> clippedCaptions(Win32Toolkit& toolkit, const Form& form,
+                                         int layoutDpi = 0);
 
 // Processes the toolkit's messages until `condition` holds; false when the
 // deadline passed first.

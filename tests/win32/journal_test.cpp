@@ -1,0 +1,107 @@
+// The registry's decoration journal as the next run finds it: a record
+// counts only for the very window it names, which the contract suite cannot
+// set up (the system does not hand a freed handle to a new window at once).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/utf16.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/win32_journal.h"
+#include "tests/win32/win32_test_util.h"
+
+namespace kivo::win32 {
+namespace {
+
+// A record as an earlier run left it: the layout the journal keeps from
+// version to version (process id, class, as written, own title; UTF-16,
+// each ended by a NUL).
+void leaveRecord(HKEY key, const std::wstring& name, const std::wstring& fields) {
+  ASSERT_EQ(
+      RegSetValueExW(key, name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(fields.data()),
+                     static_cast<DWORD>(fields.size() * sizeof(wchar_t))),
+      ERROR_SUCCESS);
+}
+
+std::wstring handleName(HWND h) {
+  wchar_t name[9];
+  swprintf(name, 9, L"%08X", static_cast<unsigned>(fromHwnd(h)));
+  return name;
+}
+
+std::vector<std::wstring> valueNames(HKEY key) {
+  std::vector<std::wstring> names;
+  wchar_t name[64];
+  for (DWORD i = 0, n = 64;
+       RegEnumValueW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, n = 64) {
+    names.emplace_back(name);
+  }
+  return names;
+}
+
+TEST(Win32Journal, ARecordCountsOnlyForTheWindowItNames) {
+  const std::string application = "Kivo journal test " + test::token();
+  RegistryDecorationJournal journal(application);
+  EXPECT_EQ(journal.keyPath(),
+            "Software\\VB and VBA Program Settings\\" + application + "\\Decorations");
+  const std::wstring cls = L"KivoJournal" + text::toWide(test::token());
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = cls.c_str();
+  ASSERT_TRUE(RegisterClassExW(&wc));
+  const auto window = [&](const wchar_t* windowClass, const wchar_t* title) {
+    return CreateWindowExW(0, windowClass, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+  };
+  const HWND editor = window(cls.c_str(), L"Editor"), other = window(L"STATIC", L"Other"),
+             third = window(cls.c_str(), L"Third");
+  ASSERT_TRUE(editor && other && third);
+
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, text::toWide(journal.keyPath()).c_str(), 0, nullptr,
+                            0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+  const std::wstring otherPid = std::to_wstring(GetCurrentProcessId() + 4);
+  using namespace std::string_literals;
+  // The editor's own record, and records under the handles of windows they
+  // do not describe: a window of another process, one of another class.
+  // Then what no run of ours writes.
+  leaveRecord(key, handleName(editor),
+              pid + L'\0' + cls +
+                  L"\0"
+                  L"6:17 = Editor\0Editor\0"s);
+  leaveRecord(key, handleName(other),
+              otherPid +
+                  L"\0STATIC\0"
+                  L"6:17 = Other\0Other\0"s);
+  leaveRecord(key, handleName(third),
+              pid +
+                  L"\0STATIC\0"
+                  L"6:17 = Third\0Third\0"s);
+  leaveRecord(key, L"not a handle", pid + L'\0' + cls + L"\0a\0b\0"s);
+  leaveRecord(key, handleName(editor).substr(0, 7) + L"G", L"garbage");
+
+  const std::vector<DecorationRecord> left = journal.leftOver();
+  EXPECT_EQ(left, (std::vector<DecorationRecord>{{fromHwnd(editor), "6:17 = Editor", "Editor"}}));
+  // The others are gone from the registry, the editor's stays until forgotten.
+  EXPECT_EQ(valueNames(key), std::vector<std::wstring>{handleName(editor)});
+  journal.forget(fromHwnd(editor));
+  EXPECT_TRUE(valueNames(key).empty());
+
+  RegCloseKey(key);
+  DestroyWindow(editor);
+  DestroyWindow(other);
+  DestroyWindow(third);
+  UnregisterClassW(cls.c_str(), wc.hInstance);
+  RegDeleteTreeW(HKEY_CURRENT_USER,
+                 text::toWide(std::string(kClassicSettingsRoot) + "\\" + application).c_str());
+}
+
+}  // namespace
+}  // namespace kivo::win32
