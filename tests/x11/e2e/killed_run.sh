@@ -24,7 +24,7 @@ one_clock() {
   t=$(title "$1")
   LAST_SEEN=$t
   [[ $t =~ ${CLOCK_RE}.*${CLOCK_RE} ]] && fail "window $1 shows two clocks: '$t'"
-  [[ $t == "$2" ]]
+  [[ $t == "$2" ]] || { kivo_alive; return 1; }
 }
 
 start_xterm ed editor 'Editor'
