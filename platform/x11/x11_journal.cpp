@@ -32,6 +32,27 @@ void dropAnyError(xcb_connection_t* c, xcb_void_cookie_t cookie) {
   xcb_discard_reply(c, cookie.sequence);
 }
 
+// The property's value for a record, and back; false for anything but
+// exactly "written NUL title".
+std::string encode(const std::string& written, const std::string& title) {
+  std::string value(text::cutAtNul(written));
+  value += '\0';
+  value += text::cutAtNul(title);
+  return value;
+}
+
+bool decode(std::string_view value, DecorationRecord& record) {
+  const std::size_t nul = value.find('\0');
+  // What we write always holds the clock: an empty one is no record of ours.
+  if (nul == 0 || nul == std::string_view::npos ||
+      value.find('\0', nul + 1) != std::string_view::npos) {
+    return false;
+  }
+  record.written = std::string(value.substr(0, nul));
+  record.title = std::string(value.substr(nul + 1));
+  return true;
+}
+
 }  // namespace
 
 X11DecorationJournal::X11DecorationJournal(XConnection& x) : x_(x) {
@@ -52,25 +73,6 @@ xcb_atom_t X11DecorationJournal::atom(bool ownTrip) {
     if (r) atom_ = r->atom;
   }
   return atom_;
-}
-
-std::string X11DecorationJournal::encode(const std::string& written, const std::string& title) {
-  std::string value(text::cutAtNul(written));
-  value += '\0';
-  value += text::cutAtNul(title);
-  return value;
-}
-
-bool X11DecorationJournal::decode(std::string_view value, DecorationRecord& record) {
-  const std::size_t nul = value.find('\0');
-  // What we write always holds the clock: an empty one is no record of ours.
-  if (nul == 0 || nul == std::string_view::npos ||
-      value.find('\0', nul + 1) != std::string_view::npos) {
-    return false;
-  }
-  record.written = std::string(value.substr(0, nul));
-  record.title = std::string(value.substr(nul + 1));
-  return true;
 }
 
 void X11DecorationJournal::remember(Hwnd h, const std::string& written, const std::string& title) {

@@ -12,7 +12,6 @@
 #include <xcb/xcb.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -31,11 +30,6 @@ class X11DecorationJournal : public DecorationJournal {
   // root's children (windows no manager holds, such as withdrawn ones).
   // A value that is not a record this journal writes is passed over.
   std::vector<DecorationRecord> leftOver() override;
-
-  // The property's value for a record, and back; false for anything but
-  // exactly "written NUL title".
-  static std::string encode(const std::string& written, const std::string& title);
-  static bool decode(std::string_view value, DecorationRecord& record);
 
  private:
   // The property's atom, 0 when the server never gave one. The first call
