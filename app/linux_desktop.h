@@ -16,6 +16,7 @@
 #include "platform/x11/linux_shell.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_instance.h"
+#include "platform/x11/x11_journal.h"
 #include "platform/x11/x11_windows.h"
 
 namespace kivo {
@@ -54,8 +55,8 @@ struct LinuxDesktop {
                         if (onStoreProblem) onStoreProblem(message);
                       }};
   x11::LinuxClock clock;
-  // Not kept here yet: nothing outlives the program.
-  NoDecorationJournal journal;
+  // On the decorated windows themselves: a killed run's records wait there.
+  x11::X11DecorationJournal journal{conn};
   Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
 };
 

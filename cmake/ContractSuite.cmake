@@ -52,7 +52,10 @@ function(kivo_add_contract_suite)
       LABELS "${arg_LABELS};wine" TIMEOUT 600 RESOURCE_LOCK kivo-desktop
       SKIP_REGULAR_EXPRESSION "Contract cases skipped" ${arg_PROPERTIES})
   else()
-    gtest_discover_tests(${arg_NAME} TEST_PREFIX "${arg_NAME}."
+    # Listing the cases of a real backend starts a display and a window
+    # manager first, which takes far more than the default 5 s on a loaded
+    # machine.
+    gtest_discover_tests(${arg_NAME} TEST_PREFIX "${arg_NAME}." DISCOVERY_TIMEOUT 120
       PROPERTIES RESOURCE_LOCK kivo-desktop SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
                  ${arg_PROPERTIES})
     # The labels are set after discovery by a script of their own: the

@@ -26,6 +26,7 @@
 #include "platform/qt/qt_toolkit.h"
 #include "platform/x11/ini_store.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_journal.h"
 #include "platform/x11/x11_windows.h"
 #include "tests/contract/contract.h"
 
@@ -53,6 +54,7 @@ class X11Backend : public ContractBackend {
       std::abort();
     }
     windows_ = std::make_unique<x11::X11WindowSystem>(*x_);
+    journal_ = std::make_unique<x11::X11DecorationJournal>(*x_);
     int screen = 0;
     client_ = xcb_connect(nullptr, &screen);
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(client_));
@@ -180,6 +182,14 @@ class X11Backend : public ContractBackend {
   }
   void letTimePass(milliseconds duration) override { std::this_thread::sleep_for(duration); }
 
+  // The records live on the windows, in the server: a new journal object is
+  // all the next run has. It shares this connection, so that what one
+  // journal writes the other reads in order, as one process would.
+  DecorationJournal& journal() override { return *journal_; }
+  std::unique_ptr<DecorationJournal> freshJournal() override {
+    return std::make_unique<x11::X11DecorationJournal>(*x_);
+  }
+
   std::optional<std::string> cannot(Promise) override { return std::nullopt; }
 
  private:
@@ -203,6 +213,7 @@ class X11Backend : public ContractBackend {
   qt::QtToolkit toolkit_{qtArgc, qtArgv};
   std::unique_ptr<x11::XConnection> x_;
   std::unique_ptr<x11::X11WindowSystem> windows_;
+  std::unique_ptr<x11::X11DecorationJournal> journal_;
   xcb_connection_t* client_ = nullptr;
   xcb_screen_t* screen_ = nullptr;
   std::vector<xcb_window_t> made_;
