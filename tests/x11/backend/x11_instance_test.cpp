@@ -150,11 +150,13 @@ TEST(X11Instance, OnlyOwnWindowsAreShownOnRequest) {
   first->dispatch();  // nothing waiting: returns at once
 }
 
-TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertising) {
+TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertisingAndEnds) {
   TestClient client;
   auto first = connect();
   ASSERT_NE(first, nullptr);
   X11ProgramInfo running(*first);
+  int endings = 0;
+  running.onSelectionLost = [&] { ++endings; };
   FakeLocalWindows local;
   local.windows = {client.create("ThunderRT5Form")};
   running.setLocalWindows(&local);
@@ -172,6 +174,8 @@ TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertising) {
   }));
   EXPECT_TRUE(
       waitFor([&] { return !client.property(running.ownerWindow(), "_KIVO_WINDOWS").exists; }));
+  // Two clocks must never run: the program is told to end, once.
+  EXPECT_EQ(endings, 1);
   running.advertise();  // no longer the instance: writes nothing
   // Once this round trip is answered, anything advertise() wrote is there.
   std::free(xcb_get_input_focus_reply(first->eventXcb(), xcb_get_input_focus(first->eventXcb()),
