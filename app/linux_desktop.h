@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/qt/qt_display_loss.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/x11/alsa_sound.h"
@@ -33,6 +34,16 @@ struct LinuxDesktop {
     windows.setLocalWindows(&toolkit);
     program.setLocalWindows(&toolkit);
     toolkit.onFormsChanged = [this] { program.advertise(); };
+    // An X server that goes away ends Kivo with a line of its own.
+    qt::reportDisplayLossAsKivo(conn.displayName());
+    conn.onLost = [this] { qt::endOnLostDisplay(conn.displayName()); };
+    // A start at the same moment that took the selection after all is the
+    // instance: this one ends as at the end of the session, giving back the
+    // title it wrote.
+    program.onSelectionLost = [this] {
+      if (toolkit.onEndSession) toolkit.onEndSession();
+      toolkit.quit();
+    };
   }
   LinuxDesktop(const LinuxDesktop&) = delete;
   LinuxDesktop& operator=(const LinuxDesktop&) = delete;

@@ -28,6 +28,7 @@ std::unique_ptr<XConnection> XConnection::open(const char* displayName, std::str
   const char* shown = displayName ? displayName : std::getenv("DISPLAY");
   const std::string name = shown && *shown ? shown : "(none: DISPLAY is not set)";
   std::unique_ptr<XConnection> x(new XConnection);
+  x->displayName_ = shown ? shown : "";
 
   x->display_ = XOpenDisplay(displayName);
   if (x->display_ == nullptr) {
@@ -122,6 +123,17 @@ void XConnection::dispatch() {
   for (xcb_generic_event_t* e : held) deliver(e);
   while (xcb_generic_event_t* e = xcb_poll_for_event(events_)) deliver(e);
   xcb_flush(events_);
+  // A server that has gone leaves the descriptor readable for good: this
+  // is where that is noticed first.
+  checkAlive();
+}
+
+bool XConnection::checkAlive() {
+  if (lost_) return false;
+  if (!xcb_connection_has_error(events_) && !xcb_connection_has_error(xcb_)) return true;
+  lost_ = true;
+  if (onLost) onLost();
+  return false;
 }
 
 xcb_timestamp_t XConnection::serverTime(xcb_window_t window) {

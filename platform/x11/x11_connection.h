@@ -63,6 +63,19 @@ class XConnection {
   int screenNumber() const { return screenNumber_; }
   xcb_screen_t& screen() { return *screen_; }
   xcb_window_t root() const { return root_; }
+  // The display as named in DISPLAY (":0"), for messages.
+  const std::string& displayName() const { return displayName_; }
+  // This process's instance owner window (0: none), which never carries
+  // the clock.
+  xcb_window_t instanceOwner() const { return instanceOwner_; }
+  void setInstanceOwner(xcb_window_t w) { instanceOwner_ = w; }
+
+  // Called once when either connection has broken (the X server went
+  // away); dispatch() and checkAlive() find out.
+  std::function<void()> onLost;
+  // False, after calling onLost the first time, when a connection broke.
+  bool checkAlive();
+
   // The descriptor of eventXcb(), readable when dispatch() has work.
   int fd();
 
@@ -99,6 +112,9 @@ class XConnection {
   xcb_screen_t* screen_ = nullptr;
   xcb_window_t root_ = 0;
   std::uint64_t roundTrips_ = 0;
+  std::string displayName_;
+  xcb_window_t instanceOwner_ = 0;
+  bool lost_ = false;
   std::vector<std::pair<int, EventHandler>> handlers_;
   int nextHandlerId_ = 1;
   // Events read while serverTime() waited, not yet dispatched.

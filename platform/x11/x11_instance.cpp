@@ -19,7 +19,12 @@ X11ProgramInfo::X11ProgramInfo(XConnection& x) : x_(x) {
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, owner_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                       sizeof name - 1, name);
   handlerId_ = x_.addEventHandler([this](const xcb_generic_event_t& e) { handle(e); });
+  x_.setInstanceOwner(owner_);
+  takeSelection();
+}
 
+void X11ProgramInfo::takeSelection() {
+  xcb_connection_t* c = x_.eventXcb();
   const xcb_atom_t selection = x_.atoms().instanceSelection;
   auto ownerNow = [&] {
     xcb_get_selection_owner_reply_t* r =
@@ -28,21 +33,28 @@ X11ProgramInfo::X11ProgramInfo(XConnection& x) : x_(x) {
     std::free(r);
     return w;
   };
-  if (ownerNow() != XCB_NONE) {
-    previous_ = true;
-    return;
-  }
-  // ICCCM: a selection is taken with a real timestamp, never CurrentTime,
-  // so two starts at the same moment are ordered by the server; the one
-  // that finds itself not the owner afterwards is the second start.
+  // ICCCM: a selection is taken with a real timestamp, never CurrentTime.
   acquired_ = x_.serverTime(owner_);
-  xcb_set_selection_owner(c, owner_, selection, acquired_);
-  owning_ = ownerNow() == owner_;
+  // Two starts at the same moment (an autostart entry and a window
+  // manager's autostart line) must not both find the selection free and
+  // then both take it, the later one silently taking it from the earlier.
+  // With the server grabbed, the question and the taking are one step no
+  // other client can come between; the grab lasts two round trips.
+  xcb_grab_server(c);
+  if (ownerNow() == XCB_NONE) {
+    xcb_set_selection_owner(c, owner_, selection, acquired_);
+    // The server ignores a take whose time is older than the selection's
+    // last change: only its answer tells who holds it now.
+    owning_ = ownerNow() == owner_;
+  }
+  xcb_ungrab_server(c);
+  xcb_flush(c);
   previous_ = !owning_;
 }
 
 X11ProgramInfo::~X11ProgramInfo() {
   x_.removeEventHandler(handlerId_);
+  x_.setInstanceOwner(XCB_NONE);
   // The selection goes with the window.
   xcb_destroy_window(x_.eventXcb(), owner_);
   xcb_flush(x_.eventXcb());
@@ -86,11 +98,14 @@ void X11ProgramInfo::handle(const xcb_generic_event_t& event) {
     case XCB_SELECTION_CLEAR: {
       const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
       if (clear.owner != owner_ || clear.selection != x_.atoms().instanceSelection) return;
-      // Another client took the selection by force: it is the instance now,
-      // and a second start must not be led to our windows.
+      // Another client took the selection: it is the instance now, and a
+      // second start must not be led to our windows. Two clocks must never
+      // run on one desktop, so this one hands over and ends.
+      const bool wasOwning = owning_;
       owning_ = false;
       xcb_delete_property(x_.eventXcb(), owner_, x_.atoms()._KIVO_WINDOWS);
       xcb_flush(x_.eventXcb());
+      if (wasOwning && onSelectionLost) onSelectionLost();
       return;
     }
     case XCB_SELECTION_REQUEST:

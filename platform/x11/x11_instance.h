@@ -14,6 +14,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/platform.h"
 #include "platform/x11/local_windows.h"
@@ -45,11 +46,17 @@ class X11ProgramInfo : public ProgramInfo {
   // again whenever forms are attached or detached.
   void advertise();
 
+  // Called once when another client takes the selection from this
+  // instance: the program ends then, giving back the title it wrote.
+  std::function<void()> onSelectionLost;
+
   // True while this instance holds the selection.
   bool ownsSelection() const { return owning_; }
   xcb_window_t ownerWindow() const { return owner_; }
 
  private:
+  // Asks for the selection and decides previousInstance().
+  void takeSelection();
   void handle(const xcb_generic_event_t& event);
   void answerSelectionRequest(const xcb_selection_request_event_t& request);
 

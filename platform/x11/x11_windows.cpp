@@ -14,9 +14,11 @@ namespace kivo::x11 {
 
 namespace {
 
-// Titles and lists longer than this (in 32-bit units) are cut; no real
-// title comes near it.
-constexpr std::uint32_t kMaxPropertyLongs = 16384;
+// Every read asks for the whole property, however long (a title of
+// hundreds of kilobytes comes back whole, or its restore would lose the
+// tail). The length is in 32-bit units; four times it still fits in 32 bits,
+// which the server computes in.
+constexpr std::uint32_t kWholePropertyLongs = UINT32_MAX / 4;
 
 struct FreeDeleter {
   void operator()(void* p) const { std::free(p); }
@@ -55,7 +57,7 @@ std::string cutToBuffer(const std::string& s, int bufferChars) {
 
 xcb_get_property_cookie_t getProperty(xcb_connection_t* c, xcb_window_t w, xcb_atom_t atom,
                                       xcb_atom_t type = XCB_GET_PROPERTY_TYPE_ANY) {
-  return xcb_get_property(c, 0, w, atom, type, 0, kMaxPropertyLongs);
+  return xcb_get_property(c, 0, w, atom, type, 0, kWholePropertyLongs);
 }
 
 }  // namespace
@@ -77,12 +79,30 @@ Hwnd X11WindowSystem::getForegroundWindow() {
   owner_.reset();
   absorbEvents();
 
-  const auto cookie = xcb_get_property(x_.xcb(), 0, x_.root(), x_.atoms()._NET_ACTIVE_WINDOW,
-                                       XCB_ATOM_WINDOW, 0, 1);
+  // The client list comes in the same round trip: a tick costs no more,
+  // and the answer is never older than the active window it vouches for.
+  xcb_connection_t* c = x_.xcb();
+  const auto active =
+      xcb_get_property(c, 0, x_.root(), x_.atoms()._NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 0, 1);
+  const auto clients = getProperty(c, x_.root(), x_.atoms()._NET_CLIENT_LIST, XCB_ATOM_WINDOW);
   x_.countRoundTrip();
-  const auto r = propertyReply(x_.xcb(), cookie);
-  const auto values = cardinalsOf(r.get());
-  return values.empty() ? 0 : values[0];
+  const auto values = cardinalsOf(propertyReply(c, active).get());
+  const auto list = propertyReply(c, clients);
+  // Every tick asks the server: a lost display is told within one.
+  if (!x_.checkAlive()) return 0;
+  const Hwnd h = values.empty() ? 0 : values[0];
+  return isManagedClient(h, list.get()) ? h : 0;
+}
+
+bool X11WindowSystem::isManagedClient(Hwnd h, xcb_get_property_reply_t* clientList) const {
+  // Some window managers point _NET_ACTIVE_WINDOW at the root (or at a
+  // window of their own) when nothing has the focus; a clock written there
+  // would be written on a window nobody sees, or on our own owner window.
+  if (h == 0 || h == x_.root() || h == x_.instanceOwner()) return false;
+  // A manager without a client list vouches for nothing: take its word.
+  if (clientList == nullptr || clientList->type == XCB_NONE) return true;
+  const auto managed = cardinalsOf(clientList);
+  return std::find(managed.begin(), managed.end(), h) != managed.end();
 }
 
 std::vector<X11WindowSystem::WindowInfo> X11WindowSystem::fetchInfo(

@@ -34,7 +34,9 @@ class X11WindowSystem : public WindowSystem {
   // Requests for windows of this process go to `local` (nullptr: none).
   void setLocalWindows(LocalWindows* local) { local_ = local; }
 
-  // _NET_ACTIVE_WINDOW on the root; missing or 0 is no window.
+  // _NET_ACTIVE_WINDOW on the root when it is a managed client window (in
+  // _NET_CLIENT_LIST); missing, 0, the root, this process's instance owner
+  // window or an unmanaged window is no window.
   Hwnd getForegroundWindow() override;
   int getWindowTextLength(Hwnd h) override;
   std::string getWindowText(Hwnd h, int bufferChars) override;
@@ -85,6 +87,8 @@ class X11WindowSystem : public WindowSystem {
   };
 
   const WindowInfo& info(Hwnd h);
+  // Whether the active window `h` may carry the clock.
+  bool isManagedClient(Hwnd h, xcb_get_property_reply_t* clientList) const;
   // Drops the kept reads of windows the server says changed or went.
   void absorbEvents();
   // Reads several windows' titles and classes in one round trip.

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <latch>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -116,6 +118,41 @@ TEST(X11Instance, ASecondStartFindsTheHiddenMainWindowAndHandsOver) {
   EXPECT_TRUE(next.ownsSelection());
 }
 
+TEST(X11Instance, OfTwoStartsAtTheSameInstantExactlyOneIsTheInstance) {
+  TestClient client;
+  const auto selectionFree = [&] {
+    xcb_get_selection_owner_reply_t* r = xcb_get_selection_owner_reply(
+        client.xcb(), xcb_get_selection_owner(client.xcb(), client.atom("KIVO_S0")), nullptr);
+    const bool free = r != nullptr && r->owner == XCB_NONE;
+    std::free(r);
+    return free;
+  };
+  for (int round = 0; round < 100; ++round) {
+    auto a = connect();
+    auto b = connect();
+    ASSERT_TRUE(a && b);
+    std::unique_ptr<X11ProgramInfo> infoA, infoB;
+    // Both ask for the selection at the same moment, as two processes would.
+    std::latch ready(2);
+    std::thread other([&] {
+      ready.arrive_and_wait();
+      infoB = std::make_unique<X11ProgramInfo>(*b);
+    });
+    ready.arrive_and_wait();
+    infoA = std::make_unique<X11ProgramInfo>(*a);
+    other.join();
+    ASSERT_NE(infoA->ownsSelection(), infoB->ownsSelection()) << "round " << round;
+    EXPECT_NE(infoA->previousInstance(), infoB->previousInstance());
+    // The one that gave way was never the instance: nothing to hand over.
+    a->dispatch();
+    b->dispatch();
+    ASSERT_NE(infoA->ownsSelection(), infoB->ownsSelection()) << "round " << round;
+    infoA.reset();
+    infoB.reset();
+    ASSERT_TRUE(waitFor(selectionFree));
+  }
+}
+
 TEST(X11Instance, OnlyOwnWindowsAreShownOnRequest) {
   TestClient client;
   const xcb_window_t stranger = client.create("Stranger");
@@ -150,11 +187,13 @@ TEST(X11Instance, OnlyOwnWindowsAreShownOnRequest) {
   first->dispatch();  // nothing waiting: returns at once
 }
 
-TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertising) {
+TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertisingAndEnds) {
   TestClient client;
   auto first = connect();
   ASSERT_NE(first, nullptr);
   X11ProgramInfo running(*first);
+  int endings = 0;
+  running.onSelectionLost = [&] { ++endings; };
   FakeLocalWindows local;
   local.windows = {client.create("ThunderRT5Form")};
   running.setLocalWindows(&local);
@@ -172,6 +211,8 @@ TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertising) {
   }));
   EXPECT_TRUE(
       waitFor([&] { return !client.property(running.ownerWindow(), "_KIVO_WINDOWS").exists; }));
+  // Two clocks must never run: the program is told to end, once.
+  EXPECT_EQ(endings, 1);
   running.advertise();  // no longer the instance: writes nothing
   // Once this round trip is answered, anything advertise() wrote is there.
   std::free(xcb_get_input_focus_reply(first->eventXcb(), xcb_get_input_focus(first->eventXcb()),

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/text.h"
+#include "platform/x11/x11_instance.h"
 #include "tests/x11/backend/test_client.h"
 
 namespace kivo::x11 {
@@ -128,6 +130,54 @@ TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
   EXPECT_EQ(client_.property(modern, "WM_NAME").type, client_.atom("COMPOUND_TEXT"));
   EXPECT_EQ(read(modern), clock);
   EXPECT_EQ(ws_->roundTrip(modern, clock + '\0'), clock + '\0');
+}
+
+TEST_F(X11WindowsTest, ATitleOfAnyLengthIsReadAndGivenBackWhole) {
+  // 200,000 bytes of UTF-8, far past what one 64 KiB read would hold.
+  std::string title;
+  while (title.size() < 199'990) title += "時計 clock 🕐 ";
+  title.resize(199'990);
+  while (title.size() < 200'000) title += '.';
+  ASSERT_EQ(title.size(), 200'000u);
+  const xcb_window_t net = client_.create("KivoLongNet");
+  client_.setProperty(net, "WM_NAME", "STRING", "short");
+  client_.setProperty(net, "_NET_WM_NAME", "UTF8_STRING", title);
+  const xcb_window_t wm = client_.create("KivoLongWm");
+  client_.setProperty(wm, "WM_NAME", "UTF8_STRING", title);
+
+  EXPECT_EQ(static_cast<std::size_t>(ws_->getWindowTextLength(net)), text::length(title));
+  EXPECT_TRUE(read(net) == title) << "read " << read(net).size() << " bytes";
+  EXPECT_TRUE(read(wm) == title) << "read " << read(wm).size() << " bytes";
+  // The restore writes back what was read: the tail is there.
+  ws_->setWindowText(net, "12:00 " + title);
+  ws_->setWindowText(net, read(net).substr(6));
+  sync();
+  EXPECT_TRUE(client_.property(net, "_NET_WM_NAME").bytes == title);
+}
+
+TEST_F(X11WindowsTest, OnlyAManagedClientWindowIsInFront) {
+  const xcb_window_t managed = shown("KivoManaged", "STRING", "managed");
+  const xcb_window_t unmanaged = client_.create("KivoUnmanaged");
+  client_.setProperty(unmanaged, "WM_NAME", "STRING", "never mapped");
+  X11ProgramInfo instance(*x_);
+  ASSERT_EQ(ws_->getForegroundWindow(), managed);
+
+  // What a window manager may point _NET_ACTIVE_WINDOW at when no client
+  // has the focus; none of them may carry the clock.
+  const auto inFrontIs = [&](xcb_window_t w) {
+    const std::uint32_t value = w;
+    xcb_change_property(client_.xcb(), XCB_PROP_MODE_REPLACE, client_.root(),
+                        client_.atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 32, 1, &value);
+    client_.sync();
+    return ws_->getForegroundWindow();
+  };
+  const std::uint64_t before = x_->roundTrips();
+  EXPECT_EQ(inFrontIs(client_.root()), 0u);
+  EXPECT_EQ(inFrontIs(unmanaged), 0u);
+  EXPECT_EQ(inFrontIs(instance.ownerWindow()), 0u);
+  EXPECT_EQ(inFrontIs(client_.frameOf(managed)), 0u) << "the manager's frame is no client";
+  EXPECT_EQ(inFrontIs(managed), managed);
+  EXPECT_EQ(x_->roundTrips() - before, 5u) << "one round trip each, client list included";
 }
 
 TEST_F(X11WindowsTest, AVanishedWindowGivesNothingAndNeverBlocks) {
