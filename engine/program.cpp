@@ -7,7 +7,11 @@
 
 namespace kivo {
 
-Kivo::Kivo(Platform& platform) : p(platform) {}
+Kivo::Kivo(Platform& platform)
+    : held_(platform.store),
+      platform_{platform.windows, platform.sound,  platform.shell, platform.fileDialog,
+                platform.toolkit, held_,           platform.clock, platform.program},
+      p(platform_) {}
 
 Kivo::~Kivo() = default;
 
