@@ -199,8 +199,8 @@ void frmSet::cmdWavSet_Click(int index) {
     if (chosen) {
       // Written at once, whatever OK or Cancel does later. The path is kept
       // whole up to its first NUL, however long it is.
-      SettingsSave save(app_.settings(), index == 0 ? "the sound file of ぴぽんと"
-                                                    : "the sound file of Call Me");
+      SettingsSave save(app_.settings(),
+                        index == 0 ? "the sound file of ぴぽんと" : "the sound file of Call Me");
       save.text(key, std::string(text::cutAtNul(request.file)));
       save.finish(p.toolkit, hwnd());
       return;
@@ -256,10 +256,10 @@ void frmSet::cmdSet_Click(int index) {
   if (ChkNumber(txtEtc[0]->text()) == 0) {
     chkEtc[1]->setValue(0);
     txtEtc[0]->setText("10");
-    toolkit.messageBox(
-        hwnd(), "ふるふる回数が正常に設定されていません。ふるふるをOFFにします。\r\n\r\n"
-        "<Hint!> 回数は整数（例 9）で設定しましたか?",
-        kErrorTitle, kCheckFailedStyle);
+    toolkit.messageBox(hwnd(),
+                       "ふるふる回数が正常に設定されていません。ふるふるをOFFにします。\r\n\r\n"
+                       "<Hint!> 回数は整数（例 9）で設定しましたか?",
+                       kErrorTitle, kCheckFailedStyle);
   }
 
   // The alarm check compares two-digit 24-hour text, so "6" is stored as
@@ -271,10 +271,10 @@ void frmSet::cmdSet_Click(int index) {
     s.bAlarm = 0;
     txtEtc[1]->setText("12");
     txtEtc[2]->setText("00");
-    toolkit.messageBox(
-        hwnd(), "アラーム時刻が正常に設定されていません。アラームをOFFにします。\r\n\r\n"
-        "<Hint!> 時刻は 24h制 の 数字2桁（例 06:18）で設定しましたか?",
-        kErrorTitle, kCheckFailedStyle);
+    toolkit.messageBox(hwnd(),
+                       "アラーム時刻が正常に設定されていません。アラームをOFFにします。\r\n\r\n"
+                       "<Hint!> 時刻は 24h制 の 数字2桁（例 06:18）で設定しましたか?",
+                       kErrorTitle, kCheckFailedStyle);
   } else {
     txtEtc[1]->setText(hour);
     txtEtc[2]->setText(minute);

@@ -33,8 +33,7 @@ class HeldSettingsStore : public SettingsStore {
   void deleteSetting(const std::string& section, const std::string& key) override;
 
   // Holds a value without trying the store (nothing: the key is missing).
-  void hold(const std::string& section, const std::string& key,
-            std::optional<std::string> value);
+  void hold(const std::string& section, const std::string& key, std::optional<std::string> value);
   bool holds(const std::string& section, const std::string& key) const;
   bool holdsAny() const { return !held_.empty(); }
 

@@ -96,9 +96,9 @@ void RegistryStore::saveSetting(const std::string& section, const std::string& k
                                 const std::string& value) {
   const std::string path = sectionPath(section);
   Key k;
-  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, nullptr,
-                                   REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, k.out(),
-                                   nullptr);
+  LSTATUS status =
+      RegCreateKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_SET_VALUE, nullptr, k.out(), nullptr);
   if (status != ERROR_SUCCESS) refuse(path, status);
   const std::wstring data = wide(value);
   // REG_SZ data includes its terminating NUL.
@@ -111,8 +111,7 @@ void RegistryStore::saveSetting(const std::string& section, const std::string& k
 void RegistryStore::deleteSetting(const std::string& section, const std::string& key) {
   const std::string path = sectionPath(section);
   Key k;
-  LSTATUS status =
-      RegOpenKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, KEY_SET_VALUE, k.out());
+  LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, KEY_SET_VALUE, k.out());
   // A missing section or value is the classic error 5 with its usual words.
   if (status == ERROR_FILE_NOT_FOUND) throw RuntimeError(kErrInvalidCall);
   if (status != ERROR_SUCCESS) refuse(path, status);

@@ -82,8 +82,8 @@ TEST(RefusedSave, TheFirstRefusalEndsTheSaveAndOneBoxTellsWhatWasAndWasNotSaved)
   SettingsSave save(held, "the clock settings");
   save.number(keys::Show24h, 0);
   save.number(keys::ShowDate, 0);
-  save.number(keys::ShowDay, 1);    // not tried after the refusal
-  stored.refused.clear();           // so it would have gone through
+  save.number(keys::ShowDay, 1);  // not tried after the refusal
+  stored.refused.clear();         // so it would have gone through
   save.text(keys::WindowList[0], "1");
   save.remove(keys::WindowList[0]);
   EXPECT_TRUE(save.refused());

@@ -77,8 +77,8 @@ TEST(Win32Store, ARefusedWriteNamesTheKeyAndTheSystemsReason) {
     EXPECT_EQ(e.number(), kErrInvalidCall);
     refusal = e.description();
   }
-  const std::string prefix = "The registry key HKEY_CURRENT_USER\\" + store.sectionPath("Main") +
-                             " cannot be changed: ";
+  const std::string prefix =
+      "The registry key HKEY_CURRENT_USER\\" + store.sectionPath("Main") + " cannot be changed: ";
   EXPECT_EQ(refusal.substr(0, prefix.size()), prefix) << refusal;
   EXPECT_NE(refusal.find("(error 1021)."), std::string::npos) << refusal;  // child must be volatile
   EXPECT_EQ(store.getSetting("Main", "ClockRight", "0"), "0");
