@@ -1,7 +1,8 @@
 // kivo's entry point: the program on the Linux desktop (X11, windows by Qt 6).
 #include <signal.h>
 
-#include <QMessageBox>
+#include <xcb/xcb.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "app/linux_desktop.h"
+#include "app/untrapped_error_for_tests.h"
 #include "engine/program.h"
 #include "platform/errors.h"
 
@@ -33,15 +35,21 @@ constexpr const char* kHelp =
 // A run-time error that no procedure traps ends the program, as it always
 // has: the user is told which error it was, after the window that carries
 // the clock has been given its own title back.
-int endByRuntimeError(kivo::Kivo& app, const kivo::RuntimeError& e) {
+int endByRuntimeError(kivo::LinuxDesktop& desktop, kivo::Kivo& app, const kivo::RuntimeError& e) {
   app.end();
+  app.restoreAfterLoop();
+  // This instance is over: a start while the box is up must start afresh
+  // rather than hand over to it. Destroying the owner window gives up the
+  // instance selection (and the windows it advertised).
+  if (desktop.program.ownsSelection()) {
+    xcb_destroy_window(desktop.conn.xcb(), desktop.program.ownerWindow());
+    xcb_flush(desktop.conn.xcb());
+  }
   std::fprintf(stderr, "kivo: run-time error %d: %s\n", e.number(), e.description().c_str());
   const std::string text =
       "実行時エラー '" + std::to_string(e.number()) + "':\n\n" + e.description();
-  // Qt's own box: the toolkit has been asked to quit and shows no more.
-  QMessageBox box(QMessageBox::Critical, "Kivo", QString::fromStdString(text), QMessageBox::Ok);
-  box.setWindowFlag(Qt::WindowStaysOnTopHint);
-  box.exec();
+  // A termination signal ends the box too: nothing is left to give back.
+  desktop.toolkit.showLastBox(text, "Kivo");
   return 1;
 }
 
@@ -97,7 +105,11 @@ int main(int argc, char** argv) {
   kivo::LinuxDesktop desktop(*connection, argc, argv);
   desktop.onStoreProblem = [&desktop](const std::string& message) {
     std::fprintf(stderr, "kivo: %s\n", message.c_str());
-    desktop.toolkit.messageBox(0, message, "Kivo", kivo::kMbOkOnly | kivo::kMbIconExclamation);
+    // Shown from the event loop: told during the start-up, a box waiting for
+    // its answer there would hold the clock back until then.
+    desktop.toolkit.post([&desktop, message] {
+      desktop.toolkit.messageBox(0, message, "Kivo", kivo::kMbOkOnly | kivo::kMbIconExclamation);
+    });
   };
   kivo::Kivo app(desktop.platform);
   // Logging out, and SIGTERM, SIGINT or SIGHUP (the toolkit catches them),
@@ -108,8 +120,11 @@ int main(int argc, char** argv) {
     app.start();
     // A second start has shown the running instance's window and ended.
     if (app.ended()) return 0;
-    return desktop.toolkit.run();
+    kivo::armUntrappedErrorForTests(app);
+    const int status = desktop.toolkit.run();
+    app.restoreAfterLoop();
+    return status;
   } catch (const kivo::RuntimeError& e) {
-    return endByRuntimeError(app, e);
+    return endByRuntimeError(desktop, app, e);
   }
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/untrapped_error_for_tests.h"
 #include "engine/program.h"
 #include "platform/errors.h"
 #include "platform/utf16.h"
@@ -16,8 +17,17 @@ namespace {
 // A run-time error that no procedure traps ends the program, as it always
 // has: the user is told which error it was, after the window that carries
 // the clock has been given its own title back.
-int endByRuntimeError(kivo::Kivo& app, const kivo::RuntimeError& e) {
+int endByRuntimeError(kivo::win32::Win32Desktop& desktop, kivo::Kivo& app,
+                      const kivo::RuntimeError& e) {
   app.end();
+  app.restoreAfterLoop();
+  // This instance is over: a start while the box is up starts afresh.
+  desktop.program.giveUp();
+  // The end posted WM_QUIT, which would close the box the moment its own
+  // loop reads it.
+  MSG quit;
+  while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
   const std::string text =
       "実行時エラー '" + std::to_string(e.number()) + "':\r\n\r\n" + e.description();
   MessageBoxW(nullptr, kivo::text::toWide(text).c_str(), L"Kivo",
@@ -41,8 +51,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     app.start();
     // A second start has shown the running instance's window and ended.
     if (app.ended()) return 0;
-    return desktop.toolkit.run();
+    kivo::armUntrappedErrorForTests(app);
+    const int status = desktop.toolkit.run();
+    app.restoreAfterLoop();
+    return status;
   } catch (const kivo::RuntimeError& e) {
-    return endByRuntimeError(app, e);
+    return endByRuntimeError(desktop, app, e);
   }
 }

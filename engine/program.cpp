@@ -7,7 +7,12 @@
 
 namespace kivo {
 
-Kivo::Kivo(Platform& platform) : p(platform) {}
+Kivo::Kivo(Platform& platform)
+    : held_(platform.store),
+      platform_{platform.windows,    platform.sound,   platform.shell,
+                platform.fileDialog, platform.toolkit, held_,
+                platform.clock,      platform.program, platform.journal},
+      p(platform_) {}
 
 Kivo::~Kivo() = default;
 
@@ -30,6 +35,10 @@ void Kivo::end() {
     if (main_->tmrFlash) main_->tmrFlash->setEnabled(false);
   }
   p.toolkit.quit();
+}
+
+void Kivo::restoreAfterLoop() {
+  if (ended_ && main_) main_->RestoreOnExit();
 }
 
 namespace {

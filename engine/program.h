@@ -6,6 +6,7 @@
 
 #include "engine/state.h"
 #include "platform/platform.h"
+#include "settings/held_store.h"
 
 namespace kivo {
 
@@ -14,7 +15,14 @@ class frmSet;
 class frmWSet;
 
 class Kivo {
+  // Declared first: `p` is made from them.
+  // The store the program reads and writes: the platform's, with the values
+  // it refused to save held in memory (settings/held_store.h).
+  HeldSettingsStore held_;
+  Platform platform_;
+
  public:
+  // The program works on `platform` with its store behind a HeldSettingsStore.
   explicit Kivo(Platform& platform);
   ~Kivo();
   Kivo(const Kivo&) = delete;
@@ -29,9 +37,16 @@ class Kivo {
   // signals. Only the first call does anything.
   void end();
   bool ended() const { return ended_; }
+  // For the entry points, once the toolkit's loop has returned: a handler
+  // that was still running when the program ended (a box it waited on was
+  // closed by the end) may have written the clock once more on its way
+  // out, so the title is given back again. Nothing before end().
+  void restoreAfterLoop();
 
   Platform& p;
   EngineState s;
+  // p.store, for the saves that hold what it refuses.
+  HeldSettingsStore& settings() { return held_; }
 
   frmMain* main() const { return main_.get(); }
   // The dialog objects: created (loaded, hidden) on first use, like the

@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "settings/convert.h"
 #include "settings/layout.h"
+#include "settings/settings_save.h"
 
 namespace kivo {
 
@@ -107,25 +108,28 @@ void frmSet::LoadSetOptions() {
   chkShow[5]->setValue(s.bEqualSeparate);
 }
 
+// The engine takes the dialog's values first, so that a store refusing the
+// save (told in a box of its own) leaves the program with the user's choice.
 void frmSet::SaveSetOptions() {
-  SettingsStore& store = app_.p.store;
   EngineState& s = app_.s;
-  writeNumber(store, keys::Show24h, chkShow[4]->value());
-  writeNumber(store, keys::Alarm, s.bAlarm);
-  writeNumber(store, keys::EqualSeparate, s.bEqualSeparate);
-  writeNumber(store, keys::ShowDate, chkShow[1]->value());
-  writeNumber(store, keys::ShowDay, chkShow[2]->value());
-  writeNumber(store, keys::ShowSecond, chkShow[0]->value());
-  writeNumber(store, keys::ShowYear, chkShow[3]->value());
-  writeNumber(store, keys::TimePika, chkEtc[0]->value());
-  writeNumber(store, keys::TimeFuru, chkEtc[1]->value());
-  writeText(store, keys::TimeFuruCount, txtEtc[0]->text());
-  writeNumber(store, keys::TimePipo, chkEtc[2]->value());
-  writeNumber(store, keys::PipoHato, chkEtc[3]->value());
   s.strAlarmTime = txtEtc[1]->text() + ":" + txtEtc[2]->text();
-  writeText(store, keys::AlarmTime, s.strAlarmTime);
   s.strAlarmMessage = txtEtc[3]->text();
-  writeText(store, keys::AlarmMessage, s.strAlarmMessage);
+  SettingsSave save(app_.settings(), "the clock, signal and alarm settings");
+  save.number(keys::Show24h, chkShow[4]->value());
+  save.number(keys::Alarm, s.bAlarm);
+  save.number(keys::EqualSeparate, s.bEqualSeparate);
+  save.number(keys::ShowDate, chkShow[1]->value());
+  save.number(keys::ShowDay, chkShow[2]->value());
+  save.number(keys::ShowSecond, chkShow[0]->value());
+  save.number(keys::ShowYear, chkShow[3]->value());
+  save.number(keys::TimePika, chkEtc[0]->value());
+  save.number(keys::TimeFuru, chkEtc[1]->value());
+  save.text(keys::TimeFuruCount, txtEtc[0]->text());
+  save.number(keys::TimePipo, chkEtc[2]->value());
+  save.number(keys::PipoHato, chkEtc[3]->value());
+  save.text(keys::AlarmTime, s.strAlarmTime);
+  save.text(keys::AlarmMessage, s.strAlarmMessage);
+  save.finish(app_.p.toolkit, hwnd());
 }
 
 // 1, not -1: callers compare with 1.
@@ -195,7 +199,10 @@ void frmSet::cmdWavSet_Click(int index) {
     if (chosen) {
       // Written at once, whatever OK or Cancel does later. The path is kept
       // whole up to its first NUL, however long it is.
-      writeText(p.store, key, std::string(text::cutAtNul(request.file)));
+      SettingsSave save(app_.settings(),
+                        index == 0 ? "the sound file of ぴぽんと" : "the sound file of Call Me");
+      save.text(key, std::string(text::cutAtNul(request.file)));
+      save.finish(p.toolkit, hwnd());
       return;
     }
     // The one box that is modal to the program only.
@@ -206,7 +213,9 @@ void frmSet::cmdWavSet_Click(int index) {
     if (index == 0) {
       chkEtc[2]->setValue(0);  // the store follows at OK
     } else {
-      writeText(p.store, keys::WaveFilePath2, "");
+      SettingsSave save(app_.settings(), "the sound file of Call Me");
+      save.text(keys::WaveFilePath2, "");
+      save.finish(p.toolkit, hwnd());
     }
   });
 }
@@ -247,10 +256,10 @@ void frmSet::cmdSet_Click(int index) {
   if (ChkNumber(txtEtc[0]->text()) == 0) {
     chkEtc[1]->setValue(0);
     txtEtc[0]->setText("10");
-    toolkit.messageBox(
-        hwnd(), "ふるふる回数が正常に設定されていません。ふるふるをOFFにします。\r\n\r\n"
-        "<Hint!> 回数は整数（例 9）で設定しましたか?",
-        kErrorTitle, kCheckFailedStyle);
+    toolkit.messageBox(hwnd(),
+                       "ふるふる回数が正常に設定されていません。ふるふるをOFFにします。\r\n\r\n"
+                       "<Hint!> 回数は整数（例 9）で設定しましたか?",
+                       kErrorTitle, kCheckFailedStyle);
   }
 
   // The alarm check compares two-digit 24-hour text, so "6" is stored as
@@ -262,10 +271,10 @@ void frmSet::cmdSet_Click(int index) {
     s.bAlarm = 0;
     txtEtc[1]->setText("12");
     txtEtc[2]->setText("00");
-    toolkit.messageBox(
-        hwnd(), "アラーム時刻が正常に設定されていません。アラームをOFFにします。\r\n\r\n"
-        "<Hint!> 時刻は 24h制 の 数字2桁（例 06:18）で設定しましたか?",
-        kErrorTitle, kCheckFailedStyle);
+    toolkit.messageBox(hwnd(),
+                       "アラーム時刻が正常に設定されていません。アラームをOFFにします。\r\n\r\n"
+                       "<Hint!> 時刻は 24h制 の 数字2桁（例 06:18）で設定しましたか?",
+                       kErrorTitle, kCheckFailedStyle);
   } else {
     txtEtc[1]->setText(hour);
     txtEtc[2]->setText(minute);

@@ -9,6 +9,7 @@
 #include "engine/program.h"
 #include "platform/text.h"
 #include "settings/layout.h"
+#include "settings/settings_save.h"
 
 namespace kivo {
 
@@ -111,22 +112,24 @@ void frmWSet::tmrWSet_Timer() {
 
 // The store keeps an unbroken run from WindowList0: the entries up to the
 // first empty one, and that one's key removed. Removing a missing key is an
-// error in the store, so the key is written first.
+// error in the store, so the key is written first. A store that refuses is
+// told in a box of its own; the list stays in effect either way.
 void frmWSet::SaveWindowList() {
-  SettingsStore& store = app_.p.store;
   EngineState& s = app_.s;
   ForgetHiddenEntries();
+  SettingsSave save(app_.settings(), "the window list");
   for (int i = 0; i <= 2; ++i) {
     if (s.strWindowList[i].empty()) {
       if (i == 0) s.bytWListCount = 0;
-      writeText(store, keys::WindowList[i], "1");
-      deleteKey(store, keys::WindowList[i]);
-      return;
+      save.text(keys::WindowList[i], "1");
+      save.remove(keys::WindowList[i]);
+      break;
     }
     s.bytWListCount = static_cast<std::uint8_t>(i + 1);
     lstWSet->setRow(i, s.strWindowList[i]);
-    writeText(store, keys::WindowList[i], s.strWindowList[i]);
+    save.text(keys::WindowList[i], s.strWindowList[i]);
   }
+  save.finish(app_.p.toolkit, hwnd());
 }
 
 // Loading the list stops at the first empty key and leaves the entries after

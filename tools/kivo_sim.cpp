@@ -11,6 +11,9 @@
 //   store SECTION KEY VALUE    write a setting ("Plug in" needs quotes)
 //   unstore SECTION KEY        delete a setting (nothing when it is missing)
 //   get SECTION KEY            print the setting, or <missing>
+//   refuse-writes on|off       the store refuses the program's saves and
+//                              deletes (as an unusable settings file does);
+//                              store and unstore still edit it
 //   clock YYYY-MM-DD HH:MM:SS  set the local date and time. Forward is as
 //                              after a sleep: a timer that fell due fires
 //                              once at the next run. Back, the timers keep

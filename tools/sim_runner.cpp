@@ -100,10 +100,20 @@ void Runner::execute(const Words& w) {
   const std::string& c = w[0];
   if (c == "store") {
     arity(w, 4, 4, "store SECTION KEY VALUE");
-    desk_.store.saveSetting(w[1], w[2], w[3]);
+    // The script edits the store as another program would: a refusal is
+    // for the program's own writes.
+    sim::SimStorage& storage = *desk_.store.storage();
+    storage.values[{w[1], w[2]}] = w[3];
+    ++storage.writes;
   } else if (c == "unstore") {
     arity(w, 3, 3, "unstore SECTION KEY");
-    if (desk_.store.has(w[1], w[2])) desk_.store.deleteSetting(w[1], w[2]);
+    sim::SimStorage& storage = *desk_.store.storage();
+    if (storage.values.erase({w[1], w[2]}) != 0) ++storage.writes;
+  } else if (c == "refuse-writes") {
+    arity(w, 2, 2, "refuse-writes on|off");
+    if (w[1] != "on" && w[1] != "off") throw ScriptError("usage: refuse-writes on|off");
+    desk_.store.refuseWrites(w[1] == "on" ? std::optional<std::string>(sim::kSimRefusal)
+                                          : std::nullopt);
   } else if (c == "get") {
     arity(w, 3, 3, "get SECTION KEY");
     out_ << (desk_.store.has(w[1], w[2]) ? desk_.store.getSetting(w[1], w[2], "") : "<missing>")

@@ -10,6 +10,7 @@
 #include "settings/frmSet.h"
 #include "settings/frmWSet.h"
 #include "settings/layout.h"
+#include "settings/settings_save.h"
 #include "ui/frmMain.h"
 
 namespace kivo {
@@ -56,10 +57,15 @@ void ApplyDefaultMainOptions(frmMain& form, EngineState& s) {
 
 void frmMain::LoadMainOptions() { loadMainOptionsFrom(*this, s_, p_.store); }
 
+// A store that refuses the save is told in a box of its own; the options
+// stay in effect (held in memory) either way.
 void frmMain::SaveMainOptions() {
-  writeNumber(p_.store, keys::ClockRight, s_.bClockRight);
-  writeNumber(p_.store, keys::CheckInterval, s_.intCheckInterval);
-  writeText(p_.store, keys::UserTaste, optTaste[0]->value() ? "0" : "1");
+  SettingsSave save(app_.settings(), "the main window's options");
+  save.number(keys::ClockRight, s_.bClockRight);
+  save.number(keys::CheckInterval, s_.intCheckInterval);
+  save.text(keys::UserTaste, optTaste[0]->value() ? "0" : "1");
+  // The window is hidden by now: the box stands on its own.
+  save.finish(p_.toolkit, 0);
 }
 
 void frmMain::chkRight_Click() {

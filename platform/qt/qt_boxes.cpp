@@ -84,6 +84,16 @@ int QtToolkit::messageBox(Hwnd owner, const std::string& text, const std::string
   return answer;
 }
 
+void QtToolkit::showLastBox(const std::string& text, const std::string& title) {
+  if (signalledAfterQuit_) return;
+  QMessageBox box(QMessageBox::Critical, qstr(title), boxText(text), QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  lastBox_ = &box;
+  box.exec();
+  lastBox_ = nullptr;
+}
+
 int QtToolkit::runDialog(QDialog& dialog) {
   if (quit_) return 0;
   const QPointer<QDialog> alive(&dialog);

@@ -3,6 +3,7 @@
 #include "platform/qt/qt_toolkit.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QFont>
 #include <QIcon>
@@ -231,6 +232,12 @@ void QtToolkit::rethrowKept() {
   std::rethrow_exception(e);
 }
 
+void QtToolkit::post(std::function<void()> handler) {
+  if (quit_) return;
+  QTimer::singleShot(0, QCoreApplication::instance(),
+                     [this, h = std::move(handler)] { guarded(h); });
+}
+
 // ---- Timers ------------------------------------------------------------------
 
 void QtToolkit::timerChanged(Timer& timer) {
@@ -274,6 +281,13 @@ void QtToolkit::installSignalHandlers() {
   QObject::connect(signalNotifier_, &QSocketNotifier::activated, [this] {
     char buffer[64];
     while (read(signalPipe_[0], buffer, sizeof buffer) > 0) {
+    }
+    if (quit_) {
+      // Ended already (the title is back): the last box must not keep a
+      // termination signal waiting for the user.
+      signalledAfterQuit_ = true;
+      if (lastBox_) lastBox_->done(0);
+      return;
     }
     guarded([this] { endSession(); });
   });

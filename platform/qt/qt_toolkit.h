@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -95,6 +96,14 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // SIGINT, SIGHUP) arrives: the program restores what it changed and
   // quits from here. Without it, or when it does not quit, the toolkit quits.
   std::function<void()> onEndSession;
+
+  // Runs `handler` from the event loop soon, as a timer's handler runs (an
+  // exception it throws ends the loop that ran it); never after quit().
+  void post(std::function<void()> handler);
+  // After quit(): the program's last box (the fatal error), a critical box
+  // above every window. Returns when the user answers it, or at once when a
+  // termination signal arrives (or has arrived since quit()).
+  void showLastBox(const std::string& text, const std::string& title);
 
   // Runs a dialog (the open-file dialog) modally in a loop of the toolkit:
   // timers go on, quit() leaves it. Returns the dialog's result, 0 when it
@@ -222,6 +231,9 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   QPoint frameOffset_;
   bool quit_ = false;
   bool sessionEnded_ = false;
+  // A termination signal after quit(), and the last box it must end.
+  bool signalledAfterQuit_ = false;
+  QDialog* lastBox_ = nullptr;
   std::exception_ptr kept_;
   std::map<std::pair<QString, int>, bool> installed_;
 };

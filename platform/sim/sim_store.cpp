@@ -13,11 +13,13 @@ std::string SimStore::getSetting(const std::string& section, const std::string& 
 
 void SimStore::saveSetting(const std::string& section, const std::string& key,
                            const std::string& value) {
+  if (storage_->refusal) throw RuntimeError(kErrInvalidCall, *storage_->refusal);
   storage_->values[{section, key}] = value;
   ++storage_->writes;
 }
 
 void SimStore::deleteSetting(const std::string& section, const std::string& key) {
+  if (storage_->refusal) throw RuntimeError(kErrInvalidCall, *storage_->refusal);
   if (storage_->values.erase({section, key}) == 0) throw RuntimeError(kErrInvalidCall);
   ++storage_->writes;
 }

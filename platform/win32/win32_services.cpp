@@ -111,8 +111,11 @@ Win32ProgramInfo::Win32ProgramInfo(const std::string& application) {
                                 : GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-Win32ProgramInfo::~Win32ProgramInfo() {
+Win32ProgramInfo::~Win32ProgramInfo() { giveUp(); }
+
+void Win32ProgramInfo::giveUp() {
   if (mutex_ != nullptr) CloseHandle(mutex_);
+  mutex_ = nullptr;
 }
 
 }  // namespace kivo::win32

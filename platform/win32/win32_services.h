@@ -54,6 +54,9 @@ class Win32ProgramInfo : public ProgramInfo {
   bool previousInstance() override { return previous_; }
   int versionMajor() override { return 1; }
   int versionMinor() override { return 45; }
+  // Closes the mutex before the program's end: a start from then on is a
+  // first start (the fatal box may stay up for long).
+  void giveUp();
 
  private:
   HANDLE mutex_ = nullptr;

@@ -191,8 +191,13 @@ bool replaceFile(const std::string& target, const std::string& data, mode_t mode
     return false;
   }
   if (::fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), data) || ::fsync(fd.get()) != 0 ||
-      ::close(fd.release()) != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
-    error = "cannot write " + target + " (" + errnoText(errno) + ")";
+      ::close(fd.release()) != 0) {
+    error = "cannot write the new file " + temp + " (" + errnoText(errno) + ")";
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    error = "cannot put the new file in place of " + target + " (" + errnoText(errno) + ")";
     ::unlink(temp.c_str());
     return false;
   }
@@ -222,6 +227,11 @@ std::optional<IniDocument> parseFile(const IniFileText& file, std::string& probl
 }
 
 [[noreturn]] void refuse(const std::string& why) { throw RuntimeError(kErrInvalidCall, why); }
+
+// A write the file system would not take; `error` says which step failed.
+[[noreturn]] void refuseSave(const std::string& path, const std::string& error) {
+  refuse("The settings file " + path + " cannot be saved: " + error + ".");
+}
 
 void checkStorable(const std::string& section, const std::string& key, const std::string* value) {
   std::string why = IniDocument::unstorableSection(section);
@@ -290,29 +300,26 @@ std::string IniStore::getSetting(const std::string& section, const std::string& 
 void IniStore::update(const std::function<bool(IniDocument&)>& change) {
   const std::string target = writeTarget(path_);
   std::string error;
-  if (!makeDirectories(dirName(target), error)) {
-    refuse("Kivo cannot save its settings: " + error + ".");
-  }
+  if (!makeDirectories(dirName(target), error)) refuseSave(path_, error);
   std::string problem;
   {
     const Fd lock = takeLock(target, error);
-    if (lock.get() < 0) refuse("Kivo cannot save its settings: " + error + ".");
+    if (lock.get() < 0) refuseSave(path_, error);
     // Read again under the lock: what another program wrote since stays.
     const IniFileText before = readWhole(target);
     if (std::optional<IniDocument> doc = parseFile(before, problem)) {
       reported_.reset();
       if (!change(*doc)) return;
       const mode_t mode = before.status == IniFileText::Ok ? before.mode : 0600;
-      if (!replaceFile(target, doc->text(), mode, error)) {
-        refuse("Kivo cannot save its settings: " + error + ".");
-      }
+      if (!replaceFile(target, doc->text(), mode, error)) refuseSave(path_, error);
       return;
     }
   }
   // Told without the lock held: the message may wait for the user, and the
   // companion programs must not wait with it.
   report(problem);
-  refuse("Kivo did not save its settings. " + fileMessage(path_, problem));
+  refuse("The settings file " + path_ + " " + problem +
+         ". Kivo leaves it as it is until it is repaired or removed.");
 }
 
 void IniStore::saveSetting(const std::string& section, const std::string& key,

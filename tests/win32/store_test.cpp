@@ -59,5 +59,38 @@ TEST(Win32Store, CompanionProgramsMeetUsUnderTheClassicKey) {
   RegDeleteTreeW(HKEY_CURRENT_USER, appKey.c_str());
 }
 
+TEST(Win32Store, ARefusedWriteNamesTheKeyAndTheSystemsReason) {
+  // The application's key is volatile: the registry refuses a lasting
+  // section key under it, as it refuses a key the user may not change.
+  const std::string application = "Kivo store refusal " + test::token();
+  const std::wstring appKey = text::toWide(std::string(kClassicSettingsRoot) + "\\" + application);
+  HKEY volatileKey;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, appKey.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &volatileKey, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(volatileKey);
+  RegistryStore store(application);
+  std::string refusal;
+  try {
+    store.saveSetting("Main", "ClockRight", "1");
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), kErrInvalidCall);
+    refusal = e.description();
+  }
+  const std::string prefix =
+      "The registry key HKEY_CURRENT_USER\\" + store.sectionPath("Main") + " cannot be changed: ";
+  EXPECT_EQ(refusal.substr(0, prefix.size()), prefix) << refusal;
+  EXPECT_NE(refusal.find("(error 1021)."), std::string::npos) << refusal;  // child must be volatile
+  EXPECT_EQ(store.getSetting("Main", "ClockRight", "0"), "0");
+  // Deleting what is not there stays the classic error 5.
+  try {
+    store.deleteSetting("Main", "ClockRight");
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.description(), errorDescription(kErrInvalidCall));
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, appKey.c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, appKey.c_str());
+}
+
 }  // namespace
 }  // namespace kivo::win32

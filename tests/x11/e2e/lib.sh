@@ -288,3 +288,32 @@ log_lines() { wc -l <"$1"; }
 abs_pos() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}'
 }
+
+# box_of PID: a message box of that kivo (a mapped window titled "Kivo",
+# with or without a clock); BOX receives it.
+BOX=
+box_of() {
+  BOX=$(xdotool search --all --pid "$1" --onlyvisible --name '(^| )Kivo$' 2>/dev/null | head -n 1)
+  LAST_SEEN="no box of pid $1"
+  [[ -n $BOX ]]
+}
+# wait_box [PID]: until kivo shows a box titled "Kivo"; sets BOX.
+wait_box() { wait_until 15 "a box titled 'Kivo' from kivo" box_of "${1:-$KIVO_PID}"; }
+box_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+# answer_box WINDOW: brings the box to the front and presses Return (its OK).
+answer_box() {
+  activate "$1"
+  xdotool key --clearmodifiers Return
+  wait_until 10 "box $1 to go" box_gone "$1"
+}
+# corrupt_ini: a settings file Kivo cannot read (line 3 is no setting).
+corrupt_ini() { printf '[Main]\nCheckInterval=50\nthis is not a setting\n' >"$INI"; }
+# kivo_ended_within SECONDS: kivo has ended; its exit status in KIVO_STATUS.
+KIVO_STATUS=
+kivo_ended_within() {
+  gone() { ! kill -0 "$KIVO_PID" 2>/dev/null; }
+  wait_until "$1" "kivo (pid $KIVO_PID) to end" gone
+  KIVO_STATUS=0
+  wait "$KIVO_PID" 2>/dev/null || KIVO_STATUS=$?
+  KIVO_PID=
+}

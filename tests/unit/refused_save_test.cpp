@@ -1,0 +1,119 @@
+// A store that refuses writes: the simulated store's switch, the held values
+// and the one box a refused save shows.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "platform/errors.h"
+#include "platform/sim/sim_desktop.h"
+#include "settings/held_store.h"
+#include "settings/layout.h"
+#include "settings/settings_save.h"
+
+namespace kivo {
+namespace {
+
+// The simulated store, refusing the keys named in `refused` only.
+class PickyStore : public sim::SimStore {
+ public:
+  std::set<std::string> refused;
+  void saveSetting(const std::string& section, const std::string& key,
+                   const std::string& value) override {
+    if (refused.count(key)) throw RuntimeError(kErrInvalidCall, "no room for " + key);
+    sim::SimStore::saveSetting(section, key, value);
+  }
+  void deleteSetting(const std::string& section, const std::string& key) override {
+    if (refused.count(key)) throw RuntimeError(kErrInvalidCall, "no room for " + key);
+    sim::SimStore::deleteSetting(section, key);
+  }
+};
+
+TEST(RefusedSave, TheSimulatedStoreRefusesEveryWriteAndKeepsWhatItHolds) {
+  sim::SimStore store;
+  store.saveSetting("Main", "ClockRight", "1");
+  store.refuseWrites(sim::kSimRefusal);
+  const int writes = store.writes();
+  try {
+    store.saveSetting("Main", "ClockRight", "0");
+    FAIL() << "the save went through";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), kErrInvalidCall);
+    EXPECT_EQ(e.description(), sim::kSimRefusal);
+  }
+  EXPECT_THROW(store.deleteSetting("Main", "ClockRight"), RuntimeError);
+  EXPECT_EQ(store.getSetting("Main", "ClockRight", "?"), "1");
+  EXPECT_EQ(store.writes(), writes);
+  // Another store object over the same storage (the next run) is refused too.
+  sim::SimStore next(store.storage());
+  EXPECT_THROW(next.saveSetting("Main", "UserTaste", "1"), RuntimeError);
+  store.refuseWrites(std::nullopt);
+  next.saveSetting("Main", "ClockRight", "0");
+  EXPECT_EQ(store.getSetting("Main", "ClockRight", "?"), "0");
+}
+
+TEST(RefusedSave, HeldValuesAnswerReadsUntilAWriteGoesThrough) {
+  PickyStore stored;
+  HeldSettingsStore held(stored);
+  stored.saveSetting("Main", "ShowDay", "1");
+  stored.refused = {"ShowDay", "ShowDate"};
+  EXPECT_THROW(held.saveSetting("Main", "ShowDay", "0"), RuntimeError);
+  EXPECT_EQ(held.getSetting("MAIN", "showday", "?"), "0");  // as the stores compare names
+  EXPECT_EQ(stored.getSetting("Main", "ShowDay", "?"), "1");
+  // A refused delete leaves the key missing for the program.
+  EXPECT_THROW(held.deleteSetting("Main", "ShowDay"), RuntimeError);
+  EXPECT_EQ(held.getSetting("Main", "ShowDay", "default"), "default");
+  EXPECT_THROW(held.deleteSetting("Main", "ShowDay"), RuntimeError);  // missing: an error
+  // A companion's edit of a key nothing was refused for shows at once.
+  stored.saveSetting("Main", "ShowYear", "1");
+  EXPECT_EQ(held.getSetting("Main", "ShowYear", "0"), "1");
+  stored.refused.clear();
+  held.saveSetting("Main", "ShowDay", "0");
+  EXPECT_FALSE(held.holds("Main", "ShowDay"));
+  stored.saveSetting("Main", "ShowDay", "1");
+  EXPECT_EQ(held.getSetting("Main", "ShowDay", "?"), "1");
+}
+
+TEST(RefusedSave, TheFirstRefusalEndsTheSaveAndOneBoxTellsWhatWasAndWasNotSaved) {
+  sim::SimDesktop d;
+  PickyStore stored;
+  HeldSettingsStore held(stored);
+  stored.refused = {"ShowDate"};
+  SettingsSave save(held, "the clock settings");
+  save.number(keys::Show24h, 0);
+  save.number(keys::ShowDate, 0);
+  save.number(keys::ShowDay, 1);  // not tried after the refusal
+  stored.refused.clear();         // so it would have gone through
+  save.text(keys::WindowList[0], "1");
+  save.remove(keys::WindowList[0]);
+  EXPECT_TRUE(save.refused());
+  EXPECT_FALSE(save.finish(d.toolkit, 0));
+  EXPECT_EQ(stored.getSetting("Main", "24h", "?"), "0");
+  EXPECT_FALSE(stored.has("Main", "ShowDate"));
+  EXPECT_FALSE(stored.has("Main", "ShowDay"));
+  EXPECT_FALSE(stored.has("Main", "WindowList0"));
+  EXPECT_EQ(held.getSetting("Main", "ShowDate", "?"), "0");
+  EXPECT_EQ(held.getSetting("Main", "ShowDay", "?"), "1");
+  EXPECT_EQ(held.getSetting("Main", "WindowList0", "none"), "none");
+  ASSERT_EQ(d.toolkit.boxes().size(), 1u);
+  const auto& box = d.toolkit.boxes().back();
+  EXPECT_EQ(box.title, "Kivo");
+  EXPECT_EQ(box.style, kMbOkOnly | kMbIconExclamation);
+  EXPECT_EQ(box.text,
+            "Kivo could not save the clock settings.\r\n\r\n"
+            "Not saved: ShowDate, ShowDay, WindowList0\r\n"
+            "Saved: 24h\r\n\r\n"
+            "Why: no room for ShowDate\r\n\r\n"
+            "Kivo goes on with these settings until it ends. Save them again once the reason is "
+            "dealt with.");
+
+  // A save the store takes shows nothing.
+  SettingsSave fine(held, "the clock settings");
+  fine.number(keys::ShowDate, 1);
+  EXPECT_TRUE(fine.finish(d.toolkit, 0));
+  EXPECT_EQ(d.toolkit.boxes().size(), 1u);
+  EXPECT_EQ(stored.getSetting("Main", "ShowDate", "?"), "1");
+}
+
+}  // namespace
+}  // namespace kivo
