@@ -10,25 +10,10 @@
 #include "platform/text.h"
 #include "platform/utf16.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/registry_key.h"
 
 namespace kivo::win32 {
 namespace {
-
-// An open registry key, closed however the call ends.
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // What names a window beyond its handle, read now; nothing once the handle
 // names no window.
@@ -149,7 +134,7 @@ void RegistryDecorationJournal::remember(Hwnd h, const std::string& written,
       data += field;
     }
     data += L'\0';
-    Key k;
+    RegistryKey k;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, text::toWide(keyPath_).c_str(), 0, nullptr,
                         REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, k.out(),
                         nullptr) != ERROR_SUCCESS) {
@@ -166,7 +151,7 @@ void RegistryDecorationJournal::remember(Hwnd h, const std::string& written,
 void RegistryDecorationJournal::forget(Hwnd h) {
   if (h == 0) return;
   try {
-    Key k;
+    RegistryKey k;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, text::toWide(keyPath_).c_str(), 0, KEY_SET_VALUE,
                       k.out()) == ERROR_SUCCESS) {
       RegDeleteValueW(k.get(), valueName(h).c_str());
@@ -178,7 +163,7 @@ void RegistryDecorationJournal::forget(Hwnd h) {
 std::vector<DecorationRecord> RegistryDecorationJournal::leftOver() {
   std::vector<DecorationRecord> records;
   try {
-    Key k;
+    RegistryKey k;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, text::toWide(keyPath_).c_str(), 0,
                       KEY_QUERY_VALUE | KEY_SET_VALUE, k.out()) != ERROR_SUCCESS) {
       return records;

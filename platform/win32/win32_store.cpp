@@ -8,25 +8,10 @@
 #include "platform/errors.h"
 #include "platform/text.h"
 #include "platform/utf16.h"
+#include "platform/win32/registry_key.h"
 
 namespace kivo::win32 {
 namespace {
-
-// An open registry key, closed however the call ends.
-class Key {
- public:
-  Key() = default;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 std::wstring wide(const std::string& s) { return text::toWide(text::cutAtNul(s)); }
 
@@ -63,7 +48,7 @@ std::string RegistryStore::sectionPath(const std::string& section) const {
 
 std::string RegistryStore::getSetting(const std::string& section, const std::string& key,
                                       const std::string& defaultValue) {
-  Key k;
+  RegistryKey k;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, wide(sectionPath(section)).c_str(), 0, KEY_QUERY_VALUE,
                     k.out()) != ERROR_SUCCESS) {
     return defaultValue;
@@ -95,7 +80,7 @@ std::string RegistryStore::getSetting(const std::string& section, const std::str
 void RegistryStore::saveSetting(const std::string& section, const std::string& key,
                                 const std::string& value) {
   const std::string path = sectionPath(section);
-  Key k;
+  RegistryKey k;
   LSTATUS status =
       RegCreateKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_SET_VALUE, nullptr, k.out(), nullptr);
@@ -110,7 +95,7 @@ void RegistryStore::saveSetting(const std::string& section, const std::string& k
 
 void RegistryStore::deleteSetting(const std::string& section, const std::string& key) {
   const std::string path = sectionPath(section);
-  Key k;
+  RegistryKey k;
   LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, wide(path).c_str(), 0, KEY_SET_VALUE, k.out());
   // A missing section or value is the classic error 5 with its usual words.
   if (status == ERROR_FILE_NOT_FOUND) throw RuntimeError(kErrInvalidCall);

@@ -8,13 +8,6 @@
 namespace kivo::e2e {
 namespace {
 
-// A store as after installation, with the quickest tick so that a test
-// waits 50 ms per step instead of 250.
-void freshStore() {
-  store::reset();
-  store::set(L"Main", L"CheckInterval", L"50");
-}
-
 TEST(CaptionE2E, LeftSideRepairRestoreAndExit) {
   freshStore();
   TestWindow editor(L"KivoE2EEditor", L"Editor");

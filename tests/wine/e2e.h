@@ -114,6 +114,13 @@ void set(const std::wstring& section, const std::wstring& key, const std::wstrin
 std::optional<std::wstring> get(const std::wstring& section, const std::wstring& key);
 }  // namespace store
 
+// A store as after installation, with the quickest tick so that a test
+// waits 50 ms per step instead of 250.
+inline void freshStore() {
+  store::reset();
+  store::set(L"Main", L"CheckInterval", L"50");
+}
+
 // Runs a command line (a console program such as reg.exe) and returns its
 // exit status, -1 when it could not start or did not end within 30 s.
 int runProgram(const std::wstring& commandLine);

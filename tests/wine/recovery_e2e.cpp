@@ -9,11 +9,6 @@
 namespace kivo::e2e {
 namespace {
 
-void freshStore() {
-  store::reset();
-  store::set(L"Main", L"CheckInterval", L"50");
-}
-
 // Kills the process as a crash or kill -9 would: nothing of Kivo runs after.
 void killHard(KivoProcess& kivo) {
   ASSERT_TRUE(TerminateProcess(kivo.process(), 9));

@@ -7,11 +7,6 @@
 namespace kivo::e2e {
 namespace {
 
-void freshStore() {
-  store::reset();
-  store::set(L"Main", L"CheckInterval", L"50");
-}
-
 TEST(RobustnessE2E, SecondStartBringsUpTheRunningOne) {
   freshStore();
   TestWindow editor(L"KivoE2EEditor", L"Editor");

@@ -9,11 +9,6 @@
 namespace kivo::e2e {
 namespace {
 
-void freshStore() {
-  store::reset();
-  store::set(L"Main", L"CheckInterval", L"50");
-}
-
 // Shuts Kivo down through its main window and waits until it is gone.
 void closeKivo(KivoProcess& kivo) {
   const HWND main = kivo.mainWindow();

@@ -34,11 +34,6 @@ SYSTEMTIME localTime() {
   return now;
 }
 
-void freshStore() {
-  store::reset();
-  store::set(L"Main", L"CheckInterval", L"50");
-}
-
 TEST(SignalsE2E, FullHourShakesTheWindowInFront) {
   REQUIRE_TEST_CLOCK("@2024-03-05 14:59:50");
   freshStore();

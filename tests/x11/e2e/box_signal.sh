@@ -7,7 +7,6 @@
 # SIGNAL is TERM (default), INT or HUP.
 source "$(dirname "$0")/lib.sh"
 case_name=$1 signal=${2:-TERM}
-main_title='Kivo for Windows NT/95'
 
 start_xterm ed editor 'Editor'
 activate "$ed"
@@ -24,15 +23,7 @@ else
   activate "$ed"
   wait_title_re "$ed" "^${CLOCK_RE} = Editor\$" 20
   timeout 15 "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 || fail "the second start failed"
-  main=
-  find_main() {
-    for w in $(kivo_windows); do
-      [[ $(title "$w") == *"$main_title"* ]] && { main=$w; return 0; }
-    done
-    return 1
-  }
-  wait_until 10 "the main window" find_main
-  wait_until 10 "the main window to come to the front" is_active "$main"
+  wait_main_in_front
   if [[ $case_name == refused ]]; then
     xdotool key --clearmodifiers Return # OK, which the file refuses
     wait_box

@@ -242,6 +242,22 @@ stop_kivo() {
 # kivo_windows: kivo's own top-level windows (class ThunderRT5Form).
 kivo_windows() { xdotool search --class '^ThunderRT5Form$' 2>/dev/null || true; }
 
+# wait_main_in_front: after a second start, Kivo's main window (its title
+# holds the main caption, decorated or not) is found and in front; MAIN
+# names it.
+MAIN_CAPTION='Kivo for Windows NT/95'
+find_main_window() {
+  for w in $(kivo_windows); do
+    [[ $(title "$w") == *"$MAIN_CAPTION"* ]] && { MAIN=$w; return 0; }
+  done
+  return 1
+}
+wait_main_in_front() {
+  MAIN=
+  wait_until 10 "the main window" find_main_window
+  wait_until 10 "the main window to come to the front" is_active "$MAIN"
+}
+
 # make_wav FILE: a short 8 kHz mono wave file (noise, 0.2 s).
 make_wav() {
   local bytes=3200

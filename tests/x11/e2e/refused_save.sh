@@ -4,7 +4,6 @@
 # refuses, says what was not saved and goes on: the clock keeps running and
 # the file stays as it was.
 source "$(dirname "$0")/lib.sh"
-main_title='Kivo for Windows NT/95'
 
 corrupt_ini
 cp "$INI" "$E2E_DIR/before.ini"
@@ -26,15 +25,7 @@ answer_box "$problem"
 status=0
 timeout 15 "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the second start ended with status $status"
-main=
-find_main() {
-  for w in $(kivo_windows); do
-    [[ $(title "$w") == *"$main_title"* ]] && { main=$w; return 0; }
-  done
-  return 1
-}
-wait_until 10 "the main window" find_main
-wait_until 10 "the main window to come to the front" is_active "$main"
+wait_main_in_front
 xdotool key --clearmodifiers Return
 wait_box
 refused=$BOX
