@@ -37,7 +37,6 @@ constexpr const char* kHelp =
 // the clock has been given its own title back.
 int endByRuntimeError(kivo::LinuxDesktop& desktop, kivo::Kivo& app, const kivo::RuntimeError& e) {
   app.end();
-  app.restoreAfterLoop();
   // This instance is over: a start while the box is up must start afresh
   // rather than hand over to it. Destroying the owner window gives up the
   // instance selection (and the windows it advertised).
@@ -121,9 +120,7 @@ int main(int argc, char** argv) {
     // A second start has shown the running instance's window and ended.
     if (app.ended()) return 0;
     kivo::armUntrappedErrorForTests(app);
-    const int status = desktop.toolkit.run();
-    app.restoreAfterLoop();
-    return status;
+    return desktop.toolkit.run();
   } catch (const kivo::RuntimeError& e) {
     return endByRuntimeError(desktop, app, e);
   }

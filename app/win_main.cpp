@@ -20,7 +20,6 @@ namespace {
 int endByRuntimeError(kivo::win32::Win32Desktop& desktop, kivo::Kivo& app,
                       const kivo::RuntimeError& e) {
   app.end();
-  app.restoreAfterLoop();
   // This instance is over: a start while the box is up starts afresh.
   desktop.program.giveUp();
   // The end posted WM_QUIT, which would close the box the moment its own
@@ -52,9 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // A second start has shown the running instance's window and ended.
     if (app.ended()) return 0;
     kivo::armUntrappedErrorForTests(app);
-    const int status = desktop.toolkit.run();
-    app.restoreAfterLoop();
-    return status;
+    return desktop.toolkit.run();
   } catch (const kivo::RuntimeError& e) {
     return endByRuntimeError(desktop, app, e);
   }

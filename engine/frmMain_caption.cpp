@@ -73,6 +73,10 @@ void frmMain::GetOrgCap(const std::string& cap) {
 }
 
 void frmMain::MakeCap() {
+  // A handler that was waiting on a box when the program ended (a signal,
+  // logging out) finishes its run: it must not put back the clock the end
+  // has just taken away.
+  if (app_.ended()) return;
   Trap trap(p_.toolkit, p_.program, "frmMain!MakeCap");
   // A caption without our clock where we put it is the window's own title.
   trap([&] {

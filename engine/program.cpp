@@ -37,10 +37,6 @@ void Kivo::end() {
   p.toolkit.quit();
 }
 
-void Kivo::restoreAfterLoop() {
-  if (ended_ && main_) main_->RestoreOnExit();
-}
-
 namespace {
 
 // A dialog that has closed is gone for good: the next use gets a fresh one,

@@ -37,11 +37,6 @@ class Kivo {
   // signals. Only the first call does anything.
   void end();
   bool ended() const { return ended_; }
-  // For the entry points, once the toolkit's loop has returned: a handler
-  // that was still running when the program ended (a box it waited on was
-  // closed by the end) may have written the clock once more on its way
-  // out, so the title is given back again. Nothing before end().
-  void restoreAfterLoop();
 
   Platform& p;
   EngineState s;

@@ -195,6 +195,20 @@ TEST(CaptionComposition, NoLayoutTakesOurEarlierClockAway) {
   EXPECT_EQ(r.title(kMail), "Mail");
 }
 
+TEST(CaptionComposition, NoClockIsWrittenAfterTheEnd) {
+  // A tick still running when the program ended (it waited on a box that a
+  // signal closed) must not put back the clock the end took away.
+  Running r;
+  r.front(kEditor);
+  r.tick();
+  r.app.end();
+  EXPECT_EQ(r.title(kEditor), "Editor");
+  r.at(12, 35);
+  r.app.main()->MakeCap();  // the rest of that tick
+  EXPECT_EQ(r.title(kEditor), "Editor");
+  EXPECT_TRUE(r.d.journal.leftOver().empty());
+}
+
 TEST(CaptionComposition, TitlesComeBackAfterAKilledRun) {
   // A run that ends without its end (kill -9, a crash) leaves its clock in
   // the front window; the next start gives the title back before its first
