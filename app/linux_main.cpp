@@ -11,7 +11,7 @@
 
 #include "app/linux_desktop.h"
 #include "app/untrapped_error_for_tests.h"
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/errors.h"
 
 namespace {

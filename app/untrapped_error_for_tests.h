@@ -14,16 +14,16 @@
 #include <string>
 #include <system_error>
 
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/errors.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace kivo {
 
 inline void armUntrappedErrorForTests(Kivo& app) {
   const char* path = std::getenv("KIVO_TEST_UNTRAPPED_ERROR");
   if (path == nullptr || *path == '\0' || app.main() == nullptr) return;
-  Timer& tick = *app.main()->tmrMain;
+  Timer& tick = *app.main()->tickTimer;
   tick.onTimer = [tickHandler = tick.onTimer, file = std::filesystem::path(path)] {
     if (tickHandler) tickHandler();
     std::error_code ignored;

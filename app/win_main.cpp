@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/untrapped_error_for_tests.h"
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/errors.h"
 #include "platform/utf16.h"
 #include "platform/win32/win32_desktop.h"

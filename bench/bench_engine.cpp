@@ -3,9 +3,9 @@
 // change on every tick (restore the old window, decorate the new one).
 #include <benchmark/benchmark.h>
 
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/sim/sim_desktop.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ struct Running {
     app.start();
     tick();  // the first tick decorates: what follows is the steady state
   }
-  void tick() { app.main()->tmrMain->fire(); }
+  void tick() { app.main()->tickTimer->fire(); }
 };
 
 void BM_TickSteadyState(benchmark::State& state) {

@@ -1,19 +1,28 @@
 #pragma once
-// Run-time errors with the classic numbers, the two error reporters and the
-// trap helper that reports a failed step and goes on with the next one.
+// Run-time errors with the classic numbers, and the one interface through
+// which the program's parts tell the user about an error they met. How an
+// error is told (the box, its title and text) is the program's own policy,
+// decided in app/.
 
 #include <exception>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/platform.h"
 
 namespace kivo {
 
-inline constexpr int kErrInvalidCall = 5;
+// Every error number the program raises or reports, with its classic
+// description (errorDescription).
+inline constexpr int kErrInvalidCall = 5;         // also: a store that refuses a write
 inline constexpr int kErrOverflow = 6;
+inline constexpr int kErrOutOfMemory = 7;         // a window the system would not make
 inline constexpr int kErrSubscript = 9;
+inline constexpr int kErrDivisionByZero = 11;
 inline constexpr int kErrTypeMismatch = 13;
+inline constexpr int kErrInvalidProperty = 380;   // a control value out of range
+inline constexpr int kErrInvalidArrayIndex = 381;  // a list row that does not exist
 
 // The classic description of an error number ("Overflow" for 6 ...).
 std::string errorDescription(int number);
@@ -32,48 +41,34 @@ class RuntimeError : public std::exception {
   std::string description_;
 };
 
-inline constexpr int kReportStyle = kMbOkOnly | kMbIconStop | kMbSystemModal;
-inline constexpr const char* kErrorTitle = "エラー - Kivo";
-inline constexpr const char* kContactLine =
-    "\"Welmark\" <welmark@kivo.example> まで連絡してください。";
+// Which part of the program met an error: the clock's custom format (the
+// companion program's template) or anything else. The report names it.
+enum class ErrorSource { Program, CustomFormat };
 
-// The five-line report text; `suffix` is "- Kivo" or "- XXModule".
-std::string errorReportText(const RuntimeError& e, const std::string& tag,
-                            const std::string& suffix, int versionMajor, int versionMinor);
-
-// Shows the report box of the general module.
-void ReportError(Toolkit& toolkit, ProgramInfo& program, const std::string& tag,
-                 const RuntimeError& e);
-// Shows the report box of the custom-format module.
-void ReportXXError(Toolkit& toolkit, ProgramInfo& program, const std::string& tag,
-                   const RuntimeError& e);
-
-// Runs the steps of a procedure that traps: a step that raises a
-// RuntimeError is reported under the procedure's tag and the next step runs.
-class Trap {
+// Tells the user about errors. The parts of the program that meet an error
+// they can survive report it here and go on.
+class ErrorReporter {
  public:
-  using ReportFn = void (*)(Toolkit&, ProgramInfo&, const std::string&, const RuntimeError&);
-  Trap(Toolkit& toolkit, ProgramInfo& program, std::string tag, ReportFn report = &ReportError)
-      : toolkit_(toolkit), program_(program), tag_(std::move(tag)), report_(report) {}
-
-  // Runs one step; returns false when it failed (and was reported).
-  template <class F>
-  bool operator()(F&& step) {
-    try {
-      std::forward<F>(step)();
-      return true;
-    } catch (const RuntimeError& e) {
-      report_(toolkit_, program_, tag_, e);
-      return false;
-    }
-  }
-  const std::string& tag() const { return tag_; }
-
- private:
-  Toolkit& toolkit_;
-  ProgramInfo& program_;
-  std::string tag_;
-  ReportFn report_;
+  virtual ~ErrorReporter() = default;
+  // A run-time error met at `where` (the place named in the report).
+  virtual void report(ErrorSource source, std::string_view where, const RuntimeError& e) = 0;
+  // A message about a setting the user should know of, in a box titled as
+  // the error reports are. Returns the button the user chose.
+  virtual int warn(Hwnd owner, const std::string& text, int style) = 0;
 };
+
+// Runs `step`; a RuntimeError it raises is reported as met at `where` and
+// swallowed. Returns false when the step failed.
+template <class Step>
+bool reportFailure(ErrorReporter& errors, std::string_view where, Step&& step,
+                   ErrorSource source = ErrorSource::Program) {
+  try {
+    std::forward<Step>(step)();
+    return true;
+  } catch (const RuntimeError& e) {
+    errors.report(source, where, e);
+    return false;
+  }
+}
 
 }  // namespace kivo

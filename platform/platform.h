@@ -79,6 +79,7 @@ class WindowSystem {
   virtual std::string roundTrip(Hwnd h, const std::string& text) = 0;
   // Class name cut to at most bufferChars - 1 characters; returns the
   // number of characters copied into `out`, 0 on failure (out is then empty).
+  // kClassNameBufferChars holds any class name whole.
   virtual int getClassName(Hwnd h, std::string& out, int bufferChars) = 0;
   // Top-level window with exactly this class and title, 0 when none.
   virtual Hwnd findWindow(const std::string& className, const std::string& title) = 0;
@@ -292,6 +293,9 @@ class ProgramInfo {
   virtual int versionMajor() = 0;
   virtual int versionMinor() = 0;
 };
+
+// The longest class name Windows allows (256 characters) and its NUL.
+inline constexpr int kClassNameBufferChars = 257;
 
 struct Platform {
   WindowSystem& windows;

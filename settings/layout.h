@@ -23,6 +23,9 @@ struct SettingKey {
 inline constexpr const char* kSectionMain = "Main";
 inline constexpr const char* kSectionPlugIn = "Plug in";
 
+// How many window classes the window list holds.
+inline constexpr std::size_t kWindowListSize = 3;
+
 namespace keys {
 // Main window options.
 inline constexpr SettingKey ClockRight{kSectionMain, "ClockRight", StoredForm::ByteFlag, "0"};
@@ -56,7 +59,7 @@ inline constexpr SettingKey Vudadiz{kSectionPlugIn, "Vudadiz", StoredForm::ByteF
 inline constexpr SettingKey KivoTT{kSectionPlugIn, "KivoTT", StoredForm::ByteFlag, "0"};
 inline constexpr SettingKey KivoXX{kSectionPlugIn, "KivoXX", StoredForm::ByteFlag, "0"};
 // The window list: "WindowList" followed by the index digit.
-inline constexpr std::array<SettingKey, 3> WindowList{{
+inline constexpr std::array<SettingKey, kWindowListSize> WindowList{{
     {kSectionMain, "WindowList0", StoredForm::Text, ""},
     {kSectionMain, "WindowList1", StoredForm::Text, ""},
     {kSectionMain, "WindowList2", StoredForm::Text, ""},

@@ -60,10 +60,4 @@ std::string SettingsSave::refusalText() const {
   return out;
 }
 
-bool SettingsSave::finish(Toolkit& toolkit, Hwnd owner) const {
-  if (!reason_) return true;
-  toolkit.messageBox(owner, refusalText(), kRefusedSaveTitle, kRefusedSaveStyle);
-  return false;
-}
-
 }  // namespace kivo

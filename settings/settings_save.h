@@ -6,7 +6,7 @@
 // not tried (a store that refuses one write refuses the next as a rule, and
 // each try may wait for a lock). The refused key and every key after it are
 // held in memory by the HeldSettingsStore, so the program goes on with the
-// user's choice, and finish() tells the user which settings were not saved
+// user's choice, and refusalText() tells the user which settings were not saved
 // (and which were, when only some were) and the store's reason. A save is
 // never left half done without a word.
 
@@ -20,9 +20,6 @@
 
 namespace kivo {
 
-inline constexpr const char* kRefusedSaveTitle = "Kivo";
-inline constexpr int kRefusedSaveStyle = kMbOkOnly | kMbIconExclamation;
-
 class SettingsSave {
  public:
   // `what` names the group for the user ("the main window's options").
@@ -35,10 +32,9 @@ class SettingsSave {
   void remove(const SettingKey& key);
 
   bool refused() const { return reason_.has_value(); }
-  // The box's text, empty when everything was saved.
+  // What the user is told when a write was refused; empty when everything
+  // was saved. The windows show it in a box of its own (ui/refused_save_box.h).
   std::string refusalText() const;
-  // Shows the box over `owner` when a write was refused; false then.
-  bool finish(Toolkit& toolkit, Hwnd owner) const;
 
  private:
   void write(const SettingKey& key, const std::optional<std::string>& value);

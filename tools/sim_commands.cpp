@@ -6,10 +6,10 @@
 
 #include "platform/errors.h"
 #include "platform/text.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
 #include "tools/sim_runner.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo::simscript {
 
@@ -54,7 +54,7 @@ void Runner::cmdClock(const DateTime& t) {
   };
   std::vector<Pending> pending;
   Kivo& app = main_->app();
-  const Form* forms[] = {app.main(), app.setIfLoaded(), app.wsetIfLoaded()};
+  const Form* forms[] = {app.main(), app.main()->settingsDialogIfLoaded(), app.main()->windowListDialogIfLoaded()};
   for (const Form* form : forms) {
     if (!form) continue;
     for (Timer* timer : form->timers()) {
@@ -198,39 +198,45 @@ void Runner::cmdValue(const Words& w) {
 void Runner::cmdPrint(const Words& w) {
   arity(w, 1, 2, "print [NAME]");
   Kivo& app = needProgram(w);
-  const EngineState& s = app.s;
-  const frmMain& m = *app.main();
+  const CaptionEngine::State& e = app.engine().state();
+  const RunningSettings& s = app.settings();
+  const MainWindow& m = *app.main();
   const auto q = [](const std::string& t) { return sim::quote(t); };
   const auto n = [](auto v) { return std::to_string(static_cast<long long>(v)); };
+  const auto timer = [&](const Timer& t) {
+    return std::string(t.enabled() ? "on " : "off ") + n(t.interval());
+  };
+  const WindowList& list = s.windowList;
+  const CompanionFlags& companions = s.companions;
+  // The names scripts print, in their order, and where each lives now.
   const std::vector<std::pair<const char*, std::string>> fields{
-      {"strOrgCap", q(s.strOrgCap)},
-      {"strLastCap", q(s.strLastCap)},
-      {"strNowCap", q(s.strNowCap)},
-      {"strClock", q(s.strClock)},
-      {"bytWListCount", n(s.bytWListCount)},
-      {"bExcludedWnd", n(s.bExcludedWnd)},
-      {"strLastClock", q(s.strLastClock)},
-      {"hActiveWnd", n(s.hActiveWnd)},
-      {"bEqualSeparate", n(s.bEqualSeparate)},
-      {"bClockRight", n(s.bClockRight)},
-      {"intCheckInterval", n(s.intCheckInterval)},
-      {"bAlarm", n(s.bAlarm)},
-      {"strAlarmMessage", q(s.strAlarmMessage)},
-      {"strAlarmTime", q(s.strAlarmTime)},
-      {"strWindowList",
-       q(s.strWindowList[0]) + " " + q(s.strWindowList[1]) + " " + q(s.strWindowList[2])},
-      {"strClockTemplate", q(s.strClockTemplate)},
-      {"PlugInFlags",
-       n(s.PlugInFlags.Vudadiz) + " " + n(s.PlugInFlags.KivoTT) + " " + n(s.PlugInFlags.KivoXX)},
-      {"hLastWnd", n(m.hLastWnd)},
-      {"strLastTime", q(m.strLastTime)},
-      {"bSignalDone", n(m.bSignalDone)},
-      {"bytFlashCount", n(m.bytFlashCount)},
-      {"bytFlashLimit", n(m.bytFlashLimit)},
-      {"bAlarmRepeat", n(m.bAlarmRepeat)},
-      {"bytAlarmWait", n(m.bytAlarmWait)},
-      {"tmrMain", std::string(m.tmrMain->enabled() ? "on " : "off ") + n(m.tmrMain->interval())},
-      {"tmrFlash", std::string(m.tmrFlash->enabled() ? "on " : "off ") + n(m.tmrFlash->interval())},
+      {"strOrgCap", q(e.ownTitle)},
+      {"strLastCap", q(e.lastCaption)},
+      {"strNowCap", q(e.caption)},
+      {"strClock", q(e.clock)},
+      {"bytWListCount", n(list.count)},
+      {"bExcludedWnd", n(e.leftAlone)},
+      {"strLastClock", q(e.lastClock)},
+      {"hActiveWnd", n(e.front)},
+      {"bEqualSeparate", n(s.layout.equalsSeparator)},
+      {"bClockRight", n(s.layout.clockRight)},
+      {"intCheckInterval", n(s.checkInterval)},
+      {"bAlarm", n(s.alarm.on)},
+      {"strAlarmMessage", q(s.alarm.message)},
+      {"strAlarmTime", q(s.alarm.time)},
+      {"strWindowList", q(list.classes[0]) + " " + q(list.classes[1]) + " " + q(list.classes[2])},
+      {"strClockTemplate", q(s.clockTemplate)},
+      {"PlugInFlags", n(companions.versionMarkH) + " " + n(companions.versionMarkT) + " " +
+                          n(companions.customTemplate)},
+      {"hLastWnd", n(e.followed)},
+      {"strLastTime", q(e.lastKey ? e.lastKey->text() : std::string())},
+      {"bSignalDone", n(app.hourlySignals().given())},
+      {"bytFlashCount", n(app.flash().count())},
+      {"bytFlashLimit", n(app.flash().limit())},
+      {"bAlarmRepeat", n(app.alarm().snoozing())},
+      {"bytAlarmWait", n(app.alarm().checksSinceSnooze())},
+      {"tmrMain", timer(*m.tickTimer)},
+      {"tmrFlash", timer(*m.flashTimer)},
   };
   bool found = false;
   for (const auto& [name, value] : fields) {

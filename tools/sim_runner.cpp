@@ -7,9 +7,9 @@
 
 #include "platform/errors.h"
 #include "platform/text.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo::simscript {
 
@@ -149,7 +149,7 @@ void Runner::execute(const Words& w) {
     arity(w, 1, 2, "tick [N]");
     const long long n = w.size() > 1 ? parseInteger(w[1], 0, 1'000'000, "the tick count") : 1;
     Kivo& app = needProgram(w);
-    for (long long i = 0; i < n && !main_->over(); ++i) app.main()->tmrMain->fire();
+    for (long long i = 0; i < n && !main_->over(); ++i) app.main()->tickTimer->fire();
   } else if (c == "run") {
     arity(w, 2, 2, "run SECONDS");
     desk_.toolkit.runFor(parseSeconds(w[1]));
@@ -211,9 +211,9 @@ Form& Runner::liveForm(const std::string& name) {
   if (name == "frmMain") {
     form = app.main();
   } else if (name == "frmSet") {
-    form = app.setIfLoaded();
+    form = app.main()->settingsDialogIfLoaded();
   } else if (name == "frmWSet") {
-    form = app.wsetIfLoaded();
+    form = app.main()->windowListDialogIfLoaded();
   } else {
     throw ScriptError("unknown form \"" + name + "\" (frmMain, frmSet or frmWSet)");
   }

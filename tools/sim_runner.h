@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/sim/sim_desktop.h"
 #include "tools/sim_script.h"
 #include "ui/forms.h"

@@ -11,12 +11,10 @@ namespace kivo {
 
 namespace {
 
-constexpr int kErrInvalidProperty = 380;
-constexpr int kErrInvalidArrayIndex = 381;
 constexpr int kMaxTimerInterval = 65535;
 
 [[noreturn]] void invalidProperty() {
-  throw RuntimeError(kErrInvalidProperty, "Invalid property value");
+  throw RuntimeError(kErrInvalidProperty);
 }
 
 }  // namespace
@@ -161,7 +159,7 @@ void ListBox::setRow(int i, const std::string& text) {
     if (rows_[static_cast<std::size_t>(i)] == text) return;
     rows_[static_cast<std::size_t>(i)] = text;
   } else {
-    throw RuntimeError(kErrInvalidArrayIndex, "Invalid property array index");
+    throw RuntimeError(kErrInvalidArrayIndex);
   }
   changed(kChangeRows);
 }
@@ -170,7 +168,7 @@ const std::string& ListBox::row(int i) const {
   // Reading past the last row gives empty text, as the classic list box
   // does; only a negative index is an error.
   static const std::string empty;
-  if (i < 0) throw RuntimeError(kErrInvalidArrayIndex, "Invalid property array index");
+  if (i < 0) throw RuntimeError(kErrInvalidArrayIndex);
   return i < listCount() ? rows_[static_cast<std::size_t>(i)] : empty;
 }
 

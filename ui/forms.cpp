@@ -30,7 +30,7 @@ Form::Form(Toolkit& toolkit, std::string name, std::string caption, int clientWi
 }
 
 Form::~Form() {
-  // The derived part is gone already, so Form_Unload cannot run here; the
+  // The derived part is gone already, so onUnload cannot run here; the
   // view and the timers must still go, or the toolkit would keep pointers
   // into a dead form.
   if (!loaded_) return;
@@ -57,14 +57,14 @@ void Form::load() {
   loaded_ = true;
   // Timers enabled at design time start with the form.
   for (Timer* t : timers()) toolkit_.timerChanged(*t);
-  Form_Load();
+  onLoad();
 }
 
 void Form::unload() {
   if (!loaded_ || unloading_) return;
   unloading_ = true;
   try {
-    Form_Unload();
+    onUnload();
   } catch (...) {
     finishUnload();
     throw;
@@ -97,14 +97,14 @@ void Form::move(int left, int top) {
 
 void Form::show() {
   if (!loaded_) load();
-  if (!loaded_) return;  // Form_Load unloaded it again
+  if (!loaded_) return;  // onLoad unloaded it again
   if (!visible_) {
     visible_ = true;
     changed(kFormVisible);
   }
   if (!shownOnce_) {
     shownOnce_ = true;
-    Form_Resize();
+    onResize();
   }
 }
 
@@ -118,7 +118,7 @@ void Form::setWindowState(WindowState state) {
   if (state == state_) return;
   state_ = state;
   changed(kFormWindowState);
-  Form_Resize();
+  onResize();
 }
 
 void Form::showModal(Hwnd owner) {
@@ -140,7 +140,7 @@ void Form::nativeStateChanged(WindowState state, bool visible) {
   // The window is in that state already; the report keeps every view of
   // the form (and the backend's own record of it) in step with the model.
   if (what != 0) changed(what);
-  if ((what & kFormWindowState) || firstShowing) Form_Resize();
+  if ((what & kFormWindowState) || firstShowing) onResize();
 }
 
 void Form::nativeMoved(int left, int top) { move(left, top); }

@@ -75,10 +75,10 @@ class Form {
   const FontSpec& font() const { return font_; }
   IconId icon() const { return icon_; }
 
-  // Loads the form: creates its native view (hidden) and runs Form_Load.
+  // Loads the form: creates its native view (hidden) and runs onLoad.
   void load();
   bool loaded() const { return loaded_; }
-  // Runs Form_Unload, destroys the view; the form is closed from then on.
+  // Runs onUnload, destroys the view; the form is closed from then on.
   void unload();
   bool closed() const { return closed_; }
 
@@ -98,10 +98,10 @@ class Form {
   void setLeft(int left) { move(left, top_); }
 
   bool visible() const { return visible_; }
-  void show();  // loads if needed; the first showing fires Form_Resize
+  void show();  // loads if needed; the first showing fires onResize
   void hide();
   WindowState windowState() const { return state_; }
-  // A change fires Form_Resize.
+  // A change fires onResize.
   void setWindowState(WindowState state);
   // Shows the form modally over `owner` (the window whose handler opens it;
   // 0: none) and returns when it has been unloaded.
@@ -110,11 +110,11 @@ class Form {
   // User entry points of the window itself. The backend reports a change
   // made outside the program's code (the user, the window manager, another
   // process): the model follows, and a state change or the first showing
-  // fires Form_Resize.
+  // fires onResize.
   void nativeStateChanged(WindowState state, bool visible);
   void nativeMoved(int left, int top);
   // The close box (or Alt+F4): unloads the form as the classic close does,
-  // Form_Unload included. False when the form is not loaded.
+  // onUnload included. False when the form is not loaded.
   bool userClose();
 
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
@@ -125,10 +125,10 @@ class Form {
   CommandButton* cancelButton() const;
   std::vector<Timer*> timers() const;
 
-  // Handlers, named as the program names them.
-  virtual void Form_Load() {}
-  virtual void Form_Resize() {}
-  virtual void Form_Unload() {}
+  // Events of the window itself, for the program's windows to handle.
+  virtual void onLoad() {}
+  virtual void onResize() {}
+  virtual void onUnload() {}
 
  protected:
   // Adds a control; the tab index is the order of adding (timers excluded).
@@ -150,7 +150,7 @@ class Form {
   void adopt(std::unique_ptr<Control> c);
   void changed(std::uint32_t what);
   void updateOuterSize();
-  // Stops the timers and drops the view; Form_Unload has run (or cannot).
+  // Stops the timers and drops the view; onUnload has run (or cannot).
   void finishUnload();
 
   Toolkit& toolkit_;

@@ -331,7 +331,7 @@ void QtToolkit::syncNow(FormView& view) {
   // pushFormState): only a shown window tells its state.
   const WindowState state = visible ? nativeState(view) : form->windowState();
   if (visible != form->visible() || state != form->windowState()) {
-    // Form_Resize may run here, and may even unload the form.
+    // onResize may run here, and may even unload the form.
     form->nativeStateChanged(state, visible);
     if (!alive || view.form() != form) return;
   }

@@ -212,7 +212,7 @@ void Win32Toolkit::syncFromWindow(HWND hwnd) {
   // pushFormState): only a shown window tells its state.
   const WindowState state = visible ? nativeState(hwnd) : form->windowState();
   if (visible != form->visible() || state != form->windowState()) {
-    // Form_Resize may run here, and may even unload the form.
+    // onResize may run here, and may even unload the form.
     form->nativeStateChanged(state, visible);
     fw = formWin(hwnd);
     if (!fw) return;

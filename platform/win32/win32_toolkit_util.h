@@ -21,7 +21,7 @@ inline int pxToTwips(int px, int dpi) { return MulDiv(px, 1440, dpi); }
 [[noreturn]] inline void systemFailed(const char* call) {
   const unsigned long code = GetLastError();
   throw RuntimeError(
-      7, "Out of memory (" + std::string(call) + " failed, error " + std::to_string(code) + ")");
+      kErrOutOfMemory, "Out of memory (" + std::string(call) + " failed, error " + std::to_string(code) + ")");
 }
 
 }  // namespace kivo::win32

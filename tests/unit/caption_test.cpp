@@ -3,32 +3,32 @@
 
 #include <string>
 
-#include "engine/program.h"
 #include "platform/sim/sim_desktop.h"
-#include "ui/frmMain.h"
+#include "tests/unit/engine_rig.h"
 
 namespace kivo {
 namespace {
 
 constexpr Hwnd kEditor = 0x100, kMail = 0x200;
 
-// A started program on a simulated desktop, clock at 12:34, rendering "h:nn".
+// The caption engine on a simulated desktop, clock at 12:34, rendering "h:nn".
 struct Running {
   sim::SimDesktop d;
-  Kivo app{d.platform};
+  testing::EngineRig rig{d};
+  RunningSettings& settings = rig.settings;
   explicit Running(std::uint8_t right = 0, std::uint8_t equal = 1, std::string tmpl = "%h:nn%") {
     at(12, 34);
-    app.start();
-    app.s.strClockTemplate = std::move(tmpl);
-    app.s.bClockRight = right;
-    app.s.bEqualSeparate = equal;
+    settings.clockTemplate = std::move(tmpl);
+    settings.layout.clockRight = right;
+    settings.layout.equalsSeparator = equal;
   }
   void at(int h, int m, int sec = 0) { d.clock.set(Date{2024, 5, 6}, TimeOfDay{h, m, sec}); }
   void front(Hwnd h, const std::string& title = "Editor") {
     if (!d.windows.exists(h)) d.windows.addWindow(h, "Edit", title);
     d.windows.focus(h);
   }
-  void tick() { app.main()->tmrMain_Timer(); }
+  void tick() { rig.engine.tick(); }
+  void end() { rig.engine.restoreOnExit(); }
   std::string title(Hwnd h) const { return d.windows.window(h)->title; }
   std::size_t writes() const { return d.windows.titleWrites().size(); }
 };
@@ -83,8 +83,8 @@ TEST(CaptionComposition, ClockNeverPilesUpAndFollowsSideChanges) {
                {13, 3, 1, 1, "Editor = 13:03"}};
   std::string shown = "12:34 = Editor";
   for (const auto& s : steps) {
-    r.app.s.bClockRight = s.right;
-    r.app.s.bEqualSeparate = s.equal;
+    r.settings.layout.clockRight = s.right;
+    r.settings.layout.equalsSeparator = s.equal;
     const std::size_t writes = r.writes();
     r.tick();  // a new side waits for the next change of the minute
     EXPECT_EQ(r.title(kEditor), shown);
@@ -173,7 +173,7 @@ TEST(CaptionComposition, OnlyOurClockWhereWePutItIsOurs) {
     at(c.m + 1);  // the minute's rewrite
     r.tick();
     EXPECT_EQ(r.title(kEditor), shown(c.m + 1)) << c.own;
-    r.app.end();
+    r.end();
     EXPECT_EQ(r.title(kEditor), c.own);
     EXPECT_TRUE(r.d.toolkit.boxes().empty());
   }
@@ -185,7 +185,7 @@ TEST(CaptionComposition, NoLayoutTakesOurEarlierClockAway) {
   Running r;
   r.front(kEditor);
   r.tick();
-  r.app.s.bEqualSeparate = 7;
+  r.settings.layout.equalsSeparator = 7;
   r.at(12, 35);
   r.tick();
   EXPECT_EQ(r.title(kEditor), "Editor");
@@ -201,10 +201,10 @@ TEST(CaptionComposition, NoClockIsWrittenAfterTheEnd) {
   Running r;
   r.front(kEditor);
   r.tick();
-  r.app.end();
+  r.end();
   EXPECT_EQ(r.title(kEditor), "Editor");
   r.at(12, 35);
-  r.app.main()->MakeCap();  // the rest of that tick
+  r.tick();  // as the rest of that tick would
   EXPECT_EQ(r.title(kEditor), "Editor");
   EXPECT_TRUE(r.d.journal.leftOver().empty());
 }
@@ -219,36 +219,38 @@ TEST(CaptionComposition, TitlesComeBackAfterAKilledRun) {
     d.clock.set(Date{2026, 12, 7}, TimeOfDay{6, 17, 0});
     d.windows.addWindow(kEditor, "Edit", "Editor");
     d.windows.addWindow(kMail, "Mail", "Mail");
+    const auto configured = [&](testing::EngineRig& run) {
+      run.settings.layout.clockRight = right;
+      run.settings.layout.equalsSeparator = 1;
+      run.settings.clockTemplate = "%h:nn%";
+    };
     const auto killedRun = [&](Hwnd front) {
-      Kivo run(d.platform);
-      run.start();
-      run.s.bClockRight = right;
-      run.s.strClockTemplate = "%h:nn%";
+      testing::EngineRig run(d);
+      configured(run);
+      run.engine.giveBackLeftOverTitles();
       d.windows.focus(front);
-      run.main()->tmrMain_Timer();
-    };  // dropped without end(): nothing given back
+      run.engine.tick();
+    };  // dropped without its end: nothing given back
     killedRun(kEditor);
     EXPECT_EQ(d.windows.window(kEditor)->title, right ? "Editor = 6:17" : "6:17 = Editor");
 
     d.clock.set(Date{2026, 12, 7}, TimeOfDay{16, 52, 0});
-    Kivo next(d.platform);
-    next.start();
+    testing::EngineRig next(d);
+    configured(next);
+    next.engine.giveBackLeftOverTitles();
     EXPECT_EQ(d.windows.window(kEditor)->title, "Editor");  // before any tick
-    next.s.bClockRight = right;
-    next.s.strClockTemplate = "%h:nn%";
-    next.main()->tmrMain_Timer();
+    next.engine.tick();
     EXPECT_EQ(d.windows.window(kEditor)->title, right ? "Editor = 16:52" : "16:52 = Editor");
-    next.end();
+    next.engine.restoreOnExit();
     EXPECT_EQ(d.windows.window(kEditor)->title, "Editor");
     EXPECT_TRUE(d.journal.leftOver().empty());
 
     killedRun(kMail);
     d.windows.retitle(kMail, "Inbox (1)");  // while nothing ran
-    Kivo third(d.platform);
-    third.start();
+    testing::EngineRig third(d);
+    third.engine.giveBackLeftOverTitles();
     EXPECT_EQ(d.windows.window(kMail)->title, "Inbox (1)");
     EXPECT_TRUE(d.journal.leftOver().empty());
-    third.end();
   }
 }
 

@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "clocktext/mdlKivo_template.h"
-#include "engine/mdlKivo.h"
-#include "engine/program.h"
+#include <memory>
+
+#include "app/error_boxes.h"
+#include "engine/clock_template.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
+#include "settings/held_store.h"
+#include "settings/running_settings.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo {
 namespace {
@@ -36,29 +39,36 @@ struct RecordingStore : SettingsStore {
   std::vector<std::string> written;
 };
 
+// The two dialogs over the settings the program runs with, opened as the
+// main window opens them.
 class Dialogs : public ::testing::Test {
  protected:
-  void SetUp() override { app.start(); }
-
   sim::SimDesktop d;
   RecordingStore store{d.store};
-  Platform platform{d.windows, d.sound, d.shell, d.fileDialog,
-                    d.toolkit, store,   d.clock, d.program, d.journal};
-  Kivo app{platform};
+  HeldSettingsStore held{store};
+  RunningSettings settings;
+  ErrorBoxes errors{d.toolkit};
+  WindowContext cx{d.toolkit, d.windows, d.fileDialog, d.program, held, settings, errors};
+  std::unique_ptr<SettingsDialog> settingsDialog;
+  std::unique_ptr<WindowListDialog> windowListDialog;
 
   void put(const std::string& key, const std::string& value) {
     d.store.saveSetting("Main", key, value);
   }
   std::string get(const std::string& key) { return d.store.getSetting("Main", key, "<missing>"); }
   // What the opener does before the dialog loads.
-  frmSet& openSet() {
-    LoadAlarmSettings(app);
-    return app.set();
+  SettingsDialog& openSet() {
+    loadAlarmSettings(held, settings);
+    settingsDialog = std::make_unique<SettingsDialog>(cx);
+    settingsDialog->load();
+    return *settingsDialog;
   }
-  frmWSet& openWSet(const std::vector<std::string>& stored) {
+  WindowListDialog& openWSet(const std::vector<std::string>& stored) {
     for (size_t i = 0; i < stored.size(); ++i) put("WindowList" + std::to_string(i), stored[i]);
-    LoadWindowList(app);
-    return app.wset();
+    loadWindowList(held, settings.windowList);
+    windowListDialog = std::make_unique<WindowListDialog>(cx);
+    windowListDialog->load();
+    return *windowListDialog;
   }
   // The last message box as "style title: text".
   std::string lastBox() {
@@ -68,16 +78,16 @@ class Dialogs : public ::testing::Test {
   }
   // The check boxes (chkShow, then chkEtc), the count, hour and minute, and
   // whether the chime's options are enabled.
-  static std::string boxes(const frmSet& f) {
+  static std::string boxes(const SettingsDialog& f) {
     std::string out;
-    for (auto* c : f.chkShow) out += std::to_string(c->value());
+    for (auto* c : f.show) out += std::to_string(c->value());
     out += " ";
-    for (auto* c : f.chkEtc) out += std::to_string(c->value());
-    out += " " + f.txtEtc[0]->text() + "|" + f.txtEtc[1]->text() + "|" + f.txtEtc[2]->text();
-    return out + (f.cmdWavSet[0]->enabled() && f.chkEtc[3]->enabled() ? " on" : " off");
+    for (auto* c : f.signalBoxes) out += std::to_string(c->value());
+    out += " " + f.fields[0]->text() + "|" + f.fields[1]->text() + "|" + f.fields[2]->text();
+    return out + (f.browse[0]->enabled() && f.signalBoxes[3]->enabled() ? " on" : " off");
   }
-  void tail(frmWSet& w, Hwnd h) {
-    w.cmdWSet[0]->click();
+  void tail(WindowListDialog& w, Hwnd h) {
+    w.buttons[0]->click();
     d.windows.focus(h);
     d.toolkit.runFor(5250);
   }
@@ -98,7 +108,7 @@ TEST_F(Dialogs, ControlTables) {
     }
     return out;
   };
-  frmSet fresh(app);
+  SettingsDialog fresh(cx);
   EXPECT_EQ(table(fresh),
             "詳細 5172x4284\n"
             "fraSet(1) 表示 120,120,4932,1152\nchkShow(0) 秒(&S) 240,300,1092,312\n"
@@ -115,28 +125,28 @@ TEST_F(Dialogs, ControlTables) {
             "txtEtc(3)  2220,1560,2532,312\ncmdWavSet(1) Call Me(&C) 3540,1200,1212,312\n"
             "cmdSet(0) OK 2340,3840,1272,372\ncmdSet(1) Cancel 3780,3840,1272,372\n");
   std::string texts;
-  for (const TextBox* t : fresh.txtEtc)
+  for (const TextBox* t : fresh.fields)
     texts += std::to_string(t->maxLength()) + (t->font().bold ? "B " : " ");
   EXPECT_EQ(texts, "2B 2B 2B 0B ");
-  EXPECT_EQ(fresh.defaultButton(), fresh.cmdSet[0]);
-  EXPECT_EQ(fresh.cancelButton(), fresh.cmdSet[1]);
+  EXPECT_EQ(fresh.defaultButton(), fresh.buttons[0]);
+  EXPECT_EQ(fresh.cancelButton(), fresh.buttons[1]);
   EXPECT_EQ(boxes(fresh), "010011 10000 || off");
   EXPECT_EQ(fresh.borderStyle(), BorderStyle::FixedDialog);
 
-  frmWSet list(app);
+  WindowListDialog list(cx);
   EXPECT_EQ(table(list),
             "あの子嫌い！ 4572x1992\nlblWSet 名簿(&L) 180,180,1032,252\n"
             "lstWSet  120,480,2652,816\ncmdWSet(0) 尾行開始っ(&F) 2880,300,1572,432\n"
             "cmdWSet(1) あきらめる(&G) 2880,840,1572,432\ncmdWSet(2) OK 1500,1440,1632,432\n");
-  EXPECT_EQ(list.defaultButton(), list.cmdWSet[2]);
-  EXPECT_EQ(list.tmrWSet->interval(), 5250);
-  EXPECT_FALSE(list.tmrWSet->enabled());
+  EXPECT_EQ(list.defaultButton(), list.buttons[2]);
+  EXPECT_EQ(list.tailTimer->interval(), 5250);
+  EXPECT_FALSE(list.tailTimer->enabled());
 }
 
 TEST_F(Dialogs, LoadSetOptionsFillsTheBoxesThroughTheirHandlers) {
-  frmSet& f = openSet();
+  SettingsDialog& f = openSet();
   EXPECT_EQ(boxes(f), "010011 10000 10|| off");
-  EXPECT_EQ(f.txtEtc[3]->text(), "時間だよ(^^)");
+  EXPECT_EQ(f.fields[3]->text(), "時間だよ(^^)");
   f.unload();
 
   // Stored time split into hour and minute; "1.0" loads as a ticked box;
@@ -146,22 +156,24 @@ TEST_F(Dialogs, LoadSetOptionsFillsTheBoxesThroughTheirHandlers) {
   put("Alarm", "1"), put("AlarmTime", "06:18"), put("TimePipo", "1.0"), put("EqualSeparate", "0");
   put("TimeFuru", "1"), put("TimeFuruCount", "");
   d.store.saveSetting("Plug in", "KivoXX", "1");
-  frmSet& g = openSet();
+  SettingsDialog& g = openSet();
   EXPECT_EQ(boxes(g), "010010 11101 |06|18 on");
-  for (int i = 0; i < 6; ++i) EXPECT_TRUE(g.chkShow[i]->enabled()) << i;
+  for (int i = 0; i < 6; ++i) EXPECT_TRUE(g.show[i]->enabled()) << i;
   g.unload();
 
   // Alarm on without a stored time: the boxes offer 12:00.
   d.store.deleteSetting("Main", "AlarmTime");
-  frmSet& h = openSet();
+  SettingsDialog& h = openSet();
   EXPECT_EQ(boxes(h), "010010 11101 |12|00 on");
-  h.chkEtc[2]->setValue(2);  // grayed: the chime's options stay as they are
-  EXPECT_TRUE(h.cmdWavSet[0]->enabled());
+  h.signalBoxes[2]->setValue(2);  // grayed: the chime's options stay as they are
+  EXPECT_TRUE(h.browse[0]->enabled());
+
+  h.unload();
 
   // A value no check box can take is the opener's to report.
   put("ShowDay", "3");
   try {
-    h.LoadSetOptions();
+    openSet();
     ADD_FAILURE() << "no error";
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.number(), 380);
@@ -194,21 +206,21 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
     SCOPED_TRACE(std::string(c.count) + " " + c.hour + ":" + c.minute);
     put("Alarm", "0");
     d.toolkit.clearBoxes();
-    frmSet& f = openSet();
-    f.chkEtc[1]->setValue(1);
-    if (c.alarm) f.chkEtc[4]->userClick();
-    EXPECT_EQ(app.s.bAlarm, c.alarm ? 1 : 0);
-    f.txtEtc[0]->setText(c.count);
-    f.txtEtc[1]->setText(c.hour);
-    f.txtEtc[2]->setText(c.minute);
+    SettingsDialog& f = openSet();
+    f.signalBoxes[1]->setValue(1);
+    if (c.alarm) f.signalBoxes[4]->userClick();
+    EXPECT_EQ(settings.alarm.on, c.alarm ? 1 : 0);
+    f.fields[0]->setText(c.count);
+    f.fields[1]->setText(c.hour);
+    f.fields[2]->setText(c.minute);
     const Hwnd dialog = f.hwnd();
-    f.cmdSet[0]->click();
+    f.buttons[0]->click();
     EXPECT_TRUE(f.closed());
     const std::string refused = c.refused;
     EXPECT_EQ(get("TimeFuruCount"), c.storedCount);
     EXPECT_EQ(get("TimeFuru"), refused.find('c') == std::string::npos ? "1" : "0");
     EXPECT_EQ(get("AlarmTime"), c.storedTime);
-    EXPECT_EQ(app.s.strAlarmTime, c.storedTime);
+    EXPECT_EQ(settings.alarm.time, c.storedTime);
     EXPECT_EQ(get("Alarm"), c.alarm && refused.find('t') == std::string::npos ? "1" : "0");
     std::string shown;
     for (const auto& b : d.toolkit.boxes()) {
@@ -222,23 +234,23 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
 
 TEST_F(Dialogs, OkWritesInOrderAndRebuildsTheStandardTemplateOnly) {
   put("UserTaste", "1");
-  frmSet& f = openSet();
-  f.chkShow[0]->userClick();
-  f.chkEtc[4]->userClick();
-  f.txtEtc[3]->setText("起きて");
+  SettingsDialog& f = openSet();
+  f.show[0]->userClick();
+  f.signalBoxes[4]->userClick();
+  f.fields[3]->setText("起きて");
   store.written.clear();
-  f.cmdSet[0]->click();
+  f.buttons[0]->click();
   EXPECT_EQ(store.written, (std::vector<std::string>{
                                "24h", "Alarm", "EqualSeparate", "ShowDate", "ShowDay", "ShowSecond",
                                "ShowYear", "TimePika", "TimeFuru", "TimeFuruCount", "TimePipo",
                                "PipoHato", "AlarmTime", "AlarmMessage"}));
-  EXPECT_EQ(app.s.strAlarmMessage, "起きて");
-  EXPECT_EQ(app.s.strClockTemplate, MakeClockTemplate(d.store, 1));
+  EXPECT_EQ(settings.alarm.message, "起きて");
+  EXPECT_EQ(settings.clockTemplate, standardTemplateFromStore(d.store));
 
-  app.s.PlugInFlags.KivoXX = 1;
-  app.s.strClockTemplate = "custom";
-  openSet().cmdSet[0]->click();
-  EXPECT_EQ(app.s.strClockTemplate, "custom");
+  settings.companions.customTemplate = 1;
+  settings.clockTemplate = "custom";
+  openSet().buttons[0]->click();
+  EXPECT_EQ(settings.clockTemplate, "custom");
 }
 
 TEST_F(Dialogs, BrowseWritesAtOnceOrOffersToSwitchOff) {
@@ -250,14 +262,13 @@ TEST_F(Dialogs, BrowseWritesAtOnceOrOffersToSwitchOff) {
       put(key, "C:\\old.wav");
       put("TimePipo", "1");
       d.toolkit.clearBoxes();
-      frmSet& f = openSet();
+      SettingsDialog& f = openSet();
       d.fileDialog.queueAnswer(outcome == Chosen ? std::optional<std::string>("C:\\new.wav")
                                                  : std::nullopt);
       if (outcome != Chosen) d.toolkit.queueAnswer(outcome == Yes ? kIdYes : kIdNo);
-      f.cmdWavSet[index]->click();
+      f.browse[index]->click();
 
       const OpenFileRequest& r = d.fileDialog.lastRequest();
-      EXPECT_EQ(r.structSize, 76u);
       EXPECT_EQ(r.owner, f.hwnd());
       EXPECT_EQ(r.file, "C:\\old.wav");
       EXPECT_EQ(r.maxFile, 255);
@@ -283,7 +294,7 @@ TEST_F(Dialogs, BrowseWritesAtOnceOrOffersToSwitchOff) {
   const std::string longPath = "C:\\" + std::string(300, 'a') + ".wav";
   put("WaveFilePath1", longPath);
   d.fileDialog.queueAnswer(longPath + "x");
-  openSet().cmdWavSet[0]->click();
+  openSet().browse[0]->click();
   EXPECT_EQ(d.fileDialog.lastRequest().file, longPath);
   EXPECT_GT(d.fileDialog.lastRequest().maxFile, static_cast<int>(longPath.size()));
   EXPECT_EQ(get("WaveFilePath1"), longPath + "x");
@@ -291,58 +302,58 @@ TEST_F(Dialogs, BrowseWritesAtOnceOrOffersToSwitchOff) {
 
 TEST_F(Dialogs, TailingRegistersTheForegroundClass) {
   d.windows.addWindow(0x500, "Notepad", "memo");
-  frmWSet& w = openWSet({});
+  WindowListDialog& w = openWSet({});
   for (int round = 0; round < 2; ++round) {  // the same class twice is listed twice
     d.toolkit.clearBoxes();
-    w.cmdWSet[0]->click();
+    w.buttons[0]->click();
     EXPECT_EQ(w.windowState(), WindowState::Minimized);
-    EXPECT_TRUE(w.tmrWSet->enabled());
+    EXPECT_TRUE(w.tailTimer->enabled());
     d.windows.focus(0x500);
     d.toolkit.runFor(5250);
-    EXPECT_FALSE(w.tmrWSet->enabled());
+    EXPECT_FALSE(w.tailTimer->enabled());
     EXPECT_EQ(w.windowState(), WindowState::Normal);
     EXPECT_TRUE(d.windows.window(w.hwnd())->topmost);  // every resize raises it
-    EXPECT_EQ(app.s.strWindowList[round], "Notepad");
-    EXPECT_EQ(w.lstWSet->row(round), "Notepad");
+    EXPECT_EQ(settings.windowList.classes[round], "Notepad");
+    EXPECT_EQ(w.list->row(round), "Notepad");
     EXPECT_EQ(lastBox(), "4160 あの子嫌い: 名簿に登録しました");
   }
-  EXPECT_EQ(app.s.bytWListCount, 0);  // only OK counts
+  EXPECT_EQ(settings.windowList.count, 0);  // only OK counts
 
   // No window in front: nothing to register.
   tail(w, 0);
   EXPECT_EQ(lastBox(), "4160 あの子嫌い: 失敗しちゃった");
-  EXPECT_EQ(w.lstWSet->listCount(), 2);
+  EXPECT_EQ(w.list->listCount(), 2);
 }
 
 TEST_F(Dialogs, RemovalShiftsDownAndOkSavesTheRun) {
-  frmWSet& w = openWSet({"A", "B", "C"});
-  w.cmdWSet[0]->click();
+  WindowListDialog& w = openWSet({"A", "B", "C"});
+  w.buttons[0]->click();
   EXPECT_EQ(w.windowState(), WindowState::Normal);
-  EXPECT_FALSE(w.tmrWSet->enabled());
+  EXPECT_FALSE(w.tailTimer->enabled());
   EXPECT_EQ(lastBox(), "4160 あの子嫌い: これ以上嫌いな子をつくっちゃだめよっ");
-  w.cmdWSet[1]->click();  // nothing selected
-  EXPECT_EQ(w.lstWSet->listCount(), 3);
-  w.lstWSet->setListIndex(0);
-  w.cmdWSet[1]->click();
-  EXPECT_EQ(app.s.strWindowList, (std::array<std::string, 3>{"B", "C", ""}));
-  EXPECT_EQ(w.lstWSet->rows(), (std::vector<std::string>{"B", "C"}));
-  w.lstWSet->setListIndex(1);
-  w.cmdWSet[1]->click();
-  EXPECT_EQ(app.s.strWindowList, (std::array<std::string, 3>{"B", "", ""}));
-  EXPECT_EQ(app.s.bytWListCount, 3);  // only OK counts
-  w.cmdWSet[2]->click();
+  w.buttons[1]->click();  // nothing selected
+  EXPECT_EQ(w.list->listCount(), 3);
+  w.list->setListIndex(0);
+  w.buttons[1]->click();
+  EXPECT_EQ(settings.windowList.classes, (std::array<std::string, 3>{"B", "C", ""}));
+  EXPECT_EQ(w.list->rows(), (std::vector<std::string>{"B", "C"}));
+  w.list->setListIndex(1);
+  w.buttons[1]->click();
+  EXPECT_EQ(settings.windowList.classes, (std::array<std::string, 3>{"B", "", ""}));
+  EXPECT_EQ(settings.windowList.count, 3);  // only OK counts
+  w.buttons[2]->click();
   EXPECT_TRUE(w.closed());
   EXPECT_EQ(get("WindowList0"), "B");
   EXPECT_EQ(get("WindowList1"), "<missing>");
   EXPECT_EQ(get("WindowList2"), "C");  // past the first free key: never read, never touched
-  EXPECT_EQ(app.s.bytWListCount, 1);
+  EXPECT_EQ(settings.windowList.count, 1);
 
   // The first free key may not exist: it is written before it is removed.
   d.store.deleteSetting("Main", "WindowList0");
-  frmWSet& e = openWSet({});
-  e.cmdWSet[2]->click();
+  WindowListDialog& e = openWSet({});
+  e.buttons[2]->click();
   EXPECT_EQ(get("WindowList0"), "<missing>");
-  EXPECT_EQ(app.s.bytWListCount, 0);
+  EXPECT_EQ(settings.windowList.count, 0);
 }
 
 // Loading stops at the first free key and leaves later entries as an
@@ -350,24 +361,24 @@ TEST_F(Dialogs, RemovalShiftsDownAndOkSavesTheRun) {
 // saved again nor leave a tail without a free entry.
 TEST_F(Dialogs, EntriesWithoutARowAreFree) {
   d.windows.addWindow(0x500, "Notepad", "memo");
-  app.s.strWindowList[2] = "Ghost";
-  frmWSet& w = openWSet({"A"});
+  settings.windowList.classes[2] = "Ghost";
+  WindowListDialog& w = openWSet({"A"});
   tail(w, 0x500);
   tail(w, 0x500);
-  EXPECT_EQ(app.s.strWindowList, (std::array<std::string, 3>{"A", "Notepad", "Notepad"}));
-  EXPECT_EQ(w.lstWSet->listCount(), 3);
+  EXPECT_EQ(settings.windowList.classes, (std::array<std::string, 3>{"A", "Notepad", "Notepad"}));
+  EXPECT_EQ(w.list->listCount(), 3);
   w.unload();
 
   // A removal must not shift such an entry into view of the save.
-  app.s.strWindowList = {"A", "", "Ghost"};
-  frmWSet& v = openWSet({});
+  settings.windowList.classes = {"A", "", "Ghost"};
+  WindowListDialog& v = openWSet({});
   tail(v, 0x500);
-  v.lstWSet->setListIndex(0);
-  v.cmdWSet[1]->click();
-  v.cmdWSet[2]->click();
+  v.list->setListIndex(0);
+  v.buttons[1]->click();
+  v.buttons[2]->click();
   EXPECT_EQ(get("WindowList0"), "Notepad");
   EXPECT_EQ(get("WindowList1"), "<missing>");
-  EXPECT_EQ(app.s.bytWListCount, 1);
+  EXPECT_EQ(settings.windowList.count, 1);
 }
 
 }  // namespace

@@ -5,12 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/mdlKivo.h"
-#include "engine/program.h"
+#include "app/program.h"
+#include "engine/window_classes.h"
 #include "platform/sim/sim_desktop.h"
-#include "settings/frmWSet.h"
 #include "settings/layout.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace kivo {
 namespace {
@@ -26,7 +25,7 @@ struct Running {
     for (const auto& [key, value] : stored) writeText(d.store, key, value);
     app.start();
   }
-  void tick() { app.main()->tmrMain_Timer(); }
+  void tick() { app.main()->tickTimer->fire(); }
   std::string title(Hwnd h) const { return d.windows.window(h)->title; }
   bool wrote(Hwnd h) const {
     for (const auto& w : d.windows.titleWrites()) {
@@ -38,14 +37,14 @@ struct Running {
 
 TEST(StartUp, FreshStoreStartsHiddenAndTicksAtTheStoredInterval) {
   Running r;
-  frmMain& m = *r.app.main();
+  MainWindow& m = *r.app.main();
   EXPECT_FALSE(m.visible());
   EXPECT_EQ(m.windowState(), WindowState::Minimized);
   EXPECT_EQ(m.caption(), kMainCaption);
-  EXPECT_EQ(m.tmrMain->interval(), 250);
-  EXPECT_EQ(r.app.s.bEqualSeparate, 1);
-  EXPECT_EQ(r.app.wsetIfLoaded(), nullptr);
-  EXPECT_EQ(r.app.setIfLoaded(), nullptr);
+  EXPECT_EQ(m.tickTimer->interval(), 250);
+  EXPECT_EQ(r.app.settings().layout.equalsSeparator, 1);
+  EXPECT_EQ(r.app.main()->windowListDialogIfLoaded(), nullptr);
+  EXPECT_EQ(r.app.main()->settingsDialogIfLoaded(), nullptr);
   // The first tick is a change of the foreground and decorates at once.
   r.d.windows.addWindow(kFront, "Edit", "Editor");
   r.d.windows.focus(kFront);
@@ -65,7 +64,7 @@ TEST(StartUp, UnreadableSettingIsReportedAndItsStepFallsBackToDefaults) {
     Running r({{c.key, c.value}});
     ASSERT_FALSE(r.d.toolkit.boxes().empty()) << c.key.key;
     EXPECT_NE(r.d.toolkit.boxes().front().text.find("frmMain!Form_Load- Kivo"), std::string::npos);
-    EXPECT_EQ(r.app.main()->tmrMain->interval(), 250) << c.key.key;
+    EXPECT_EQ(r.app.main()->tickTimer->interval(), 250) << c.key.key;
     EXPECT_FALSE(r.app.main()->visible());
     r.d.toolkit.clearBoxes();
     r.d.windows.addWindow(kFront, "Edit", "Editor");
@@ -78,7 +77,7 @@ TEST(StartUp, UnreadableSettingIsReportedAndItsStepFallsBackToDefaults) {
 
 TEST(StartUp, SecondStartShowsTheRunningWindowAndReadsNothing) {
   Running first;
-  frmMain& m = *first.app.main();
+  MainWindow& m = *first.app.main();
   writeText(first.d.store, keys::UserTaste, "abc");  // any read would report it
   const int writes = first.d.store.writes();
   first.d.program.setPreviousInstance(true);
@@ -88,7 +87,7 @@ TEST(StartUp, SecondStartShowsTheRunningWindowAndReadsNothing) {
   EXPECT_TRUE(first.d.toolkit.quitRequested());
   EXPECT_TRUE(first.d.toolkit.boxes().empty());
   EXPECT_EQ(first.d.store.writes(), writes);
-  EXPECT_EQ(second.s.intCheckInterval, 0);
+  EXPECT_EQ(second.settings().checkInterval, 0);
   EXPECT_FALSE(second.main()->visible());
   EXPECT_TRUE(m.visible());
   EXPECT_EQ(m.windowState(), WindowState::Normal);
@@ -118,8 +117,8 @@ TEST(Exclusions, WindowListAndTheSpellCheckDialog) {
     r.d.windows.focus(kFront);
     r.tick();
     EXPECT_EQ(r.wrote(kFront), !c.excluded) << c.cls;
-    EXPECT_EQ(r.app.s.bExcludedWnd, c.excluded ? 1 : 0) << c.cls;
-    EXPECT_EQ(r.app.s.strOrgCap, std::string("Title") + '\0');
+    EXPECT_EQ(r.app.engine().state().leftAlone, c.excluded) << c.cls;
+    EXPECT_EQ(r.app.engine().state().ownTitle, std::string("Title") + '\0');
   }
 }
 
@@ -157,22 +156,20 @@ TEST(Exclusions, ExcludedWindowIsNeverWrittenWhenItLeaves) {
 TEST(StartUp, KivoXXSelectsTheCustomTemplate) {
   for (const char* flag : {"1", "2"}) {
     Running r({{keys::KivoXX, flag}, {keys::XXFormat, "[%h:nn%]"}});
-    EXPECT_EQ(r.app.s.strClockTemplate, "[%h:nn%]");
-    EXPECT_FALSE(r.app.main()->optTaste[0]->enabled());
-    EXPECT_FALSE(r.app.main()->optTaste[1]->enabled());
+    EXPECT_EQ(r.app.settings().clockTemplate, "[%h:nn%]");
+    EXPECT_FALSE(r.app.main()->style[0]->enabled());
+    EXPECT_FALSE(r.app.main()->style[1]->enabled());
   }
 }
 
-TEST(Loaders, ClassNameAndWindowListRows) {
+TEST(Loaders, ClassNameAndWindowList) {
   Running r({{keys::WindowList[0], "A"}, {keys::WindowList[1], "B"}});
+  // A class name is read whole up to the longest one the system allows, so
+  // a long class registered from the window-list dialog still matches.
   r.d.windows.addWindow(kFront, std::string(300, 'C'), "");
-  r.app.s.hActiveWnd = kFront;
-  EXPECT_EQ(GetForegroundCN(r.app), std::string(254, 'C'));
-  r.app.s.hActiveWnd = 0;
-  EXPECT_EQ(GetForegroundCN(r.app), "");
-  LoadWindowList(r.app);
-  EXPECT_EQ(r.app.s.bytWListCount, 2);
-  EXPECT_EQ(r.app.wset().lstWSet->rows(), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(classNameOf(r.d.windows, kFront), std::string(256, 'C'));
+  EXPECT_EQ(classNameOf(r.d.windows, 0), "");
+  EXPECT_EQ(r.app.settings().windowList.count, 2);
 }
 
 TEST(Tick, AlarmCheckOncePerMinuteAndNotOnAForegroundChange) {
@@ -202,7 +199,7 @@ TEST(Tick, EveryWayOutGivesTheDecoratedWindowItsTitleBack) {
   r.d.windows.focus(kFront);
   r.tick();
   ASSERT_EQ(r.title(kFront), "12:34,May,6 = Editor");
-  r.app.main()->cmdMain[3]->click();
+  r.app.main()->buttons[MainWindow::Exit]->click();
   EXPECT_TRUE(r.app.ended());
   EXPECT_TRUE(r.app.main()->closed());
   EXPECT_TRUE(r.d.toolkit.quitRequested());
@@ -213,7 +210,7 @@ TEST(Tick, EveryWayOutGivesTheDecoratedWindowItsTitleBack) {
   EXPECT_EQ(r.d.windows.titleWrites().size(), writes);
   Kivo again(r.d.platform);
   again.start();
-  again.main()->tmrMain_Timer();
+  again.main()->tickTimer->fire();
   EXPECT_EQ(r.title(kFront), "12:34,May,6 = Editor");
   // A window left alone is never written, not even on the way out; and a
   // program that never ticked has nothing to give back.

@@ -39,9 +39,9 @@ class TestForm : public Form {
     for (int i = 0; i < 4; ++i) opt[i]->onClick = [this, i] { optClicks.push_back(i); };
     chk->onClick = [this] { ++chkClicks; };
   }
-  void Form_Load() override { ++loads; }
-  void Form_Resize() override { ++resizes; }
-  void Form_Unload() override { ++unloads; }
+  void onLoad() override { ++loads; }
+  void onResize() override { ++resizes; }
+  void onUnload() override { ++unloads; }
 
   Frame* fra;
   OptionButton* opt[4];

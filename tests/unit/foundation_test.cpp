@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "app/error_boxes.h"
 #include "platform/date.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
@@ -133,11 +134,16 @@ TEST(Text, CountsCharactersNotBytes) {
   EXPECT_EQ(text::trim("  a b  "), "a b");
 }
 
-TEST(Reporters, ShowTheFiveLineBox) {
+TEST(ErrorBoxes, ShowTheFiveLineReportAndGoOn) {
   sim::SimDesktop d;
-  ReportError(d.toolkit, d.program, "frmMain!MakeCap", RuntimeError(kErrOverflow));
-  ReportXXError(d.toolkit, d.program, "GetXXF", RuntimeError(kErrTypeMismatch));
-  ASSERT_EQ(d.toolkit.boxes().size(), 2u);
+  ErrorBoxes errors(d.toolkit);
+  errors.report(ErrorSource::Program, "frmMain!MakeCap", RuntimeError(kErrOverflow));
+  errors.report(ErrorSource::CustomFormat, "GetXXF", RuntimeError(kErrTypeMismatch));
+  int steps = 0;
+  EXPECT_FALSE(reportFailure(errors, "frmMain!ChkCap", [&] { throw RuntimeError(kErrSubscript); }));
+  EXPECT_TRUE(reportFailure(errors, "frmMain!ChkCap", [&] { ++steps; }));
+  EXPECT_EQ(steps, 1);
+  ASSERT_EQ(d.toolkit.boxes().size(), 3u);
   const auto& box = d.toolkit.boxes()[0];
   EXPECT_EQ(box.title, "エラー - Kivo");
   EXPECT_EQ(box.style, 4112);
@@ -147,17 +153,8 @@ TEST(Reporters, ShowTheFiveLineBox) {
             "\"Welmark\" <welmark@kivo.example> まで連絡してください。");
   EXPECT_NE(d.toolkit.boxes()[1].text.find("場所:GetXXF- XXModule\r\nType mismatch145\r\n"),
             std::string::npos);
-}
-
-TEST(Trap, ReportsAndGoesOnWithTheNextStep) {
-  sim::SimDesktop d;
-  Trap trap(d.toolkit, d.program, "frmMain!ChkCap");
-  int steps = 0;
-  EXPECT_FALSE(trap([&] { throw RuntimeError(kErrSubscript); }));
-  EXPECT_TRUE(trap([&] { ++steps; }));
-  EXPECT_EQ(steps, 1);
-  ASSERT_EQ(d.toolkit.boxes().size(), 1u);
-  EXPECT_NE(d.toolkit.boxes()[0].text.find("エラー番号:9\r\n場所:frmMain!ChkCap- Kivo"), std::string::npos);
+  EXPECT_NE(d.toolkit.boxes()[2].text.find("エラー番号:9\r\n場所:frmMain!ChkCap- Kivo"),
+            std::string::npos);
 }
 
 TEST(Layout, AnEmptyStoreGivesTheDefaults) {

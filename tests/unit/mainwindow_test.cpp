@@ -2,23 +2,28 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/sim/sim_desktop.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
 #include "settings/layout.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo {
 namespace {
 
+using Stored = std::vector<std::pair<SettingKey, std::string>>;
+
 struct Running {
   sim::SimDesktop d;
   Kivo app{d.platform};
-  frmMain* m = nullptr;
-  explicit Running(const char* interval = nullptr) {
+  MainWindow* m = nullptr;
+  explicit Running(const char* interval = nullptr, const Stored& stored = {}) {
     if (interval) writeText(d.store, keys::CheckInterval, interval);
+    for (const auto& [key, value] : stored) writeText(d.store, key, value);
     app.start();
     m = app.main();
   }
@@ -36,70 +41,70 @@ TEST(MainWindow, ControlsInTabOrderWithTheirGroupsAndContainers) {
       "fraMain(0) optInterval(0)@fraMain(0) optInterval(1)@fraMain(0) optInterval(2)@fraMain(0) "
       "fraMain(1) optTaste(0)@fraMain(1) optTaste(1)@fraMain(1) chkRight@fraMain(1) "
       "cmdToSet(0)@fraMain(1) cmdToSet(1)@fraMain(1) cmdMain(0) cmdMain(1) cmdMain(2) cmdMain(3) ");
-  EXPECT_EQ(r.m->defaultButton(), r.m->cmdMain[0]);
-  EXPECT_EQ(r.m->cancelButton(), r.m->cmdMain[1]);
-  EXPECT_EQ(r.m->optInterval[0]->caption(), "Hi    - CPU負担大(&H)");
-  EXPECT_EQ(r.m->cmdMain[3]->layout().top, 2700);
-  EXPECT_FALSE(r.m->tmrFlash->enabled());
-  EXPECT_EQ(r.m->tmrFlash->interval(), 100);
-  EXPECT_TRUE(r.m->tmrMain->enabled());
+  EXPECT_EQ(r.m->defaultButton(), r.m->buttons[MainWindow::Ok]);
+  EXPECT_EQ(r.m->cancelButton(), r.m->buttons[MainWindow::Cancel]);
+  EXPECT_EQ(r.m->precision[MainWindow::High]->caption(), "Hi    - CPU負担大(&H)");
+  EXPECT_EQ(r.m->buttons[MainWindow::Exit]->layout().top, 2700);
+  EXPECT_FALSE(r.m->flashTimer->enabled());
+  EXPECT_EQ(r.m->flashTimer->interval(), 100);
+  EXPECT_TRUE(r.m->tickTimer->enabled());
 }
 
 TEST(MainWindow, FreshStoreAndAnIntervalOutOfRange) {
   for (const char* stored : {static_cast<const char*>(nullptr), "100"}) {
     Running r(stored);
-    EXPECT_TRUE(r.m->optInterval[1]->value());
-    EXPECT_EQ(r.m->tmrMain->interval(), 250);
-    EXPECT_EQ(r.app.s.intCheckInterval, 250);
-    EXPECT_TRUE(r.m->optTaste[0]->value());
-    EXPECT_EQ(r.m->chkRight->value(), 0);
-    EXPECT_EQ(r.app.s.bClockRight, 0);
+    EXPECT_TRUE(r.m->precision[MainWindow::Middle]->value());
+    EXPECT_EQ(r.m->tickTimer->interval(), 250);
+    EXPECT_EQ(r.app.settings().checkInterval, 250);
+    EXPECT_TRUE(r.m->style[0]->value());
+    EXPECT_EQ(r.m->clockOnRight->value(), 0);
+    EXPECT_EQ(r.app.settings().layout.clockRight, 0);
     EXPECT_EQ(r.stored(keys::CheckInterval), stored ? stored : "250");
-    r.m->cmdMain[0]->click();  // OK writes the interval in use
+    r.m->buttons[MainWindow::Ok]->click();  // OK writes the interval in use
     EXPECT_EQ(r.stored(keys::CheckInterval), "250");
   }
 }
 
 TEST(MainWindow, OkStoresCancelReloads) {
   Running r;
-  r.m->optInterval[2]->userClick();  // Low
-  r.m->optTaste[1]->userClick();
-  r.m->chkRight->userClick();
-  EXPECT_EQ(r.app.s.bClockRight, 1);  // at once, without storing
+  r.m->precision[MainWindow::Low]->userClick();  // Low
+  r.m->style[1]->userClick();
+  r.m->clockOnRight->userClick();
+  EXPECT_EQ(r.app.settings().layout.clockRight, 1);  // at once, without storing
   EXPECT_EQ(r.stored(keys::ClockRight), "0");
-  r.m->cmdMain[0]->click();
+  r.m->buttons[MainWindow::Ok]->click();
   EXPECT_EQ(r.stored(keys::CheckInterval), "1000");
   EXPECT_EQ(r.stored(keys::UserTaste), "1");
   EXPECT_EQ(r.stored(keys::ClockRight), "1");
-  EXPECT_EQ(r.m->tmrMain->interval(), 250);  // the running tick keeps its pace
-  EXPECT_EQ(r.app.s.strClockTemplate, "%h:nn%,%m%/%d%");
+  EXPECT_EQ(r.m->tickTimer->interval(), 250);  // the running tick keeps its pace
+  EXPECT_EQ(r.app.settings().clockTemplate, "%h:nn%,%m%/%d%");
   EXPECT_FALSE(r.m->visible());
   EXPECT_EQ(r.m->windowState(), WindowState::Minimized);
 
-  r.m->chkRight->userClick();
-  r.m->optTaste[0]->userClick();
-  r.m->cmdMain[1]->click();  // Cancel
-  EXPECT_EQ(r.app.s.bClockRight, 1);
-  EXPECT_TRUE(r.m->optTaste[1]->value());
-  EXPECT_EQ(r.m->tmrMain->interval(), 1000);
+  r.m->clockOnRight->userClick();
+  r.m->style[0]->userClick();
+  r.m->buttons[MainWindow::Cancel]->click();  // Cancel
+  EXPECT_EQ(r.app.settings().layout.clockRight, 1);
+  EXPECT_TRUE(r.m->style[1]->value());
+  EXPECT_EQ(r.m->tickTimer->interval(), 1000);
   EXPECT_TRUE(r.d.toolkit.boxes().empty());
 }
 
 TEST(MainWindow, BrokenStoredOptionsOnCancelAndOk) {
   Running r;
   writeText(r.d.store, keys::UserTaste, "abc");
-  r.m->cmdMain[1]->click();  // reported, and the window goes on with the defaults
+  r.m->buttons[MainWindow::Cancel]->click();  // reported, and the window goes on with the defaults
   ASSERT_EQ(r.d.toolkit.boxes().size(), 1u);
   EXPECT_NE(r.d.toolkit.boxes()[0].text.find("frmMain!cmdMain_Click"), std::string::npos);
   EXPECT_EQ(r.d.toolkit.boxes()[0].owner, 0u);  // the error reporter's box has no owner
-  EXPECT_TRUE(r.m->optTaste[0]->value());
-  EXPECT_EQ(r.m->tmrMain->interval(), 250);
+  EXPECT_TRUE(r.m->style[0]->value());
+  EXPECT_EQ(r.m->tickTimer->interval(), 250);
 
   writeText(r.d.store, keys::Show24h, "abc");
-  const std::string before = r.app.s.strClockTemplate;
-  r.m->cmdMain[0]->click();  // the template in use stays
+  const std::string before = r.app.settings().clockTemplate;
+  r.m->buttons[MainWindow::Ok]->click();  // the template in use stays
   EXPECT_EQ(r.d.toolkit.boxes().size(), 2u);
-  EXPECT_EQ(r.app.s.strClockTemplate, before);
+  EXPECT_EQ(r.app.settings().clockTemplate, before);
 }
 
 TEST(MainWindow, OkKeepsTheCustomTemplate) {
@@ -108,14 +113,13 @@ TEST(MainWindow, OkKeepsTheCustomTemplate) {
   writeText(d.store, keys::XXFormat, "%h%");
   Kivo app(d.platform);
   app.start();
-  app.main()->cmdMain[0]->click();
-  EXPECT_EQ(app.s.strClockTemplate, "%h%");
+  app.main()->buttons[MainWindow::Ok]->click();
+  EXPECT_EQ(app.settings().clockTemplate, "%h%");
 }
 
 TEST(MainWindow, VersionBox) {
-  Running r;
-  r.app.s.PlugInFlags = {1, 1, 1};
-  r.m->cmdMain[2]->click();
+  Running r(nullptr, {{keys::Vudadiz, "1"}, {keys::KivoTT, "1"}, {keys::KivoXX, "1"}});
+  r.m->buttons[MainWindow::About]->click();
   ASSERT_EQ(r.d.toolkit.boxes().size(), 1u);
   const sim::RecordedBox& box = r.d.toolkit.boxes()[0];
   EXPECT_EQ(box.owner, r.m->hwnd());
@@ -125,13 +129,13 @@ TEST(MainWindow, VersionBox) {
       box.text,
       "        Kivo for Windows NT/95\r\n\r\n         - Welmark -\r\n\r\n"
       "      Version 1.45HTX   Japanese\r\n\r\n\r\nCopyright (C) Welmark. All rights reserved.");
-  r.app.s.PlugInFlags = {0, 2, 0};  // only a 1 earns its letter
-  EXPECT_NE(r.m->VersionText().find("\r\n         Version 1.45   Japanese\r\n"), std::string::npos);
+  Running other(nullptr, {{keys::KivoTT, "2"}});  // only a 1 earns its letter
+  EXPECT_NE(other.m->versionText().find("\r\n         Version 1.45   Japanese\r\n"), std::string::npos);
 }
 
 TEST(MainWindow, CentresOnRestoreButNotWhileMinimized) {
   Running r;
-  frmMain& m = *r.m;
+  MainWindow& m = *r.m;
   m.show();
   m.move(100, 200);
   m.nativeStateChanged(WindowState::Minimized, true);
@@ -150,30 +154,29 @@ TEST(MainWindow, CentresOnRestoreButNotWhileMinimized) {
 }
 
 TEST(MainWindow, DialogButtonsOpenFreshDialogsAndDiscardThem) {
-  Running r;
+  Running r(nullptr, {{keys::KivoXX, "1"}});
   writeText(r.d.store, keys::WindowList[0], "Notepad");
-  r.app.s.PlugInFlags.KivoXX = 1;
   r.m->show();
   r.m->setWindowState(WindowState::Normal);
   std::string seen;
   r.d.toolkit.modalPump = [&] {
     for (const Form* dialog : r.d.toolkit.modalForms())
       EXPECT_EQ(r.d.toolkit.modalOwner(*dialog), r.m->hwnd()) << dialog->name();
-    if (frmWSet* w = r.app.wsetIfLoaded()) {
-      seen += "wset rows " + std::to_string(w->lstWSet->listCount()) + ", main minimized " +
+    if (WindowListDialog* w = r.m->windowListDialogIfLoaded()) {
+      seen += "wset rows " + std::to_string(w->list->listCount()) + ", main minimized " +
               std::to_string(r.m->windowState() == WindowState::Minimized) + "; ";
     }
-    if (frmSet* f = r.app.setIfLoaded()) {
-      seen += "set " + std::to_string(f->chkShow[4]->enabled()) +
-              std::to_string(f->chkShow[5]->enabled()) + "; ";
+    if (SettingsDialog* f = r.m->settingsDialogIfLoaded()) {
+      seen += "set " + std::to_string(f->show[SettingsDialog::Hours24]->enabled()) +
+              std::to_string(f->show[SettingsDialog::EqualsSeparator]->enabled()) + "; ";
     }
     return false;  // the user closes the dialog
   };
-  r.m->cmdToSet[0]->click();
-  r.m->cmdToSet[1]->click();
+  r.m->dialogButtons[MainWindow::OpenWindowList]->click();
+  r.m->dialogButtons[MainWindow::OpenSettings]->click();
   EXPECT_EQ(seen, "wset rows 1, main minimized 1; set 01; ");
-  EXPECT_EQ(r.app.wsetIfLoaded(), nullptr);
-  EXPECT_EQ(r.app.setIfLoaded(), nullptr);
+  EXPECT_EQ(r.m->windowListDialogIfLoaded(), nullptr);
+  EXPECT_EQ(r.m->settingsDialogIfLoaded(), nullptr);
   EXPECT_EQ(r.m->windowState(), WindowState::Normal);
   EXPECT_EQ(r.m->left(), (r.d.toolkit.screenWidthTwips() - r.m->width()) / 2);
   EXPECT_TRUE(r.d.toolkit.boxes().empty());

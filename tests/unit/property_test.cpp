@@ -6,6 +6,7 @@
 // after every tick.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <map>
@@ -15,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
+#include "engine/clock_template.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/text.h"
 #include "settings/layout.h"
-#include "ui/frmMain.h"
+#include "tests/unit/engine_rig.h"
 
 namespace kivo {
 namespace {
@@ -41,12 +42,15 @@ class Desk {
   // custom: -1 for the standard clock, else an index into kCustomTemplates.
   Desk(std::uint32_t seed, int custom) : rng_(seed) {
     d_.clock.set(Date{2024, 5, 6}, TimeOfDay{9, 15, 0});
-    writeText(d_.store, keys::WindowList[0], kExcludedClass);
+    RunningSettings& settings = rig_.settings;
+    settings.windowList.classes[0] = kExcludedClass;
+    settings.windowList.count = 1;
+    settings.layout = CaptionLayout{0, 1};
     if (custom >= 0) {
-      writeText(d_.store, keys::KivoXX, "1");
-      if (kCustomTemplates[custom]) writeText(d_.store, keys::XXFormat, kCustomTemplates[custom]);
+      settings.clockTemplate = kCustomTemplates[custom] ? kCustomTemplates[custom] : "";
+    } else {
+      settings.clockTemplate = standardTemplateFromStore(d_.store);
     }
-    app_.start();
     for (int i = 0; i < 4; ++i) open();
   }
 
@@ -71,7 +75,7 @@ class Desk {
         own_[h] = title();
         std::string shown = own_[h];
         if (className_[h] == kExcludedClass && pick(2) == 0) {
-          shown = own_[h] += " " + app_.s.strClock;
+          shown = own_[h] += " " + rig_.engine.state().clock;
         } else if (pick(2) == 0) {
           shown = keepingTheClock(h, before, oldOwn, own_[h]);
         }
@@ -106,34 +110,39 @@ class Desk {
       }
       case 8:
         if (pick(2) == 0) {
-          app_.main()->chkRight->userClick();
-          did << "chkRight " << app_.main()->chkRight->value();
+          CaptionLayout& layout = rig_.settings.layout;
+          layout.clockRight = layout.clockRight ? 0 : 1;
+          did << "clock right " << int(layout.clockRight);
         } else {
-          app_.s.bEqualSeparate = app_.s.bEqualSeparate ? 0 : 1;
-          did << "bEqualSeparate " << int(app_.s.bEqualSeparate);
+          CaptionLayout& layout = rig_.settings.layout;
+          layout.equalsSeparator = layout.equalsSeparator ? 0 : 1;
+          did << "equals separator " << int(layout.equalsSeparator);
         }
         break;
       default: {
-        // Simulated time with every timer (the flash bursts among them).
+        // Simulated time, ticking at the Middle pace.
         const std::int64_t ms = pick(3000);
-        d_.toolkit.runFor(ms);
+        for (std::int64_t t = 0; t < ms; t += 250) {
+          d_.clock.advanceMs(std::min<std::int64_t>(250, ms - t));
+          rig_.engine.tick();
+        }
         did << "run " << ms << "ms";
         break;
       }
     }
-    app_.main()->tmrMain->fire();
+    rig_.engine.tick();
     return did.str();
   }
 
   // The invariants; empty when they hold, else what broke.
   std::string check() const {
-    const EngineState& s = app_.s;
+    const CaptionEngine::State& s = rig_.engine.state();
     // The caption is rewritten when the time key changes, so after a jump
     // of whole days the front window still shows the clock written last.
-    const std::string clock = s.strLastClock;
+    const std::string clock = s.lastClock;
     for (const auto& [h, own] : own_) {
       const std::string& t = d_.windows.window(h)->title;
-      if (count(t, clock) > 1 || count(t, s.strClock) > 1) {
+      if (count(t, clock) > 1 || count(t, s.clock) > 1) {
         return "clock piled up in " + std::to_string(h) + ": " + t;
       }
       const bool excluded = className_.at(h) == kExcludedClass;
@@ -146,7 +155,7 @@ class Desk {
       if (!excluded && rest.find_first_of("0123456789") != std::string::npos) {
         return "two clocks in " + std::to_string(h) + ": " + t;
       }
-      if (h != s.hActiveWnd || excluded) {
+      if (h != s.front || excluded) {
         // Away from the front (or left alone), a window shows its own title.
         if (t != own)
           return "window " + std::to_string(h) + " shows \"" + t + "\", its own title is \"" + own +
@@ -220,12 +229,13 @@ class Desk {
   // selected now.
   std::string keepingTheClock(Hwnd h, const std::string& shown, const std::string& oldOwn,
                               const std::string& own) const {
-    const EngineState& s = app_.s;
-    if (h != s.hActiveWnd || s.bExcludedWnd != 0) return own;
-    const std::string& clock = s.strLastClock;
-    const std::string sep = s.bEqualSeparate ? " = " : " ";
+    const CaptionEngine::State& s = rig_.engine.state();
+    if (h != s.front || s.leftAlone) return own;
+    const std::string& clock = s.lastClock;
+    const CaptionLayout& layout = rig_.settings.layout;
+    const std::string sep = layout.equalsSeparator ? " = " : " ";
     const auto laidOut = [&](const std::string& t) {
-      return s.bClockRight ? t + sep + clock : clock + sep + t;
+      return layout.clockRight ? t + sep + clock : clock + sep + t;
     };
     if (layoutsOf(shown, oldOwn, clock) != 1 || shown != laidOut(oldOwn)) return own;
     return laidOut(own);
@@ -233,7 +243,7 @@ class Desk {
 
   std::mt19937 rng_;
   sim::SimDesktop d_;
-  Kivo app_{d_.platform};
+  testing::EngineRig rig_{d_};
   std::map<Hwnd, std::string> own_;  // open windows and the titles they set
   std::map<Hwnd, std::string> className_;
   std::map<Hwnd, std::string> everClass_;  // every window ever opened

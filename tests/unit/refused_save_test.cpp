@@ -10,6 +10,7 @@
 #include "settings/held_store.h"
 #include "settings/layout.h"
 #include "settings/settings_save.h"
+#include "ui/refused_save_box.h"
 
 namespace kivo {
 namespace {
@@ -87,7 +88,7 @@ TEST(RefusedSave, TheFirstRefusalEndsTheSaveAndOneBoxTellsWhatWasAndWasNotSaved)
   save.text(keys::WindowList[0], "1");
   save.remove(keys::WindowList[0]);
   EXPECT_TRUE(save.refused());
-  EXPECT_FALSE(save.finish(d.toolkit, 0));
+  EXPECT_FALSE(tellIfRefused(d.toolkit, 0, save));
   EXPECT_EQ(stored.getSetting("Main", "24h", "?"), "0");
   EXPECT_FALSE(stored.has("Main", "ShowDate"));
   EXPECT_FALSE(stored.has("Main", "ShowDay"));
@@ -110,7 +111,7 @@ TEST(RefusedSave, TheFirstRefusalEndsTheSaveAndOneBoxTellsWhatWasAndWasNotSaved)
   // A save the store takes shows nothing.
   SettingsSave fine(held, "the clock settings");
   fine.number(keys::ShowDate, 1);
-  EXPECT_TRUE(fine.finish(d.toolkit, 0));
+  EXPECT_TRUE(tellIfRefused(d.toolkit, 0, fine));
   EXPECT_EQ(d.toolkit.boxes().size(), 1u);
   EXPECT_EQ(stored.getSetting("Main", "ShowDate", "?"), "1");
 }

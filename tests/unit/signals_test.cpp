@@ -7,10 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
+#include "app/error_boxes.h"
+#include "app/program.h"
 #include "platform/sim/sim_desktop.h"
 #include "settings/layout.h"
-#include "ui/frmMain.h"
+#include "signals/daily_alarm.h"
+#include "signals/flash_burst.h"
+#include "signals/hourly_signals.h"
+#include "signals/window_shake.h"
+#include "ui/main_window.h"
 
 namespace kivo {
 namespace {
@@ -24,7 +29,7 @@ constexpr Date kDay{2024, 5, 1};
 struct Recorder : Sound, Shell {
   explicit Recorder(sim::SimDesktop& d) : desk(d) {}
   void playSound(const std::string& file, std::uint32_t flags) override {
-    plays.push_back({file, flags, flash != nullptr && flash->enabled()});
+    plays.push_back({file, flags, flashOn != nullptr && *flashOn});
     desk.sound.playSound(file, flags);
     if (!(flags & kSndAsync)) desk.clock.advanceMs(syncMs);
   }
@@ -40,25 +45,21 @@ struct Recorder : Sound, Shell {
     bool flashOn;
   };
   sim::SimDesktop& desk;
-  const Timer* flash = nullptr;
+  const bool* flashOn = nullptr;
   std::vector<Play> plays;
   std::string shellCall;
   std::int64_t syncMs = 0;
 };
 
+// The signals as the program wires them, the flash timer replaced by a
+// switch that notes how many boxes had been shown when it was turned on.
 class Signals : public ::testing::Test {
  protected:
   void SetUp() override {
     desk.windows.addWindow(kWnd, "Notepad", "memo");
     desk.windows.focus(kWnd);
     at(12, 30);
-    app.start();
-    m = app.main();
-    rec.flash = m->tmrFlash;
-    // The tests call the procedures themselves, outside any tick: a tick
-    // fired from their DoEvents would nest, which a running tick prevents.
-    m->tmrMain->setEnabled(false);
-    app.s.hActiveWnd = kWnd;
+    rec.flashOn = &flashOn;
     desk.log.clear();
   }
   void at(int h, int n, int s = 0, Date d = kDay) { desk.clock.set(d, TimeOfDay{h, n, s}); }
@@ -76,9 +77,16 @@ class Signals : public ::testing::Test {
   // Runs one whole burst by hand and returns the inversions it made.
   int burst() {
     const int before = flashes();
-    m->tmrFlash->setEnabled(true);
-    for (int i = 0; i < 1000 && m->tmrFlash->enabled(); ++i) m->tmrFlash_Timer();
+    for (int i = 0; i < 1000 && flash.step(kWnd); ++i) {
+    }
     return flashes() - before;
+  }
+  // The signals of the hour at h:00, re-armed first as minute 01 does.
+  void signalHour(int h) {
+    at(h, 1);
+    hourly.check(kWnd);
+    at(h, 0);
+    hourly.check(kWnd);
   }
   const std::deque<sim::RecordedBox>& boxes() { return desk.toolkit.boxes(); }
   // Expects no box ("") or one: the repair text itself, or a report naming the tag.
@@ -93,13 +101,25 @@ class Signals : public ::testing::Test {
     if (kind == "repair") EXPECT_EQ(boxes()[0].text, repair);
     else EXPECT_NE(boxes()[0].text.find("場所:" + tag + "- Kivo"), std::string::npos);
   }
+  void startFlash() {
+    flashOn = true;
+    boxesBeforeFlash = boxes().size();
+  }
 
   sim::SimDesktop desk;
   Recorder rec{desk};
-  Platform platform{desk.windows, rec,        rec,        desk.fileDialog,
-                    desk.toolkit, desk.store, desk.clock, desk.program, desk.journal};
-  Kivo app{platform};
-  frmMain* m = nullptr;
+  bool flashOn = false;
+  std::size_t boxesBeforeFlash = 0;
+  RunningSettings settings;
+  ErrorBoxes errors{desk.toolkit};
+  WindowShake shake{desk.windows, desk.toolkit, desk.store, errors, [] { return Hwnd{0}; }};
+  FlashBurst flash{desk.windows, desk.store, errors, [] { return Hwnd{0}; }};
+  HourlySignals hourly{desk.clock, desk.store, rec, desk.toolkit, errors, shake,
+                       [this] { startFlash(); }};
+  DailyAlarm alarm{{desk.clock, desk.store, rec, rec, desk.toolkit},
+                   settings.alarm,
+                   [] { return Hwnd{0}; },
+                   [this] { startFlash(); }};
 };
 
 TEST_F(Signals, ChimeCuckooAndFileNames) {
@@ -125,11 +145,9 @@ TEST_F(Signals, ChimeCuckooAndFileNames) {
     SCOPED_TRACE(std::string(c.hato) + " " + c.wave + " " + std::to_string(c.hour));
     put(keys::PipoHato, c.hato);
     put(keys::WaveFilePath1, c.wave);
-    m->bSignalDone = 0;
-    m->tmrFlash->setEnabled(false);
+    flashOn = false;
     rec.plays.clear();
-    at(c.hour, 0, 0);
-    m->ChkPika();
+    signalHour(c.hour);
     std::vector<std::uint32_t> want(c.syncs, 131074u), got;
     if (c.asyncs) want.push_back(131075u);
     for (const auto& p : rec.plays) {
@@ -139,8 +157,8 @@ TEST_F(Signals, ChimeCuckooAndFileNames) {
     }
     EXPECT_EQ(got, want);
     // Whatever the sound did, the flash and the shake follow.
-    EXPECT_TRUE(m->tmrFlash->enabled());
-    EXPECT_EQ(m->bSignalDone, 1);
+    EXPECT_TRUE(flashOn);
+    EXPECT_TRUE(hourly.given());
     EXPECT_EQ(events({"move "}).size(), 4u);
   }
   EXPECT_TRUE(boxes().empty());
@@ -166,9 +184,9 @@ TEST_F(Signals, OncePerHourAndRearmedAfterAMissedMinuteOne) {
   for (const Call& c : calls) {
     SCOPED_TRACE(std::to_string(c.h) + ":" + std::to_string(c.n) + ":" + std::to_string(c.s));
     at(c.h, c.n, c.s, c.day);
-    m->ChkPika();
-    EXPECT_EQ(m->tmrFlash->enabled(), c.signals);
-    m->tmrFlash->setEnabled(false);
+    hourly.check(kWnd);
+    EXPECT_EQ(flashOn, c.signals);
+    flashOn = false;
   }
   // A fresh store gives only the flash.
   EXPECT_TRUE(rec.plays.empty());
@@ -184,12 +202,12 @@ TEST_F(Signals, UnreadableSwitchesRunTheirSignals) {
   put(keys::TimeFuru, "?");
   put(keys::TimeFuruCount, "0");
   at(9, 0, 0);
-  m->ChkPika();
+  hourly.check(kWnd);
   ASSERT_EQ(boxes().size(), 3u);
   for (const auto& b : boxes())
     EXPECT_NE(b.text.find("場所:frmMain!ChkPika- Kivo"), std::string::npos);
   EXPECT_EQ(rec.plays.size(), 1u);
-  EXPECT_TRUE(m->tmrFlash->enabled());
+  EXPECT_TRUE(flashOn);
   EXPECT_EQ(events({"move "}).size(), 4u);
 }
 
@@ -215,7 +233,7 @@ TEST_F(Signals, FlashBurstLengthAndRepairs) {
     if (c.limit) put(keys::FlashLimit, c.limit);
     desk.toolkit.clearBoxes();
     EXPECT_EQ(burst(), c.inversions);
-    EXPECT_EQ(m->bytFlashCount, 0);
+    EXPECT_EQ(flash.count(), 0);
     EXPECT_EQ(stored(keys::FlashLimit), c.after);
     expectBox("レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。", c.box,
               "frmMain_Load");
@@ -246,7 +264,7 @@ TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
     w->visible = false;
     desk.windows.focus(0);
     const size_t rectsBefore = desk.windows.rectQueries().size();
-    m->VibrateWindow(kWnd, c.n);
+    shake.shake(kWnd, c.n);
     EXPECT_EQ(desk.windows.rectQueries().size(), rectsBefore + 1);  // taken once
     const auto got = events({"move "});
     ASSERT_EQ(got.size(), c.moves);
@@ -270,7 +288,7 @@ TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
   desk.toolkit.clearBoxes();
   put(keys::VibrateWidth, "300");
   desk.windows.window(kWnd)->rect = Rect{INT_MAX, 100, INT_MAX, 400};
-  m->VibrateWindow(kWnd, 10);
+  shake.shake(kWnd, 10);
   EXPECT_EQ(events({"move "}).size(), 33u);
   EXPECT_EQ(boxes().size(), 1u);
   EXPECT_EQ(stored(keys::VibrateWidth), "20");
@@ -279,7 +297,7 @@ TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
   desk.toolkit.setScreen(1024, 768, 10, 20);
   put(keys::VibrateWidth, "-25");
   desk.windows.window(kWnd)->rect = Rect{100, 200, 500, 400};
-  m->VibrateWindow(kWnd, 0);
+  shake.shake(kWnd, 0);
   EXPECT_EQ(events({"move "}), (std::vector<std::string>{"move 100 98 200", "move 100 100 199",
                                                          "move 100 102 200", "move 100 100 201"}));
 }
@@ -294,51 +312,59 @@ TEST_F(Signals, AlarmPlaysOrOpensTheFileThenShowsTheBoxThenFlashes) {
       {"C:\\snd\\ring.WAV", {"sound \"C:\\\\snd\\\\ring.WAV\" async", box}},
       {"C:\\bin\\wake.exe", {"open \"C:\\\\bin\\\\wake.exe\"", box}},
   };
-  app.s.strAlarmTime = "07:30";
-  app.s.strAlarmMessage = "起きて";
+  settings.alarm.time = "07:30";
+  settings.alarm.message = "起きて";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     put(keys::WaveFilePath2, c.file);
-    m->tmrFlash->setEnabled(false);
+    flashOn = false;
+    desk.toolkit.clearBoxes();
     at(7, 30);
-    // Held open a while: a flash timer enabled before the box would fire.
     desk.toolkit.queueAnswer(kIdOk, 1000);
-    m->ChkAlarm();
-    EXPECT_EQ(events({"sound", "open", "msgbox", "flash"}), c.expected);
-    EXPECT_TRUE(m->tmrFlash->enabled());
-    EXPECT_EQ(m->bAlarmRepeat, 0);
+    alarm.check();
+    EXPECT_EQ(events({"sound", "open", "msgbox"}), c.expected);
+    EXPECT_TRUE(flashOn);
+    EXPECT_EQ(boxesBeforeFlash, 1u);  // the flash starts once the box is closed
+    EXPECT_FALSE(alarm.snoozing());
   }
   ASSERT_EQ(rec.plays.size(), 1u);
   EXPECT_EQ(rec.plays[0].flags, 131075u);
   EXPECT_EQ(rec.shellCall, "0|open|||1");
 
   // Without its leading zero the time never matches.
-  app.s.strAlarmTime = "7:30";
-  m->ChkAlarm();
+  settings.alarm.time = "7:30";
+  alarm.check();
   EXPECT_TRUE(events({"msgbox"}).empty());
 }
 
 // Through the timers: the hour's cuckoo count and an alarm box held open for
 // five minutes both keep the tick running; no tick may start inside them,
 // while the flash timer goes on.
-TEST_F(Signals, TicksDoNotNestInsideTheCuckooOrTheAlarmBox) {
-  put(keys::TimePipo, "1");
-  put(keys::PipoHato, "1");
-  put(keys::WaveFilePath1, "pipo.wav");
-  app.s.bAlarm = 1;
-  app.s.strAlarmTime = "16:00";
+TEST(SignalTimers, TicksDoNotNestInsideTheCuckooOrTheAlarmBox) {
+  sim::SimDesktop desk;
+  Recorder rec{desk};
+  Platform platform{desk.windows, rec,        rec,        desk.fileDialog, desk.toolkit,
+                    desk.store,   desk.clock, desk.program, desk.journal};
+  desk.windows.addWindow(kWnd, "Notepad", "memo");
+  desk.windows.focus(kWnd);
+  writeText(desk.store, keys::TimePipo, "1");
+  writeText(desk.store, keys::PipoHato, "1");
+  writeText(desk.store, keys::WaveFilePath1, "pipo.wav");
+  writeText(desk.store, keys::Alarm, "1");
+  writeText(desk.store, keys::AlarmTime, "16:00");
   rec.syncMs = 2000;
-  at(15, 59, 58);
-  m->tmrMain->setEnabled(true);
+  desk.clock.set(kDay, TimeOfDay{15, 59, 58});
+  Kivo app(platform);
+  app.start();
   desk.toolkit.queueAnswer(kIdOk, 5 * 60 * 1000);
   desk.toolkit.runFor(7 * 60 * 1000);
 
   EXPECT_EQ(rec.plays.size(), 16u);  // struck once, not again by a nested tick
-  ASSERT_EQ(boxes().size(), 1u);
-  EXPECT_EQ(boxes()[0].title, "Alarm - Kivo");
+  ASSERT_EQ(desk.toolkit.boxes().size(), 1u);
+  EXPECT_EQ(desk.toolkit.boxes()[0].title, "Alarm - Kivo");
   // The hour's burst ran during the hold and ended; the alarm's own burst
   // then started afresh after the box: two whole bursts.
-  EXPECT_EQ(flashes(), 104);
+  EXPECT_EQ(desk.windows.window(kWnd)->flashes, 104);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ class TimerForm : public Form {
     slow = &add<Timer>("tmrMain", -1, "", {});
     fast = &add<Timer>("tmrFlash", -1, "", {});
   }
-  void Form_Resize() override { ++resizes; }
+  void onResize() override { ++resizes; }
   Timer* slow;
   Timer* fast;
   int resizes = 0;

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/sim/sim_desktop.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
 #include "settings/layout.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo {
 namespace {
@@ -36,7 +36,7 @@ struct Session {
     };
     app.start();
   }
-  frmMain& m() { return *app.main(); }
+  MainWindow& m() { return *app.main(); }
   // Every view against its model, and the reports that changed nothing.
   void expectInStep(const char* where) {
     SCOPED_TRACE(where);
@@ -64,14 +64,14 @@ TEST(Views, MainWindowStartUpAndOptions) {
   EXPECT_EQ(shown.left, (s.d.toolkit.screenWidthTwips() - s.m().width()) / 2);
 
   sim::SimToolkit& tk = s.d.toolkit;
-  EXPECT_TRUE(tk.userClick(*s.m().chkRight));
-  EXPECT_TRUE(tk.userClick(*s.m().optInterval[2]));
-  EXPECT_TRUE(tk.userClick(*s.m().optTaste[1]));
+  EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
+  EXPECT_TRUE(tk.userClick(*s.m().precision[2]));
+  EXPECT_TRUE(tk.userClick(*s.m().style[1]));
   s.expectInStep("options chosen");
   // The option button cleared by the choice shows it.
-  EXPECT_EQ(tk.view(*s.m().optInterval[1])->value, 0);
-  EXPECT_EQ(tk.view(*s.m().optInterval[2])->value, 1);
-  EXPECT_TRUE(tk.userClick(*s.m().cmdMain[0]));
+  EXPECT_EQ(tk.view(*s.m().precision[1])->value, 0);
+  EXPECT_EQ(tk.view(*s.m().precision[2])->value, 1);
+  EXPECT_TRUE(tk.userClick(*s.m().buttons[MainWindow::Ok]));
   s.expectInStep("OK");
   EXPECT_FALSE(shown.visible);
 
@@ -83,56 +83,56 @@ TEST(Views, MainWindowStartUpAndOptions) {
   EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Normal));
   EXPECT_EQ(shown.left, (tk.screenWidthTwips() - s.m().width()) / 2);
   s.expectInStep("restored");
-  EXPECT_TRUE(tk.userClick(*s.m().chkRight));
-  EXPECT_TRUE(tk.userClick(*s.m().optTaste[0]));
-  EXPECT_TRUE(tk.userClick(*s.m().cmdMain[1]));
+  EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
+  EXPECT_TRUE(tk.userClick(*s.m().style[0]));
+  EXPECT_TRUE(tk.userClick(*s.m().buttons[MainWindow::Cancel]));
   s.expectInStep("Cancel reloads");
-  EXPECT_EQ(tk.view(*s.m().chkRight)->value, 1);
-  EXPECT_EQ(tk.view(*s.m().optTaste[1])->value, 1);
+  EXPECT_EQ(tk.view(*s.m().clockOnRight)->value, 1);
+  EXPECT_EQ(tk.view(*s.m().style[1])->value, 1);
 
   // The custom template takes the taste out of the user's reach.
   Session x("1");
   x.expectInStep("custom template");
-  EXPECT_FALSE(x.d.toolkit.view(*x.m().optTaste[1])->enabled);
+  EXPECT_FALSE(x.d.toolkit.view(*x.m().style[1])->enabled);
   x.bringUp();
-  EXPECT_FALSE(x.d.toolkit.userClick(*x.m().optTaste[1]));
+  EXPECT_FALSE(x.d.toolkit.userClick(*x.m().style[1]));
 }
 
 TEST(Views, SettingsDialogLoadOkAndCancel) {
   Session s;
   sim::SimToolkit& tk = s.d.toolkit;
-  frmSet* f = nullptr;
+  SettingsDialog* f = nullptr;
   Hwnd dialog = 0;
   s.steps = {
       [&] {
-        f = s.app.setIfLoaded();
+        f = s.m().settingsDialogIfLoaded();
         dialog = f->hwnd();
         s.expectInStep("loaded");
         EXPECT_EQ(tk.modalOwner(*f), s.m().hwnd());
-        EXPECT_TRUE(tk.view(*f->txtEtc[0])->font.bold);
-        EXPECT_FALSE(tk.view(*f->chkShow[0])->font.bold);
-        EXPECT_EQ(tk.view(*f->txtEtc[1])->maxLength, 2);
+        EXPECT_TRUE(tk.view(*f->fields[0])->font.bold);
+        EXPECT_FALSE(tk.view(*f->show[0])->font.bold);
+        EXPECT_EQ(tk.view(*f->fields[1])->maxLength, 2);
         EXPECT_EQ(tk.view(*f)->icon, kNoIcon);
         // The chime's options are out of reach until the chime is on.
-        EXPECT_FALSE(tk.userClick(*f->chkEtc[3]));
-        EXPECT_TRUE(tk.userClick(*f->chkEtc[2]));
-        EXPECT_TRUE(tk.view(*f->chkEtc[3])->enabled);
-        EXPECT_TRUE(tk.userClick(*f->chkEtc[3]));
-        EXPECT_TRUE(tk.userClick(*f->chkEtc[4]));  // offers 12:00
-        EXPECT_TRUE(tk.userType(*f->txtEtc[0], "x"));
-        EXPECT_TRUE(tk.userType(*f->txtEtc[2], "305"));
+        EXPECT_FALSE(tk.userClick(*f->signalBoxes[3]));
+        EXPECT_TRUE(tk.userClick(*f->signalBoxes[2]));
+        EXPECT_TRUE(tk.view(*f->signalBoxes[3])->enabled);
+        EXPECT_TRUE(tk.userClick(*f->signalBoxes[3]));
+        EXPECT_TRUE(tk.userClick(*f->signalBoxes[4]));  // offers 12:00
+        EXPECT_TRUE(tk.userType(*f->fields[0], "x"));
+        EXPECT_TRUE(tk.userType(*f->fields[2], "305"));
         s.expectInStep("edited");
-        EXPECT_EQ(tk.view(*f->txtEtc[1])->text, "12");
-        EXPECT_EQ(tk.view(*f->txtEtc[2])->text, "30");
+        EXPECT_EQ(tk.view(*f->fields[1])->text, "12");
+        EXPECT_EQ(tk.view(*f->fields[2])->text, "30");
         // The main window behind the dialog takes nothing.
-        EXPECT_FALSE(tk.userClick(*s.m().cmdMain[2]));
+        EXPECT_FALSE(tk.userClick(*s.m().buttons[MainWindow::About]));
       },
       [&] {
-        tk.userClick(*f->chkEtc[1]);
-        tk.userClick(*f->cmdSet[0]);  // the count is refused: its box, then OK closes
+        tk.userClick(*f->signalBoxes[1]);
+        tk.userClick(*f->buttons[0]);  // the count is refused: its box, then OK closes
       },
   };
-  tk.userClick(*s.m().cmdToSet[1]);
+  tk.userClick(*s.m().dialogButtons[MainWindow::OpenSettings]);
   EXPECT_EQ(s.next, 2u);
   s.expectInStep("after OK");
   ASSERT_EQ(tk.boxes().size(), 1u);
@@ -140,19 +140,20 @@ TEST(Views, SettingsDialogLoadOkAndCancel) {
   EXPECT_EQ(readText(s.d.store, keys::PipoHato), "1");
 
   // With the custom template the display boxes but " = " are disabled.
-  s.app.s.PlugInFlags.KivoXX = 1;
-  s.steps.push_back([&] {
-    f = s.app.setIfLoaded();
-    s.expectInStep("custom template");
-    EXPECT_FALSE(tk.view(*f->chkShow[4])->enabled);
-    EXPECT_FALSE(tk.userClick(*f->chkShow[4]));
-    EXPECT_TRUE(tk.userClick(*f->chkShow[5]));
-    EXPECT_EQ(s.app.s.bEqualSeparate, 0);
-    tk.userClick(*f->cmdSet[1]);
+  Session x("1");
+  sim::SimToolkit& xtk = x.d.toolkit;
+  x.steps.push_back([&] {
+    f = x.m().settingsDialogIfLoaded();
+    x.expectInStep("custom template");
+    EXPECT_FALSE(xtk.view(*f->show[SettingsDialog::Hours24])->enabled);
+    EXPECT_FALSE(xtk.userClick(*f->show[SettingsDialog::Hours24]));
+    EXPECT_TRUE(xtk.userClick(*f->show[SettingsDialog::EqualsSeparator]));
+    EXPECT_EQ(x.app.settings().layout.equalsSeparator, 0);
+    xtk.userClick(*f->buttons[SettingsDialog::CancelButton]);
   });
-  tk.userClick(*s.m().cmdToSet[1]);
-  s.expectInStep("after Cancel");
-  EXPECT_EQ(s.app.s.bEqualSeparate, 1);
+  xtk.userClick(*x.m().dialogButtons[MainWindow::OpenSettings]);
+  x.expectInStep("after Cancel");
+  EXPECT_EQ(x.app.settings().layout.equalsSeparator, 1);
 }
 
 TEST(Views, WindowListTailingAndRemoval) {
@@ -160,35 +161,35 @@ TEST(Views, WindowListTailingAndRemoval) {
   sim::SimToolkit& tk = s.d.toolkit;
   s.d.windows.addWindow(0x500, "Notepad", "memo");
   writeText(s.d.store, keys::WindowList[0], "Edit");
-  frmWSet* w = nullptr;
+  WindowListDialog* w = nullptr;
   s.steps = {
       [&] {
-        w = s.app.wsetIfLoaded();
+        w = s.m().windowListDialogIfLoaded();
         s.expectInStep("opened");
-        EXPECT_EQ(tk.view(*w->lstWSet)->rows, Lines{"Edit"});
+        EXPECT_EQ(tk.view(*w->list)->rows, Lines{"Edit"});
         EXPECT_EQ(tk.view(s.m())->state, WindowState::Minimized);
-        tk.userClick(*w->cmdWSet[0]);
+        tk.userClick(*w->buttons[0]);
         EXPECT_EQ(tk.view(*w)->state, WindowState::Minimized);
         s.d.windows.focus(0x500);
         s.d.toolkit.runFor(5250);
         s.expectInStep("tailed");
         EXPECT_EQ(tk.view(*w)->state, WindowState::Normal);
-        EXPECT_EQ(tk.view(*w->lstWSet)->rows, (Lines{"Edit", "Notepad"}));
+        EXPECT_EQ(tk.view(*w->list)->rows, (Lines{"Edit", "Notepad"}));
       },
       [&] {
-        EXPECT_FALSE(tk.userSelect(*w->lstWSet, 2));  // no such row on screen
-        EXPECT_TRUE(tk.userSelect(*w->lstWSet, 1));
-        EXPECT_EQ(tk.view(*w->lstWSet)->selection, 1);
-        tk.userClick(*w->cmdWSet[1]);
+        EXPECT_FALSE(tk.userSelect(*w->list, 2));  // no such row on screen
+        EXPECT_TRUE(tk.userSelect(*w->list, 1));
+        EXPECT_EQ(tk.view(*w->list)->selection, 1);
+        tk.userClick(*w->buttons[1]);
         s.expectInStep("removed");
-        EXPECT_EQ(tk.view(*w->lstWSet)->selection, -1);
-        tk.userSelect(*w->lstWSet, 0);
-        tk.userClick(*w->cmdWSet[1]);
+        EXPECT_EQ(tk.view(*w->list)->selection, -1);
+        tk.userSelect(*w->list, 0);
+        tk.userClick(*w->buttons[1]);
         s.expectInStep("emptied");
-        tk.userClick(*w->cmdWSet[2]);
+        tk.userClick(*w->buttons[2]);
       },
   };
-  tk.userClick(*s.m().cmdToSet[0]);
+  tk.userClick(*s.m().dialogButtons[MainWindow::OpenWindowList]);
   EXPECT_EQ(s.next, 2u);
   s.expectInStep("closed");
   EXPECT_EQ(tk.view(s.m())->state, WindowState::Normal);
@@ -221,8 +222,8 @@ class Panel : public Form {
     };
     cmd->onClick = [this] { ++cmdClicks; };
   }
-  void Form_Resize() override { ++resizes; }
-  void Form_Unload() override { ++unloads; }
+  void onResize() override { ++resizes; }
+  void onUnload() override { ++unloads; }
   Frame* fra;
   OptionButton* opt[2];
   CheckBox* chk;

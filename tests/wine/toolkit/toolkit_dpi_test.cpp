@@ -5,9 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/mdlKivo.h"
 #include "platform/win32/win32_toolkit_util.h"
-#include "settings/frmSet.h"
+#include "ui/settings_dialog.h"
 #include "tests/wine/toolkit/toolkit_rig.h"
 
 #ifndef WM_DPICHANGED
@@ -65,8 +64,7 @@ bool sameRect(const RECT& a, const RECT& b) {
 TEST(Win32Dpi, AFormMovedToAnotherDensityIsLaidOutForIt) {
   Rig rig;
   rig.app.start();
-  LoadAlarmSettings(rig.app);
-  frmSet& s = rig.app.set();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
   const HWND h = rig.toolkit.windowOf(s);
   const int screen = screenDpi();

@@ -6,13 +6,12 @@
 #include <atomic>
 #include <thread>
 
-#include "engine/mdlKivo.h"
 #include "platform/utf16.h"
 #include "platform/win32/handle.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 #include "tests/wine/toolkit/toolkit_rig.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace kivo::win32::test {
 namespace {
@@ -67,31 +66,29 @@ TEST(Win32Forms, TheProgramsWindowsShowTheirModels) {
   rig.store.saveSetting("Main", "WindowList0", "Notepad");
   rig.store.saveSetting("Main", "Alarm", "1");
   rig.app.start();
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   EXPECT_THAT(viewDifferences(rig.toolkit, m), IsEmpty());
   EXPECT_FALSE(IsWindowVisible(rig.toolkit.windowOf(m)));
 
   // The dialogs as their openers leave them before showing them.
-  LoadAlarmSettings(rig.app);
-  frmSet& s = rig.app.set();
-  LoadWindowList(rig.app);
-  frmWSet& w = rig.app.wset();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
+  WindowListDialog& w = rig.app.main()->windowListDialog();
   s.show();
   w.show();
   EXPECT_THAT(viewDifferences(rig.toolkit, s), IsEmpty());
   EXPECT_THAT(viewDifferences(rig.toolkit, w), IsEmpty());
-  EXPECT_EQ(w.lstWSet->rows(), std::vector<std::string>{"Notepad"});
-  EXPECT_EQ(s.txtEtc[1]->text(), "12");  // the alarm is on without a time
+  EXPECT_EQ(w.list->rows(), std::vector<std::string>{"Notepad"});
+  EXPECT_EQ(s.fields[1]->text(), "12");  // the alarm is on without a time
 
   // Changes made by code, several controls at a time.
-  s.chkEtc[2]->setValue(1);  // enables the chime's two companions
-  s.chkShow[5]->setValue(0);
-  s.txtEtc[3]->setText("メッセージ");
-  w.lstWSet->setRow(1, "XTerm");
-  w.lstWSet->setListIndex(1);
-  w.lstWSet->removeItem(0);
-  m.optInterval[0]->setValue(true);
-  m.chkRight->setValue(1);
+  s.signalBoxes[2]->setValue(1);  // enables the chime's two companions
+  s.show[5]->setValue(0);
+  s.fields[3]->setText("メッセージ");
+  w.list->setRow(1, "XTerm");
+  w.list->setListIndex(1);
+  w.list->removeItem(0);
+  m.precision[0]->setValue(true);
+  m.clockOnRight->setValue(1);
   EXPECT_THAT(viewDifferences(rig.toolkit, s), IsEmpty());
   EXPECT_THAT(viewDifferences(rig.toolkit, w), IsEmpty());
   EXPECT_THAT(viewDifferences(rig.toolkit, m), IsEmpty());
@@ -101,8 +98,8 @@ TEST(Win32Forms, NoCaptionIsClipped) {
   Rig rig;
   rig.app.start();
   EXPECT_THAT(clippedCaptions(rig.toolkit, *rig.app.main()), IsEmpty());
-  EXPECT_THAT(clippedCaptions(rig.toolkit, rig.app.set()), IsEmpty());
-  EXPECT_THAT(clippedCaptions(rig.toolkit, rig.app.wset()), IsEmpty());
+  EXPECT_THAT(clippedCaptions(rig.toolkit, rig.app.main()->settingsDialog()), IsEmpty());
+  EXPECT_THAT(clippedCaptions(rig.toolkit, rig.app.main()->windowListDialog()), IsEmpty());
   // Japanese captions are drawn with a face that has Japanese glyphs.
   EXPECT_NE(rig.toolkit.resolvedFace(FontSpec{}), L"");
 }
@@ -110,13 +107,13 @@ TEST(Win32Forms, NoCaptionIsClipped) {
 TEST(Win32Forms, TabOrderAndTheDefaultButton) {
   Rig rig;
   rig.app.start();
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   const HWND form = rig.toolkit.windowOf(m);
   // Tab visits the selected option of each group, then the rest in order.
-  std::vector<HWND> want{rig.toolkit.windowOf(*m.optInterval[1]),
-                         rig.toolkit.windowOf(*m.optTaste[0]), rig.toolkit.windowOf(*m.chkRight)};
-  for (auto* b : m.cmdToSet) want.push_back(rig.toolkit.windowOf(*b));
-  for (auto* b : m.cmdMain) want.push_back(rig.toolkit.windowOf(*b));
+  std::vector<HWND> want{rig.toolkit.windowOf(*m.precision[1]),
+                         rig.toolkit.windowOf(*m.style[0]), rig.toolkit.windowOf(*m.clockOnRight)};
+  for (auto* b : m.dialogButtons) want.push_back(rig.toolkit.windowOf(*b));
+  for (auto* b : m.buttons) want.push_back(rig.toolkit.windowOf(*b));
   std::vector<HWND> got{want.front()};
   for (HWND h = GetNextDlgTabItem(form, want.front(), FALSE); h != want.front() && got.size() < 20;
        h = GetNextDlgTabItem(form, h, FALSE)) {
@@ -125,24 +122,24 @@ TEST(Win32Forms, TabOrderAndTheDefaultButton) {
   EXPECT_EQ(got, want);
   const LRESULT def = SendMessageW(form, DM_GETDEFID, 0, 0);
   EXPECT_EQ(HIWORD(def), DC_HASDEFID);
-  EXPECT_EQ(GetDlgItem(form, LOWORD(def)), rig.toolkit.windowOf(*m.cmdMain[0]));
+  EXPECT_EQ(GetDlgItem(form, LOWORD(def)), rig.toolkit.windowOf(*m.buttons[0]));
 }
 
 TEST(Win32Forms, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {
   Rig rig;
   rig.app.start();
-  frmSet& s = rig.app.set();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
-  const HWND pika = rig.toolkit.windowOf(*s.chkEtc[0]), furu = rig.toolkit.windowOf(*s.chkEtc[1]);
+  const HWND pika = rig.toolkit.windowOf(*s.signalBoxes[0]), furu = rig.toolkit.windowOf(*s.signalBoxes[1]);
   ASSERT_TRUE(pumpUntil(rig.toolkit, [&] { return IsWindowVisible(pika) != 0; }));
   SetFocus(pika);
-  const int pikaValue = s.chkEtc[0]->value(), furuValue = s.chkEtc[1]->value();
+  const int pikaValue = s.signalBoxes[0]->value(), furuValue = s.signalBoxes[1]->value();
   PostMessageW(pika, WM_SYSCHAR, L'p', 1 << 29);
   EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return GetFocus() == furu; }));
   PostMessageW(furu, WM_SYSCHAR, L'p', 1 << 29);
   EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return GetFocus() == pika; }));
-  EXPECT_EQ(s.chkEtc[0]->value(), pikaValue);
-  EXPECT_EQ(s.chkEtc[1]->value(), furuValue);
+  EXPECT_EQ(s.signalBoxes[0]->value(), pikaValue);
+  EXPECT_EQ(s.signalBoxes[1]->value(), furuValue);
 }
 
 TEST(Win32Forms, PushesNeverComeBackAsInput) {
@@ -215,7 +212,7 @@ TEST(Win32Forms, TheUsersInputGoesThroughTheModel) {
 TEST(Win32Forms, TheSystemsChangesReachTheModel) {
   Rig rig;
   rig.app.start();
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   const HWND h = rig.toolkit.windowOf(m);
   // A second start shows the hidden main window: it comes up normal and
   // centred, the model following.
@@ -233,7 +230,7 @@ TEST(Win32Forms, TheSystemsChangesReachTheModel) {
   EXPECT_EQ(GetWindowTextLengthW(h), 30);
 
   // The close box of a dialog unloads it; the main window's ends the program.
-  frmSet& s = rig.app.set();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
   SendMessageW(rig.toolkit.windowOf(s), WM_CLOSE, 0, 0);
   EXPECT_TRUE(s.closed());
@@ -245,7 +242,7 @@ TEST(Win32Forms, TheSystemsChangesReachTheModel) {
 TEST(Win32Forms, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
   Rig rig;
   rig.app.start();
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   m.show();
   m.setWindowState(WindowState::Normal);
   const HWND main = rig.toolkit.windowOf(m);
@@ -263,17 +260,17 @@ TEST(Win32Forms, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
     }
     if (locked) PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
   });
-  SendMessageW(rig.toolkit.windowOf(*m.cmdToSet[1]), BM_CLICK, 0, 0);  // returns when closed
+  SendMessageW(rig.toolkit.windowOf(*m.dialogButtons[1]), BM_CLICK, 0, 0);  // returns when closed
   user.join();
   EXPECT_TRUE(locked);
-  EXPECT_EQ(rig.app.setIfLoaded(), nullptr);
+  EXPECT_EQ(rig.app.main()->settingsDialogIfLoaded(), nullptr);
   EXPECT_TRUE(IsWindowEnabled(main));
 }
 
 TEST(Win32Forms, ASecondStartBringsTheRunningMainWindowUp) {
   DesktopRig running;
   running.app.start();
-  frmMain& m = *running.app.main();
+  MainWindow& m = *running.app.main();
   const HWND h = running.toolkit.windowOf(m);
   ASSERT_FALSE(m.visible());
   {
@@ -300,7 +297,7 @@ TEST(Win32Forms, ASecondStartBringsTheRunningMainWindowUp) {
   };
   ASSERT_TRUE(pumpUntil(running.toolkit, decorated));
   m.move(m.left() + 150, m.top());
-  m.optInterval[2]->setValue(true);
+  m.precision[2]->setValue(true);
   EXPECT_TRUE(decorated());
   EXPECT_FALSE(running.toolkit.quitRequested());
 }

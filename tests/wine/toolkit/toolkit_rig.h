@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_events.h"
 #include "platform/sim/sim_services.h"

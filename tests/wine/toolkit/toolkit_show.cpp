@@ -9,11 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/mdlKivo.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 #include "tests/wine/toolkit/toolkit_rig.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace kivo::win32::test {
 namespace {
@@ -58,21 +57,19 @@ int show(const std::string& name, const std::string& ready) {
   rig.store.saveSetting("Main", "AlarmMessage", "起きて！");
   rig.store.saveSetting("Main", "TimePipo", "1");
   rig.app.start();
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   // As a second start brings it up.
   m.show();
   m.setWindowState(WindowState::Normal);
-  LoadAlarmSettings(rig.app);
-  frmSet& s = rig.app.set();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
-  LoadWindowList(rig.app);
-  frmWSet& w = rig.app.wset();
-  w.lstWSet->setListIndex(1);
+  WindowListDialog& w = rig.app.main()->windowListDialog();
+  w.list->setListIndex(1);
   w.show();
   if (name == "box") {
     g_ready = ready;
     SetTimer(nullptr, 0, 100, &watchBox);
-    m.cmdMain_Click(2);
+    m.buttons[MainWindow::About]->click();
     return 0;
   }
   Form* f = &w;

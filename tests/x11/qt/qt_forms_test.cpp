@@ -12,12 +12,11 @@
 
 #include <cstdlib>
 
-#include "engine/mdlKivo.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 #include "tests/x11/qt/qt_kinds_form.h"
 #include "tests/x11/qt/qt_rig.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace kivo::qt::test {
 namespace {
@@ -35,36 +34,34 @@ TEST(QtForms, TheProgramsWindowsShowTheirModels) {
   rig.toolkit.onFormsChanged = [&] { owned.push_back(rig.toolkit.ownWindows().size()); };
   rig.app.start();
   EXPECT_EQ(owned, (std::vector<std::size_t>{1, 2, 1}));
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   EXPECT_THAT(viewDifferences(rig.toolkit, m), IsEmpty());
   EXPECT_FALSE(rig.toolkit.widgetOf(m)->isVisible());
   EXPECT_TRUE(rig.toolkit.ownsWindow(m.hwnd()));
 
   // The dialogs as their openers leave them before showing them.
-  LoadAlarmSettings(rig.app);
-  frmSet& s = rig.app.set();
-  LoadWindowList(rig.app);
-  frmWSet& w = rig.app.wset();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
+  WindowListDialog& w = rig.app.main()->windowListDialog();
   s.show();
   w.show();
   EXPECT_THAT(viewDifferences(rig.toolkit, s), IsEmpty());
   EXPECT_THAT(viewDifferences(rig.toolkit, w), IsEmpty());
-  EXPECT_EQ(w.lstWSet->rows(), std::vector<std::string>{"Notepad"});
-  EXPECT_EQ(s.txtEtc[1]->text(), "12");  // the alarm is on without a time
+  EXPECT_EQ(w.list->rows(), std::vector<std::string>{"Notepad"});
+  EXPECT_EQ(s.fields[1]->text(), "12");  // the alarm is on without a time
   EXPECT_THAT(rig.toolkit.ownWindows(),
               ::testing::UnorderedElementsAre(m.hwnd(), s.hwnd(), w.hwnd()));
 
   // Changes made by code, several controls at a time.
-  s.chkEtc[2]->setValue(1);  // enables the chime's two companions
-  s.chkShow[5]->setValue(0);
-  s.txtEtc[3]->setText("メッセージ");
-  s.txtEtc[0]->setText("12345");  // code may go past the limit of typing
-  w.lstWSet->setRow(1, "XTerm");
-  w.lstWSet->setListIndex(1);
-  w.lstWSet->removeItem(0);
-  m.optInterval[0]->setValue(true);
-  m.chkRight->setValue(1);
-  s.fraSet[0]->setEnabled(false);
+  s.signalBoxes[2]->setValue(1);  // enables the chime's two companions
+  s.show[5]->setValue(0);
+  s.fields[3]->setText("メッセージ");
+  s.fields[0]->setText("12345");  // code may go past the limit of typing
+  w.list->setRow(1, "XTerm");
+  w.list->setListIndex(1);
+  w.list->removeItem(0);
+  m.precision[0]->setValue(true);
+  m.clockOnRight->setValue(1);
+  s.frames[0]->setEnabled(false);
   EXPECT_THAT(viewDifferences(rig.toolkit, s), IsEmpty());
   EXPECT_THAT(viewDifferences(rig.toolkit, w), IsEmpty());
   EXPECT_THAT(viewDifferences(rig.toolkit, m), IsEmpty());
@@ -80,15 +77,14 @@ TEST(QtForms, TheProgramsWindowsShowTheirModels) {
   EXPECT_EQ(windowClass(s.hwnd()), "kivo/ThunderRT5Form");
   EXPECT_EQ(windowTitle(s.hwnd()), "詳細");
   const Hwnd gone = s.hwnd();
-  rig.app.dropSet();
+  rig.app.main()->dropDialogs();
   EXPECT_FALSE(rig.toolkit.ownsWindow(gone));
 }
 
 TEST(QtForms, NoCaptionIsClippedAndNothingCrosses) {
   Rig rig;
   rig.app.start();
-  LoadAlarmSettings(rig.app);
-  for (Form* f : std::initializer_list<Form*>{rig.app.main(), &rig.app.set(), &rig.app.wset()}) {
+  for (Form* f : std::initializer_list<Form*>{rig.app.main(), &rig.app.main()->settingsDialog(), &rig.app.main()->windowListDialog()}) {
     EXPECT_THAT(clippedCaptions(rig.toolkit, *f), IsEmpty());
     EXPECT_THAT(overlappingWidgets(rig.toolkit, *f), IsEmpty());
   }
@@ -98,8 +94,8 @@ TEST(QtForms, NoCaptionIsClippedAndNothingCrosses) {
       << face.toStdString();
   EXPECT_TRUE(QFontMetrics(rig.toolkit.qfont(FontSpec{})).inFontUcs4(U'詳'));
   // A longer caption set by code grows its box as well.
-  frmMain& m = *rig.app.main();
-  m.chkRight->setCaption("時計はいつも右側に表示します(&C)");
+  MainWindow& m = *rig.app.main();
+  m.clockOnRight->setCaption("時計はいつも右側に表示します(&C)");
   EXPECT_THAT(clippedCaptions(rig.toolkit, m), IsEmpty());
 }
 

@@ -11,12 +11,11 @@
 
 #include <cstdlib>
 
-#include "engine/mdlKivo.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 #include "tests/x11/qt/qt_kinds_form.h"
 #include "tests/x11/qt/qt_rig.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace kivo::qt::test {
 namespace {
@@ -92,13 +91,13 @@ TEST(QtInput, TheUsersInputGoesThroughTheModel) {
 TEST(QtInput, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {
   Rig rig;
   rig.app.start();
-  frmSet& s = rig.app.set();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
   ASSERT_TRUE(upInFront(rig.toolkit, s));
-  QWidget* pika = rig.toolkit.widgetOf(*s.chkEtc[0]);
-  QWidget* furu = rig.toolkit.widgetOf(*s.chkEtc[1]);
+  QWidget* pika = rig.toolkit.widgetOf(*s.signalBoxes[0]);
+  QWidget* furu = rig.toolkit.widgetOf(*s.signalBoxes[1]);
   pika->setFocus();
-  const int pikaValue = s.chkEtc[0]->value(), furuValue = s.chkEtc[1]->value();
+  const int pikaValue = s.signalBoxes[0]->value(), furuValue = s.signalBoxes[1]->value();
   // Each press gives the focus to the next of the two in turn (the shortcut
   // and the focus change happen within the key's delivery).
   std::vector<QWidget*> visited;
@@ -109,18 +108,18 @@ TEST(QtInput, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {
   EXPECT_TRUE(std::count(visited.begin(), visited.end(), furu) >= 1);
   EXPECT_TRUE(std::count(visited.begin(), visited.end(), pika) >= 1);
   EXPECT_NE(visited[1], visited[2]);
-  EXPECT_EQ(s.chkEtc[0]->value(), pikaValue);
-  EXPECT_EQ(s.chkEtc[1]->value(), furuValue);
+  EXPECT_EQ(s.signalBoxes[0]->value(), pikaValue);
+  EXPECT_EQ(s.signalBoxes[1]->value(), furuValue);
   // A label's key moves to the control after it.
   QTest::keyClick(pika, Qt::Key_M, Qt::AltModifier);
-  EXPECT_TRUE(rig.toolkit.widgetOf(*s.txtEtc[3])->hasFocus());
+  EXPECT_TRUE(rig.toolkit.widgetOf(*s.fields[3])->hasFocus());
 }
 
 TEST(QtInput, TheWindowManagersChangesReachTheModel) {
   Rig rig;
   rig.app.start();
   ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   const Hwnd h = m.hwnd();
   // A second start shows the hidden main window: it comes up normal and
   // centred, the model following.
@@ -157,7 +156,7 @@ TEST(QtInput, TheWindowManagersChangesReachTheModel) {
   })) << ::testing::PrintToString(placeDifferences(rig.toolkit, m));
 
   // The close box of a dialog unloads it; the main window's ends the program.
-  frmSet& s = rig.app.set();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
   rig.toolkit.widgetOf(s)->close();
   EXPECT_TRUE(s.closed());
@@ -170,7 +169,7 @@ TEST(QtInput, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
   Rig rig;
   rig.app.start();
   ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   rig.toolkit.showOwnWindow(m.hwnd(), kSwShowNormal);
   QWidget* main = rig.toolkit.widgetOf(m);
   bool locked = false, closeRefused = false;
@@ -179,7 +178,7 @@ TEST(QtInput, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
   QTimer user;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   QObject::connect(&user, &QTimer::timeout, [&] {
-    frmSet* s = rig.app.setIfLoaded();
+    SettingsDialog* s = rig.app.main()->settingsDialogIfLoaded();
     QWidget* dialog = s ? rig.toolkit.widgetOf(*s) : nullptr;
     if (dialog && std::chrono::steady_clock::now() > deadline) dialog->close();  // gives up
     if (!dialog || !dialog->isVisible() || main->isEnabled()) return;
@@ -190,10 +189,10 @@ TEST(QtInput, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
     user.stop();
   });
   user.start(5);
-  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.cmdToSet[1]))->click();  // returns when closed
+  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.dialogButtons[1]))->click();  // returns when closed
   EXPECT_TRUE(locked);
   EXPECT_TRUE(closeRefused);
-  EXPECT_EQ(rig.app.setIfLoaded(), nullptr);
+  EXPECT_EQ(rig.app.main()->settingsDialogIfLoaded(), nullptr);
   EXPECT_TRUE(main->isEnabled());
 }
 
@@ -203,7 +202,7 @@ TEST(QtInput, TheWindowListDialogMinimizesItselfWhileItTails) {
   rig.windows.focus(0x500);
   rig.app.start();
   ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   rig.toolkit.showOwnWindow(m.hwnd(), kSwShowNormal);
   bool iconic = false;
   BoxUser boxUser(QMessageBox::Ok);
@@ -211,25 +210,25 @@ TEST(QtInput, TheWindowListDialogMinimizesItselfWhileItTails) {
   int step = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   QObject::connect(&user, &QTimer::timeout, [&] {
-    frmWSet* w = rig.app.wsetIfLoaded();
+    WindowListDialog* w = rig.app.main()->windowListDialogIfLoaded();
     QWidget* dialog = w ? rig.toolkit.widgetOf(*w) : nullptr;
     if (dialog && std::chrono::steady_clock::now() > deadline) dialog->close();  // gives up
     if (!dialog || !dialog->isVisible()) return;
     if (step == 0 && wmState(w->hwnd()) == 1) {
       // Tailing: a shorter wait than the user's, for the test's sake.
-      w->tmrWSet->setInterval(300);
-      static_cast<QPushButton*>(rig.toolkit.widgetOf(*w->cmdWSet[0]))->click();
+      w->tailTimer->setInterval(300);
+      static_cast<QPushButton*>(rig.toolkit.widgetOf(*w->buttons[0]))->click();
       step = 1;
     } else if (step == 1 && wmState(w->hwnd()) == 3) {
       iconic = true;  // the window manager has minimized it
       step = 2;
     } else if (step == 2 && boxUser.answered() && wmState(w->hwnd()) == 1) {
-      static_cast<QPushButton*>(rig.toolkit.widgetOf(*w->cmdWSet[2]))->click();
+      static_cast<QPushButton*>(rig.toolkit.widgetOf(*w->buttons[2]))->click();
       user.stop();
     }
   });
   user.start(5);
-  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.cmdToSet[0]))->click();  // returns when closed
+  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.dialogButtons[0]))->click();  // returns when closed
   EXPECT_TRUE(iconic);
   ASSERT_TRUE(boxUser.seen());
   EXPECT_EQ(boxUser.seen()->text, "名簿に登録しました");

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
+#include "app/program.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_events.h"

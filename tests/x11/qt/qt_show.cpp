@@ -13,12 +13,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/mdlKivo.h"
 #include "platform/qt/qt_util.h"
-#include "settings/frmSet.h"
-#include "settings/frmWSet.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 #include "tests/x11/qt/qt_rig.h"
-#include "ui/frmMain.h"
+#include "ui/main_window.h"
 
 namespace kivo::qt::test {
 namespace {
@@ -38,11 +37,11 @@ int show(const std::string& name, const std::string& ready) {
   // A minute before the alarm: its box waits for the picture of its own.
   rig.clock.set(Date{2026, 3, 5}, TimeOfDay{6, 17, 0});
   rig.app.start();
-  frmMain& m = *rig.app.main();
+  MainWindow& m = *rig.app.main();
   if (name == "alarm") {
     rig.clock.set(Date{2026, 3, 5}, TimeOfDay{6, 18, 0});
     // The box of this call only: no tick may give the alarm as well.
-    m.tmrMain->setEnabled(false);
+    m.tickTimer->setEnabled(false);
     // The alarm minute: the box comes up over the hidden main window.
     QTimer watch;
     bool told = false;
@@ -68,12 +67,10 @@ int show(const std::string& name, const std::string& ready) {
   }
   // As a second start brings it up.
   rig.toolkit.showOwnWindow(m.hwnd(), kSwShowNormal);
-  LoadAlarmSettings(rig.app);
-  frmSet& s = rig.app.set();
+  SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
-  LoadWindowList(rig.app);
-  frmWSet& w = rig.app.wset();
-  w.lstWSet->setListIndex(1);
+  WindowListDialog& w = rig.app.main()->windowListDialog();
+  w.list->setListIndex(1);
   w.show();
   Form* f = &w;
   if (name == "frmMain") f = &m;
