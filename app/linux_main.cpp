@@ -52,9 +52,8 @@ int endByRuntimeError(kivo::LinuxDesktop& desktop, kivo::Kivo& app, const kivo::
   return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The command line: -1 to go on, else the exit status.
+int handleArguments(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -68,16 +67,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kivo: unknown option '%s'\n%s", argv[i], kUsage);
     return 2;
   }
+  return -1;
+}
 
+// The X display Kivo works on, or nothing (and why, on stderr).
+std::unique_ptr<kivo::x11::XConnection> openDisplay() {
   // Before Qt, which would abort without a display.
   const char* display = std::getenv("DISPLAY");
   if (display == nullptr || display[0] == '\0') {
     std::fputs("kivo: no X display: DISPLAY is not set. Kivo runs on an X11 desktop.\n", stderr);
-    return 1;
+    return nullptr;
   }
   std::string error;
-  const std::unique_ptr<kivo::x11::XConnection> connection =
-      kivo::x11::XConnection::open(display, error);
+  std::unique_ptr<kivo::x11::XConnection> connection = kivo::x11::XConnection::open(display, error);
   if (!connection) {
     // The connection's text names the display already; say it otherwise.
     if (error.find(display) == std::string::npos) {
@@ -85,7 +87,7 @@ int main(int argc, char** argv) {
           "cannot open the X display " + std::string(display) + (error.empty() ? "" : ": ") + error;
     }
     std::fprintf(stderr, "kivo: %s\n", error.c_str());
-    return 1;
+    return nullptr;
   }
   if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland != nullptr && *wayland) {
     std::fputs(
@@ -93,6 +95,15 @@ int main(int argc, char** argv) {
         "clock.\n",
         stderr);
   }
+  return connection;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (const int status = handleArguments(argc, argv); status >= 0) return status;
+  const std::unique_ptr<kivo::x11::XConnection> connection = openDisplay();
+  if (!connection) return 1;
   // The forms must be X windows on that same display, whatever platform Qt
   // would pick by itself.
   ::setenv("QT_QPA_PLATFORM", "xcb", 1);
