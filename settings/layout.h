@@ -4,6 +4,7 @@
 // anywhere else; readers and writers go through the helpers below.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,9 @@ struct SettingKey {
 
 inline constexpr const char* kSectionMain = "Main";
 inline constexpr const char* kSectionPlugIn = "Plug in";
+
+// Entries of the window list: window classes whose windows are left alone.
+inline constexpr std::size_t kWindowListSize = 3;
 
 namespace keys {
 // Main window options.
@@ -56,7 +60,7 @@ inline constexpr SettingKey Vudadiz{kSectionPlugIn, "Vudadiz", StoredForm::ByteF
 inline constexpr SettingKey KivoTT{kSectionPlugIn, "KivoTT", StoredForm::ByteFlag, "0"};
 inline constexpr SettingKey KivoXX{kSectionPlugIn, "KivoXX", StoredForm::ByteFlag, "0"};
 // The window list: "WindowList" followed by the index digit.
-inline constexpr std::array<SettingKey, 3> WindowList{{
+inline constexpr std::array<SettingKey, kWindowListSize> WindowList{{
     {kSectionMain, "WindowList0", StoredForm::Text, ""},
     {kSectionMain, "WindowList1", StoredForm::Text, ""},
     {kSectionMain, "WindowList2", StoredForm::Text, ""},
