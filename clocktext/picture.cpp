@@ -42,9 +42,10 @@
 // "h:nn mm" the m is the month. mmm and mmmm never touch it.
 //
 // One scan from left to right, with no allocation beyond the result; the
-// renderer calls this several times per tick. A picture with an a or A is
-// scanned once more beforehand to find a designator, since a designator
-// after the hour still makes that hour 12-hour.
+// renderer calls this several times per tick, appending to its clock text.
+// A picture with an a or A is scanned once more beforehand to find a
+// designator, since a designator after the hour still makes that hour
+// 12-hour.
 #include "clocktext/picture.h"
 
 #include <array>
@@ -282,6 +283,12 @@ void appendEraYear(std::string& out, const Date& d, int width) {
 std::string formatPicture(const Date& date, const TimeOfDay& time, std::string_view picture) {
   std::string out;
   out.reserve(picture.size() + 16);
+  appendPicture(out, date, time, picture);
+  return out;
+}
+
+void appendPicture(std::string& out, const Date& date, const TimeOfDay& time,
+                   std::string_view picture) {
   const bool twelveHour = hasDesignator(picture);
   Scanner scan(picture);
   while (!scan.done()) {
@@ -338,7 +345,6 @@ std::string formatPicture(const Date& date, const TimeOfDay& time, std::string_v
       case Kind::EraYear2: appendEraYear(out, date, 2); break;
     }
   }
-  return out;
 }
 
 }  // namespace kivo

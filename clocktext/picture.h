@@ -15,6 +15,9 @@ namespace kivo {
 inline constexpr Date kZeroDate{1899, 12, 30};
 
 std::string formatPicture(const Date& date, const TimeOfDay& time, std::string_view picture);
+// The same text, appended to `out` (the renderer builds its clock in place).
+void appendPicture(std::string& out, const Date& date, const TimeOfDay& time,
+                   std::string_view picture);
 
 // A time of day (its date part is the zero date).
 inline std::string formatTime(const TimeOfDay& time, std::string_view picture) {

@@ -140,12 +140,6 @@ Parsed parse(std::string_view text) {
 
 }  // namespace
 
-std::optional<double> parseNumber(std::string_view text) {
-  const Parsed p = parse(text);
-  if (p.reading != Reading::Number) return std::nullopt;
-  return p.value;
-}
-
 double toDouble(std::string_view text) {
   const Parsed p = parse(text);
   if (p.reading == Reading::Overflow) throw RuntimeError(kErrOverflow);
@@ -168,9 +162,6 @@ std::int16_t roundToInt16(double value) { return roundInto<std::int16_t>(value, 
 
 std::uint8_t toByte(std::string_view text) { return roundToByte(toDouble(text)); }
 std::int16_t toInt16(std::string_view text) { return roundToInt16(toDouble(text)); }
-std::int32_t toInt32(std::string_view text) {
-  return roundInto<std::int32_t>(toDouble(text), -2147483648.0, 2147483647.0);
-}
 
 bool equalsOne(std::string_view text) { return toDouble(text) == 1.0; }
 

@@ -17,17 +17,12 @@
 // small for a double reads as 0. Not a number raises error 13 (type mismatch).
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace kivo {
 
-// The number the text holds, or nothing (also when it is out of range).
-std::optional<double> parseNumber(std::string_view text);
-
 std::uint8_t toByte(std::string_view text);     // 0 to 255
 std::int16_t toInt16(std::string_view text);    // -32768 to 32767
-std::int32_t toInt32(std::string_view text);    // whole 32-bit
 double toDouble(std::string_view text);
 // The equals-1 test: the text converts to a number equal to 1.
 bool equalsOne(std::string_view text);

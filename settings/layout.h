@@ -4,6 +4,7 @@
 // anywhere else; readers and writers go through the helpers below.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,7 +24,7 @@ struct SettingKey {
 inline constexpr const char* kSectionMain = "Main";
 inline constexpr const char* kSectionPlugIn = "Plug in";
 
-// How many window classes the window list holds.
+// Entries of the window list: window classes whose windows are left alone.
 inline constexpr std::size_t kWindowListSize = 3;
 
 namespace keys {

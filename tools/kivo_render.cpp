@@ -5,13 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include <utility>
 #include <vector>
 
-#include "clocktext/mdlKivoX.h"
+#include "clocktext/renderer.h"
 #include "platform/date.h"
-#include "platform/sim/sim_desktop.h"
 #include "platform/utf16.h"
 
 #ifdef _WIN32
@@ -139,20 +136,9 @@ int main(int argc, char** argv) {
   }
   if (!clockTemplate) return usage();
 
-  // The simulated desktop holds the clock and records any error report, so
-  // a report goes to stderr instead of a message box.
-  kivo::sim::SimDesktop desktop;
   const LocalTime t = at ? *at : now();
-  desktop.clock.set(t.date, t.time);
-  std::string timeKey;
-  const std::string clockText = kivo::FromXXFToShowClk(desktop.platform, *clockTemplate, timeKey);
-
-  for (const auto& box : desktop.toolkit.boxes()) {
-    std::string text = box.text;
-    for (std::size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos;) text.erase(p, 1);
-    printLine(stderr, box.title + ": " + text);
-  }
-  printLine(stdout, clockText);
-  if (showKey) printLine(stdout, timeKey);
+  const kivo::RenderedClock clock = kivo::renderClock(*clockTemplate, t.date, t.time);
+  printLine(stdout, clock.text);
+  if (showKey) printLine(stdout, clock.key.text());
   return 0;
 }

@@ -2,8 +2,8 @@
 // on: it keeps nothing, so every key is missing, yet it is a store like any
 // other. The windows and the toolkit are the simulated desktop's (this
 // instance runs no case of theirs).
-#include "settings/defaults_store.h"
 #include "platform/sim/sim_desktop.h"
+#include "settings/defaults_store.h"
 #include "tests/contract/contract.h"
 
 namespace kivo::contract {

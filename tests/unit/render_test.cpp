@@ -1,33 +1,24 @@
-// Tests of the clock renderer, the 12-hour hour, the moon age and glyph, the
-// custom template reader and the standard template builder.
+// Tests of the clock renderer, the moon age and glyph, and the standard
+// template with the display settings it is built from.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <optional>
 
-#include "clocktext/mdlKivoX.h"
-#include "clocktext/mdlKivo_template.h"
+#include "clocktext/moon.h"
 #include "clocktext/picture.h"
+#include "clocktext/renderer.h"
+#include "clocktext/standard_template.h"
 #include "platform/errors.h"
-#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_store.h"
+#include "settings/clock_face.h"
+#include "settings/defaults_store.h"
 #include "settings/layout.h"
 
 namespace kivo {
 namespace {
 
 constexpr Date kSat1998{1998, 12, 5};  // a Saturday, moon age 15
-
-struct Rendered {
-  std::string text, key;
-  std::size_t boxes;
-};
-
-Rendered render(sim::SimDesktop& d, const std::string& tmpl, const Date& date,
-                const TimeOfDay& time) {
-  d.clock.set(date, time);
-  std::string key = "stale";
-  std::string text = FromXXFToShowClk(d.platform, tmpl, key);
-  return {text, key, d.toolkit.boxes().size()};
-}
 
 TEST(Renderer, TemplateLanguageAndTimeKey) {
   struct Case {
@@ -65,137 +56,65 @@ TEST(Renderer, TemplateLanguageAndTimeKey) {
       {"%yy%-%m%-%d%", t0905, "98-12-5", "9:5"},
   };
   for (const Case& c : cases) {
-    sim::SimDesktop d;
-    const Rendered r = render(d, c.tmpl, kSat1998, c.time);
+    const RenderedClock r = renderClock(c.tmpl, kSat1998, c.time);
     if (c.text) {
       EXPECT_EQ(r.text, *c.text) << c.tmpl;
     }
-    EXPECT_EQ(r.key, c.key) << c.tmpl;
-    EXPECT_EQ(r.boxes, 0u) << c.tmpl;
+    EXPECT_EQ(r.key.text(), c.key) << c.tmpl;
   }
 }
 
 TEST(Renderer, DispatchOnTheFirstCharacter) {
-  sim::SimDesktop d;
   const TimeOfDay t{9, 5, 7};
   // An uppercase first letter other than "A" is a date code: the hour of
   // a date is midnight's.
-  EXPECT_EQ(render(d, "%H%", kSat1998, t).text, formatDate(kSat1998, "H"));
+  EXPECT_EQ(renderClock("%H%", kSat1998, t).text, formatDate(kSat1998, "H"));
   EXPECT_NE(formatDate(kSat1998, "H"), formatTime(t, "H"));
-  EXPECT_EQ(render(d, "%mmm%|%ddd%", kSat1998, t).text,
+  EXPECT_EQ(renderClock("%mmm%|%ddd%", kSat1998, t).text,
             formatDate(kSat1998, "mmm") + "|" + formatDate(kSat1998, "ddd"));
   // A time-led code sees the zero date, not today's.
-  EXPECT_EQ(render(d, "%h yyyy%", kSat1998, t).text, formatTime(t, "h yyyy"));
-  EXPECT_EQ(d.toolkit.boxes().size(), 0u);
+  EXPECT_EQ(renderClock("%h yyyy%", kSat1998, t).text, formatTime(t, "h yyyy"));
 }
 
-TEST(Renderer, UnclosedCodeGivesTheMarkerSilently) {
-  sim::SimDesktop d;
-  Rendered r = render(d, "x%h", kSat1998, {9, 5, 7});
+TEST(Renderer, UnclosedCodeGivesTheMarker) {
+  RenderedClock r = renderClock("x%h", kSat1998, {9, 5, 7});
   EXPECT_EQ(r.text, "XXErr");
-  EXPECT_EQ(r.key, "9:5");
+  EXPECT_EQ(r.key.text(), "9:5");
   // Everything rendered before is dropped; the key keeps what it became.
-  r = render(d, "%ss% %h", kSat1998, {9, 5, 7});
+  r = renderClock("%ss% %h", kSat1998, {9, 5, 7});
   EXPECT_EQ(r.text, "XXErr");
-  EXPECT_EQ(r.key, "9:5:7");
-  EXPECT_EQ(d.toolkit.boxes().size(), 0u);
+  EXPECT_EQ(r.key.text(), "9:5:7");
 }
 
-// A clock whose reads fail, or give values no real clock gives, to drive
-// the traps of the renderer and of the procedures it calls.
-class FailingClock : public Clock {
- public:
-  int timeError = 0, dateError = 0;
-  TimeOfDay time{9, 5, 7};
-  Date day = kSat1998;
-  TimeOfDay timeOfDay() override {
-    if (timeError) throw RuntimeError(timeError);
-    return time;
-  }
-  Date date() override {
-    if (dateError) throw RuntimeError(dateError);
-    return day;
-  }
-};
-
-TEST(Renderer, OtherErrorsAreReportedAndRenderingGoesOn) {
-  sim::SimDesktop d;
-  FailingClock clock;
-  Platform p{d.windows, d.sound, d.shell, d.fileDialog, d.toolkit, d.store, clock, d.program, d.journal};
-  std::string key;
-  clock.timeError = kErrOverflow;
-  EXPECT_EQ(FromXXFToShowClk(p, "%h:nn% %d%", key), "0:00 5");
-  EXPECT_EQ(key, "0:0");
-  ASSERT_EQ(d.toolkit.boxes().size(), 1u);
-  EXPECT_NE(d.toolkit.boxes()[0].text.find("エラー番号:6\r\n場所:FromXXFToShowClk- XXModule"),
-            std::string::npos);
-  clock.timeError = 0;
-  clock.dateError = kErrInvalidCall;
-  EXPECT_EQ(FromXXFToShowClk(p, "%h:nn%", key), "XXErr");
-  EXPECT_EQ(key, "0:0");  // failed before the key was written
-  EXPECT_EQ(d.toolkit.boxes().size(), 1u);
+TEST(Renderer, KeysCompareByMinuteOrSecond) {
+  const TimeKey minute = renderClock("%h:nn%", kSat1998, {9, 5, 7}).key;
+  EXPECT_EQ(minute, renderClock("%h:nn%", kSat1998, {9, 5, 59}).key);
+  EXPECT_NE(minute, renderClock("%h:nn%", kSat1998, {9, 6, 0}).key);
+  const TimeKey second = renderClock("%h:nn:ss%", kSat1998, {9, 5, 7}).key;
+  EXPECT_NE(second, renderClock("%h:nn:ss%", kSat1998, {9, 5, 8}).key);
+  EXPECT_TRUE(second.sameMinute(minute));
+  EXPECT_FALSE(second.sameMinute(renderClock("%h%", kSat1998, {10, 5, 7}).key));
 }
 
-TEST(Renderer, CalledProceduresReportUnderTheirOwnTags) {
-  // An hour and a year beyond 16 bits overflow inside APTime and MoonAge;
-  // each reports under its own tag and goes on with its next step: the
-  // 12-hour code keeps its minutes, the moon age is worked out from year 0.
-  sim::SimDesktop d;
-  FailingClock clock;
-  clock.time = {40000, 5, 7};
-  clock.day = {40000, 1, 1};
-  Platform p{d.windows, d.sound, d.shell, d.fileDialog, d.toolkit, d.store, clock, d.program, d.journal};
-  std::string key;
-  EXPECT_EQ(FromXXFToShowClk(p, "%tt h:nn%|%o%", key), ":05|27");
-  const auto& boxes = d.toolkit.boxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_NE(boxes[0].text.find("エラー番号:6\r\n場所:APTime- XXModule"), std::string::npos);
-  EXPECT_NE(boxes[1].text.find("エラー番号:6\r\n場所:MoonAge- XXModule"), std::string::npos);
-}
-
-TEST(ClockTemplate, BuiltFromTheDisplaySettings) {
-  {
-    sim::SimDesktop d;  // every setting at its default
-    const std::string t = MakeClockTemplate(d.store, 0);
-    EXPECT_EQ(t, "%h:nn%,%mmm%,%d%");
-    EXPECT_EQ(render(d, t, {1998, 12, 5}, {9, 5, 0}).text, "9:05,Dec,5");
-  }
-  {
-    sim::SimDesktop d;
-    writeText(d.store, keys::Show24h, "0");
-    for (const SettingKey* k :
-         {&keys::ShowSecond, &keys::ShowYear, &keys::ShowDate, &keys::ShowDay})
-      writeText(d.store, *k, "1");
-    const std::string t = MakeClockTemplate(d.store, 1);
-    const Rendered r = render(d, t, kSat1998, {15, 5, 7});
-    EXPECT_EQ(r.text, "3:05:07,98,12/5,土");
-    EXPECT_EQ(r.key, "15:5:7");
-    EXPECT_EQ(MakeClockTemplate(d.store, 2), "%tt h:nn:ss%,%yy%");
-  }
-  {
-    sim::SimDesktop d;  // "1.0" is on, any other number off
-    writeText(d.store, keys::ShowYear, "1.0");
-    writeText(d.store, keys::ShowDate, "2");
-    writeText(d.store, keys::ShowDay, "1.0");
-    EXPECT_EQ(MakeClockTemplate(d.store, 0), "%h:nn%,%yy%,%ddd%");
-    EXPECT_EQ(MakeClockTemplate(d.store, 2), "%h:nn%,%yy%");
-  }
-  {
-    // A flag that is no number is not caught here: the error goes to the
-    // caller, and no box is shown by the builder itself.
-    sim::SimDesktop d;
-    writeText(d.store, keys::ShowSecond, "yes");
-    try {
-      (void)MakeClockTemplate(d.store, 0);
-      ADD_FAILURE() << "no error";
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.number(), kErrTypeMismatch);
-    }
-    EXPECT_EQ(d.toolkit.boxes().size(), 0u);
-    // With style 2 the date flags are never read, so a bad one does no harm.
-    writeText(d.store, keys::ShowSecond, "0");
-    writeText(d.store, keys::ShowDay, "yes");
-    EXPECT_EQ(MakeClockTemplate(d.store, 2), "%h:nn%");
+TEST(Renderer, EveryFieldValueRendersWithoutFault) {
+  // Every code kind: 12-hour hour, moon, date, era, general date and time.
+  const char* every = "%tt hh:nn:ss%|%t%|%o%|%r%|%yyyy%/%m%/%d%|%ggg ee%|%c%|%ww y%|%aaa%";
+  // The edges of what a clock gives, with the texts they have always had.
+  EXPECT_EQ(renderClock(every, {1, 1, 1}, {0, 0, 0}).text,
+            "00:00:00|0|8||)|0001/1/1| 01|0001/01/01|1 1|月");
+  EXPECT_EQ(renderClock(every, {9999, 12, 31}, {23, 59, 59}).text,
+            "11:59:59|11|4| )|9999/12/31|令和 7981|9999/12/31|53 365|金");
+  // Values no clock gives still render: no throw, no crash, a key of the
+  // moment, a moon age in range.
+  const int wild[] = {INT_MIN, -40000, -1, 0, 13, 40000, INT_MAX};
+  for (int v : wild) {
+    const Date date{v, v, v};
+    const TimeOfDay time{v, v, v};
+    const RenderedClock r = renderClock(every, date, time);
+    EXPECT_FALSE(r.text.empty()) << v;
+    EXPECT_EQ(r.key, (TimeKey{v, v, v})) << v;
+    const int age = moonAge({v, 1, 1});
+    EXPECT_TRUE(age >= 0 && age <= 29) << v;
   }
 }
 
@@ -210,28 +129,74 @@ TEST(Moon, AgeAndGlyphOfDates) {
       {{2000, 1, 1}, 23, "(|"},  {{2000, 12, 31}, 4, " )"}, {{2023, 5, 20}, 0, "*-"},
       {{1996, 8, 14}, 28, "-*"},
   };
-  sim::SimDesktop d;
   for (const Case& c : cases) {
-    const std::int16_t age = MoonAge(d.platform, c.date);
+    const int age = moonAge(c.date);
     EXPECT_EQ(age, c.age) << c.date.year << "-" << c.date.month << "-" << c.date.day;
-    EXPECT_EQ(MoonGraphic(d.platform, age), c.glyph) << c.age;
+    EXPECT_EQ(moonGlyph(age), c.glyph) << c.age;
   }
-  // Shared end points belong to the earlier range.
-  const std::pair<int, const char*> glyphs[] = {
-      {0, "*-"},  {3, "*-"},  {4, " )"},  {6, " )"},  {7, "|)"},  {10, "|)"}, {11, "○"},  {20, "○"},
-      {21, "(|"}, {24, "(|"}, {25, "( "}, {27, "( "}, {28, "-*"}, {30, "-*"}, {31, "??"}, {-1, ""},
+  // The glyph changes exactly at these ages (shared end points of the
+  // written ranges belong to the earlier one).
+  const std::pair<int, const char*> firstAges[] = {
+      {-1, ""},   {0, "*-"},  {4, " )"},  {7, "|)"},  {11, "○"},
+      {21, "(|"}, {25, "( "}, {28, "-*"}, {31, "??"},
   };
-  for (const auto& [age, glyph] : glyphs)
-    EXPECT_EQ(MoonGraphic(d.platform, static_cast<std::int16_t>(age)), glyph) << age;
-  EXPECT_EQ(d.toolkit.boxes().size(), 0u);
+  std::size_t run = 0;
+  for (int age = -1; age <= 32; ++age) {
+    if (run + 1 < std::size(firstAges) && age == firstAges[run + 1].first) ++run;
+    EXPECT_EQ(moonGlyph(age), firstAges[run].second) << age;
+  }
 }
 
-TEST(CustomTemplate, ReadVerbatimOrEmpty) {
-  sim::SimDesktop d;
-  EXPECT_EQ(GetXXF(d.platform), "");
-  writeText(d.store, keys::XXFormat, " %h:nn% \\%x%");
-  EXPECT_EQ(GetXXF(d.platform), " %h:nn% \\%x%");
-  EXPECT_EQ(d.toolkit.boxes().size(), 0u);
+TEST(StandardTemplate, BuiltFromTheDisplaySettings) {
+  {
+    DefaultsOnlyStore defaults;  // every setting at its default
+    const std::string t = standardClockTemplate(readClockFace(defaults, 0));
+    EXPECT_EQ(t, "%h:nn%,%mmm%,%d%");
+    EXPECT_EQ(renderClock(t, {1998, 12, 5}, {9, 5, 0}).text, "9:05,Dec,5");
+  }
+  {
+    sim::SimStore store;
+    writeText(store, keys::Show24h, "0");
+    for (const SettingKey* k :
+         {&keys::ShowSecond, &keys::ShowYear, &keys::ShowDate, &keys::ShowDay})
+      writeText(store, *k, "1");
+    const std::string t = standardClockTemplate(readClockFace(store, 1));
+    const RenderedClock r = renderClock(t, kSat1998, {15, 5, 7});
+    EXPECT_EQ(r.text, "3:05:07,98,12/5,土");
+    EXPECT_EQ(r.key.text(), "15:5:7");
+    EXPECT_EQ(standardClockTemplate(readClockFace(store, 2)), "%tt h:nn:ss%,%yy%");
+  }
+  {
+    sim::SimStore store;  // "1.0" is on, any other number off
+    writeText(store, keys::ShowYear, "1.0");
+    writeText(store, keys::ShowDate, "2");
+    writeText(store, keys::ShowDay, "1.0");
+    EXPECT_EQ(standardClockTemplate(readClockFace(store, 0)), "%h:nn%,%yy%,%ddd%");
+    EXPECT_EQ(standardClockTemplate(readClockFace(store, 2)), "%h:nn%,%yy%");
+  }
+}
+
+TEST(StandardTemplate, ABadFlagRaisesAtTheFirstKeyRead) {
+  auto errorOf = [](SettingsStore& store, std::uint8_t style) {
+    try {
+      (void)readClockFace(store, style);
+    } catch (const RuntimeError& e) {
+      return e.number();
+    }
+    return 0;
+  };
+  sim::SimStore store;
+  // ShowSecond is read before ShowYear: its type mismatch comes first.
+  writeText(store, keys::ShowSecond, "yes");
+  writeText(store, keys::ShowYear, "1E400");
+  EXPECT_EQ(errorOf(store, 0), kErrTypeMismatch);
+  writeText(store, keys::ShowSecond, "0");
+  EXPECT_EQ(errorOf(store, 0), kErrOverflow);
+  // With style 2 the date flags are never read, so a bad one does no harm.
+  writeText(store, keys::ShowYear, "0");
+  writeText(store, keys::ShowDay, "yes");
+  EXPECT_EQ(errorOf(store, 2), 0);
+  EXPECT_EQ(errorOf(store, 1), kErrTypeMismatch);
 }
 
 }  // namespace
