@@ -155,7 +155,6 @@ class Shell {
 
 // The open-file request, mirroring the fields the program fills in.
 struct OpenFileRequest {
-  std::uint32_t structSize = 76;
   Hwnd owner = 0;
   std::vector<std::pair<std::string, std::string>> filters;  // (description, pattern)
   std::string file;                                          // initial path

@@ -182,7 +182,6 @@ void frmSet::cmdWavSet_Click(int index) {
   OpenFileRequest request;
   bool chosen = false;
   trap([&] {
-    request.structSize = 76;
     request.owner = hwnd();
     request.filters = {{"WaveFile (*.wav)", "*.WAV"}};
     if (index == 1) request.filters.push_back({"ExecutableFile", "*.exe;*.com;*.bat;*.cmd;*.lnk"});

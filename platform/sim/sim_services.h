@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "kivo_version.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_events.h"
 
@@ -52,8 +53,8 @@ class SimFileDialog : public FileDialog {
 class SimProgramInfo : public ProgramInfo {
  public:
   bool previousInstance() override { return previous_; }
-  int versionMajor() override { return 1; }
-  int versionMinor() override { return 45; }
+  int versionMajor() override { return kVersionMajor; }
+  int versionMinor() override { return kVersionMinor; }
   void setPreviousInstance(bool running) { previous_ = running; }
 
  private:

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "kivo_version.h"
 #include "platform/platform.h"
 
 namespace kivo::win32 {
@@ -52,8 +53,8 @@ class Win32ProgramInfo : public ProgramInfo {
 
   // Whether the mutex already existed when this object was made.
   bool previousInstance() override { return previous_; }
-  int versionMajor() override { return 1; }
-  int versionMinor() override { return 45; }
+  int versionMajor() override { return kVersionMajor; }
+  int versionMinor() override { return kVersionMinor; }
   // Closes the mutex before the program's end: a start from then on is a
   // first start (the fatal box may stay up for long).
   void giveUp();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "kivo_version.h"
 #include "platform/platform.h"
 #include "platform/x11/local_windows.h"
 #include "platform/x11/x11_connection.h"
@@ -37,8 +38,8 @@ class X11ProgramInfo : public ProgramInfo {
 
   // True when another instance held the selection when this one started.
   bool previousInstance() override { return previous_; }
-  int versionMajor() override { return 1; }
-  int versionMinor() override { return 45; }
+  int versionMajor() override { return kVersionMajor; }
+  int versionMinor() override { return kVersionMinor; }
 
   // The windows to advertise and to carry requests out on (nullptr: none).
   void setLocalWindows(LocalWindows* local);

@@ -257,7 +257,6 @@ TEST_F(Dialogs, BrowseWritesAtOnceOrOffersToSwitchOff) {
       f.cmdWavSet[index]->click();
 
       const OpenFileRequest& r = d.fileDialog.lastRequest();
-      EXPECT_EQ(r.structSize, 76u);
       EXPECT_EQ(r.owner, f.hwnd());
       EXPECT_EQ(r.file, "C:\\old.wav");
       EXPECT_EQ(r.maxFile, 255);

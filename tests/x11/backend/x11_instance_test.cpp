@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "kivo_version.h"
 #include "platform/x11/x11_windows.h"
 #include "tests/x11/backend/test_client.h"
 
@@ -64,7 +65,8 @@ TEST(X11Instance, ASecondStartFindsTheHiddenMainWindowAndHandsOver) {
   auto running = std::make_unique<X11ProgramInfo>(*first);
   EXPECT_FALSE(running->previousInstance());
   EXPECT_TRUE(running->ownsSelection());
-  EXPECT_EQ(running->versionMajor() * 100 + running->versionMinor(), 145);
+  EXPECT_EQ(running->versionMajor(), kVersionMajor);
+  EXPECT_EQ(running->versionMinor(), kVersionMinor);
   FakeLocalWindows local;
   local.windows = {main};
   running->setLocalWindows(&local);
