@@ -3,6 +3,14 @@
 // the Platform bundle the program receives. One per process, made on the
 // thread that runs the program's windows, over an X connection opened
 // before it (so a missing display is told before Qt starts).
+//
+// Implements: every service of platform/platform.h on an X11 desktop:
+//   windows and the previous instance (platform/x11, over xcb), the INI
+//   settings store, ALSA sound, opening files, the clock, and the forms,
+//   boxes and timers as Qt 6 widgets (platform/qt).
+// Cannot: nothing the seam's contract asks (every case of tests/contract
+//   runs on it). Under Wayland it reaches only the windows of X11 programs
+//   (XWayland): a native Wayland window's title cannot be read or written.
 
 #include <functional>
 #include <string>

@@ -12,11 +12,11 @@
 #include "app/linux_desktop.h"
 #include "app/untrapped_error_for_tests.h"
 #include "app/program.h"
+#include "kivo_version.h"
 #include "platform/errors.h"
 
 namespace {
 
-constexpr const char* kVersion = "Kivo 1.45\n";
 constexpr const char* kUsage = "usage: kivo [--help | --version]\n";
 constexpr const char* kHelp =
     "usage: kivo [--help | --version]\n"
@@ -61,7 +61,7 @@ int handleArguments(int argc, char** argv) {
       return 0;
     }
     if (arg == "--version") {
-      std::fputs(kVersion, stdout);
+      std::printf("Kivo %s\n", kivo::kVersionText);
       return 0;
     }
     std::fprintf(stderr, "kivo: unknown option '%s'\n%s", argv[i], kUsage);

@@ -24,8 +24,8 @@ if [[ ${1:-} != --on-display ]]; then
     done
   fi
   if [[ -z ${KIVO_BIN:-} || ! -x $KIVO_BIN ]]; then
-    echo "x11-usage: no Linux kivo built yet (build-bench/kivo or build/kivo); nothing measured"
-    exit 0
+    echo "x11-usage: no Linux kivo (build-bench/kivo or build/kivo): make bench-build first" >&2
+    exit 2
   fi
   export KIVO_BIN
   exec bash scripts/x11-run.sh --wm -- bash "$0" --on-display "$seconds"

@@ -50,9 +50,9 @@ class CaptionEngine {
     std::uint8_t lastClockRight = 0;
   };
 
-  CaptionEngine(Services services, const RunningSettings& settings, HourlySignals& signals,
+  CaptionEngine(Services services, const RunningSettings& settings, HourlySignals& hourly,
                 DailyAlarm& alarm)
-      : s_(services), settings_(settings), signals_(signals), alarm_(alarm) {}
+      : s_(services), settings_(settings), signals_(hourly), alarm_(alarm) {}
 
   // One tick of the main timer.
   void tick();

@@ -156,7 +156,6 @@ class Shell {
 
 // The open-file request, mirroring the fields the program fills in.
 struct OpenFileRequest {
-  std::uint32_t structSize = 76;
   Hwnd owner = 0;
   std::vector<std::pair<std::string, std::string>> filters;  // (description, pattern)
   std::string file;                                          // initial path
@@ -290,8 +289,6 @@ class ProgramInfo {
  public:
   virtual ~ProgramInfo() = default;
   virtual bool previousInstance() = 0;
-  virtual int versionMajor() = 0;
-  virtual int versionMinor() = 0;
 };
 
 // The longest class name Windows allows (256 characters) and its NUL.

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The scripted demo: the whole program on the simulated desktop, narrated,
 # with every caption change and signal printed (runs of one event folded
-# into one line with a count). The real desktop backends (X11 and Win32)
-# will run here on a display once they exist.
+# into one line with a count). `make run` shows the real Linux kivo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sim=${KIVO_BUILD_DIR:-build}/tools/kivo-sim

@@ -6,8 +6,6 @@
 #   xterms, kivo on them for a few seconds while each xterm comes to the
 #   front in turn; prints the titles after each switch, saves a screenshot
 #   and ends kivo.
-#   When build/kivo cannot be built in this tree yet, the simulated demo
-#   (scripts/demo.sh, `make demo`) runs instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${KIVO_BUILD_DIR:-build}
@@ -16,14 +14,9 @@ kivo=$build/kivo
 shot=$build/kivo-demo.png
 
 if [[ ${1:-} != --on-private-display ]]; then
-  if [[ ! -x $kivo && -f $build/build.ninja ]] &&
-    cmake --build "$build" --target help 2>/dev/null | grep -q '^kivo:'; then
-    cmake --build "$build" -j2 --target kivo
-  fi
   if [[ ! -x $kivo ]]; then
-    echo "x11-demo.sh: $kivo is not built (the Linux backend is not in this tree yet);"
-    echo "x11-demo.sh: running the simulated demo instead (make demo)."
-    exec bash scripts/demo.sh
+    echo "x11-demo.sh: $kivo is not built; run 'make' first" >&2
+    exit 1
   fi
   if [[ -n ${DISPLAY:-} && ${1:-} != --headless ]]; then
     echo "kivo on $DISPLAY (Ctrl+C ends it)"

@@ -105,7 +105,7 @@ void MainWindow::openDialog(DialogButton button) {
     // A companion's custom template decides what the clock shows.
     if (cx_.settings.companions.customTemplate != 1) return;
     for (int i = SettingsDialog::Seconds; i <= SettingsDialog::Hours24; ++i) {
-      settingsDialog().show[i]->setEnabled(false);
+      settingsDialog().displayBoxes[i]->setEnabled(false);
     }
   });
   reportFailure(errors, kWhere, [&] { settingsDialog().showModal(hwnd()); });

@@ -12,12 +12,12 @@ namespace kivo {
 SettingsDialog::SettingsDialog(WindowContext context)
     : Form(context.toolkit, "frmSet", "詳細", 5172, 4284, BorderStyle::FixedDialog), cx_(context) {
   frames[1] = &add<Frame>("fraSet", 1, "表示", Twips{120, 120, 4932, 1152});
-  show[Seconds] = &add<CheckBox>("chkShow", 0, "秒(&S)", Twips{240, 300, 1092, 312}, frames[1]);
-  show[Date] = &add<CheckBox>("chkShow", 1, "日付(&D)", Twips{240, 720, 1092, 312}, frames[1]);
-  show[Weekday] = &add<CheckBox>("chkShow", 2, "曜日(&W)", Twips{1620, 300, 1092, 312}, frames[1]);
-  show[Year] = &add<CheckBox>("chkShow", 3, "西暦(&A)", Twips{1620, 720, 1092, 312}, frames[1]);
-  show[Hours24] = &add<CheckBox>("chkShow", 4, "24h(&H)", Twips{3000, 300, 1092, 312}, frames[1]);
-  show[EqualsSeparator] =
+  displayBoxes[Seconds] = &add<CheckBox>("chkShow", 0, "秒(&S)", Twips{240, 300, 1092, 312}, frames[1]);
+  displayBoxes[Date] = &add<CheckBox>("chkShow", 1, "日付(&D)", Twips{240, 720, 1092, 312}, frames[1]);
+  displayBoxes[Weekday] = &add<CheckBox>("chkShow", 2, "曜日(&W)", Twips{1620, 300, 1092, 312}, frames[1]);
+  displayBoxes[Year] = &add<CheckBox>("chkShow", 3, "西暦(&A)", Twips{1620, 720, 1092, 312}, frames[1]);
+  displayBoxes[Hours24] = &add<CheckBox>("chkShow", 4, "24h(&H)", Twips{3000, 300, 1092, 312}, frames[1]);
+  displayBoxes[EqualsSeparator] =
       &add<CheckBox>("chkShow", 5, "\" = \"(&E)", Twips{3000, 720, 1092, 312}, frames[1]);
 
   frames[0] = &add<Frame>("fraSet", 0, "その他", Twips{120, 1380, 4932, 2352});
@@ -64,15 +64,15 @@ SettingsDialog::SettingsDialog(WindowContext context)
 
   // The state of a fresh dialog, set before the handlers are wired so that
   // building the dialog does not touch the running settings.
-  show[Date]->setValue(1);
-  show[Hours24]->setValue(1);
-  show[EqualsSeparator]->setValue(1);
+  displayBoxes[Date]->setValue(1);
+  displayBoxes[Hours24]->setValue(1);
+  displayBoxes[EqualsSeparator]->setValue(1);
   signalBoxes[HourlyFlash]->setValue(1);
   browse[ChimeSound]->setEnabled(false);
   signalBoxes[Cuckoo]->setEnabled(false);
 
   for (int i = Seconds; i <= EqualsSeparator; ++i) {
-    show[i]->onClick = [this, i] { clickShowBox(static_cast<ShowBox>(i)); };
+    displayBoxes[i]->onClick = [this, i] { clickShowBox(static_cast<ShowBox>(i)); };
   }
   for (int i = HourlyFlash; i <= AlarmOn; ++i) {
     signalBoxes[i]->onClick = [this, i] { clickSignalBox(static_cast<SignalBox>(i)); };
@@ -98,7 +98,7 @@ void SettingsDialog::onLoad() { loadOptions(); }
 void SettingsDialog::loadOptions() {
   SettingsStore& store = cx_.store;
   const AlarmSettings& alarm = cx_.settings.alarm;
-  show[Hours24]->setValue(readInt16(store, keys::Show24h));
+  displayBoxes[Hours24]->setValue(readInt16(store, keys::Show24h));
   fields[AlarmMinute]->setText(text::right(alarm.time, 2));
   fields[AlarmHour]->setText(text::left(alarm.time, 2));
   signalBoxes[AlarmOn]->setValue(alarm.on);
@@ -108,11 +108,11 @@ void SettingsDialog::loadOptions() {
   fields[ShakeCount]->setText(readText(store, keys::TimeFuruCount));
   signalBoxes[Cuckoo]->setValue(readInt16(store, keys::PipoHato));
   signalBoxes[HourlyChime]->setValue(readInt16(store, keys::TimePipo));
-  show[Seconds]->setValue(readInt16(store, keys::ShowSecond));
-  show[Date]->setValue(readInt16(store, keys::ShowDate));
-  show[Weekday]->setValue(readInt16(store, keys::ShowDay));
-  show[Year]->setValue(readInt16(store, keys::ShowYear));
-  show[EqualsSeparator]->setValue(cx_.settings.layout.equalsSeparator);
+  displayBoxes[Seconds]->setValue(readInt16(store, keys::ShowSecond));
+  displayBoxes[Date]->setValue(readInt16(store, keys::ShowDate));
+  displayBoxes[Weekday]->setValue(readInt16(store, keys::ShowDay));
+  displayBoxes[Year]->setValue(readInt16(store, keys::ShowYear));
+  displayBoxes[EqualsSeparator]->setValue(cx_.settings.layout.equalsSeparator);
 }
 
 // The program takes the dialog's values first, so that a store refusing the
@@ -122,13 +122,13 @@ void SettingsDialog::saveOptions() {
   alarm.time = fields[AlarmHour]->text() + ":" + fields[AlarmMinute]->text();
   alarm.message = fields[AlarmMessage]->text();
   SettingsSave save(cx_.store, "the clock, signal and alarm settings");
-  save.number(keys::Show24h, show[Hours24]->value());
+  save.number(keys::Show24h, displayBoxes[Hours24]->value());
   save.number(keys::Alarm, alarm.on);
   save.number(keys::EqualSeparate, cx_.settings.layout.equalsSeparator);
-  save.number(keys::ShowDate, show[Date]->value());
-  save.number(keys::ShowDay, show[Weekday]->value());
-  save.number(keys::ShowSecond, show[Seconds]->value());
-  save.number(keys::ShowYear, show[Year]->value());
+  save.number(keys::ShowDate, displayBoxes[Date]->value());
+  save.number(keys::ShowDay, displayBoxes[Weekday]->value());
+  save.number(keys::ShowSecond, displayBoxes[Seconds]->value());
+  save.number(keys::ShowYear, displayBoxes[Year]->value());
   save.number(keys::TimePika, signalBoxes[HourlyFlash]->value());
   save.number(keys::TimeFuru, signalBoxes[HourlyShake]->value());
   save.text(keys::TimeFuruCount, fields[ShakeCount]->text());
@@ -147,7 +147,7 @@ void SettingsDialog::clickShowBox(ShowBox box) {
   // The separator acts at once, so the captions composed while the dialog
   // is open already show the choice; Cancel reloads it from the store.
   if (box == EqualsSeparator) {
-    cx_.settings.layout.equalsSeparator = static_cast<std::uint8_t>(show[EqualsSeparator]->value());
+    cx_.settings.layout.equalsSeparator = static_cast<std::uint8_t>(displayBoxes[EqualsSeparator]->value());
   }
 }
 

@@ -23,7 +23,7 @@ class SettingsDialog : public Form {
   explicit SettingsDialog(WindowContext context);
 
   std::array<Frame*, 2> frames{};
-  std::array<CheckBox*, 6> show{};
+  std::array<CheckBox*, 6> displayBoxes{};
   std::array<CheckBox*, 5> signalBoxes{};
   std::array<TextBox*, 4> fields{};
   std::array<Label*, 4> labels{};

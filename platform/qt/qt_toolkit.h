@@ -1,4 +1,8 @@
 #pragma once
+// Implements: the toolkit of platform/platform.h on the Linux desktop.
+// Cannot: nothing the seam's contract asks (its timer and message-box cases
+//   run with the X11 window system in tests/contract/x11_backend.cpp).
+//
 // The Qt toolkit of the Linux desktop: the forms as Qt Widgets top-level
 // windows (WM_CLASS "kivo", kFormWindowClass) with standard child widgets,
 // timers, message boxes, the event loops (main, modal, DoEvents), the

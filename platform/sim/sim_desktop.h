@@ -1,6 +1,13 @@
 #pragma once
 // The whole simulated desktop: every platform service on one object, and the
 // Platform bundle the program receives.
+//
+// Implements: every service of platform/platform.h in memory: windows and
+//   their titles, the settings store, a clock that moves only when told,
+//   timers, message boxes and the open-file dialog with scripted answers,
+//   and sounds, shell opens, flashes and moves recorded as events.
+// Cannot: nothing the seam's contract asks (every case of tests/contract
+//   runs on it); it shows no pixels and plays no sound, by design.
 
 #include "platform/platform.h"
 #include "platform/sim/sim_clock.h"

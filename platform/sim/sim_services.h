@@ -52,8 +52,6 @@ class SimFileDialog : public FileDialog {
 class SimProgramInfo : public ProgramInfo {
  public:
   bool previousInstance() override { return previous_; }
-  int versionMajor() override { return 1; }
-  int versionMinor() override { return 45; }
   void setPreviousInstance(bool running) { previous_ = running; }
 
  private:

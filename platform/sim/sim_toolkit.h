@@ -92,8 +92,6 @@ class SimToolkit : public Toolkit {
   Hwnd modalOwner(const Form& form) const;
   // The loaded form whose window this is, or nullptr.
   Form* formOf(Hwnd h) const;
-  // The most recently loaded form of that name still loaded, or nullptr.
-  Form* findForm(const std::string& name) const;
 
   // The views, for tests: nullptr when the form has none.
   const FormView* view(const Form& form) const;
@@ -130,7 +128,6 @@ class SimToolkit : public Toolkit {
     Form* form;
     FormView shown;
     std::map<const Control*, ControlView> controls;
-    std::uint64_t order;
     bool ended = false;
   };
   struct Scheduled {

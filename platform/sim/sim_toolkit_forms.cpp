@@ -21,7 +21,7 @@ void SimToolkit::attachForm(Form& form) {
     nextBareHandle_ += 4;
   }
   // The one moment a view is built from the model as a whole.
-  View v{&form, buildView(form), {}, nextOrder_++};
+  View v{&form, buildView(form), {}};
   for (const auto& c : form.controls()) {
     if (c->kind() != ControlKind::Timer) v.controls.emplace(c.get(), buildView(*c));
   }
@@ -125,14 +125,6 @@ std::vector<std::string> SimToolkit::staleViews() const {
 Form* SimToolkit::formOf(Hwnd h) const {
   const View* v = viewOf(h);
   return v ? v->form : nullptr;
-}
-
-Form* SimToolkit::findForm(const std::string& name) const {
-  const View* best = nullptr;
-  for (const auto& [h, v] : views_) {
-    if (v.form->name() == name && (!best || v.order > best->order)) best = &v;
-  }
-  return best ? best->form : nullptr;
 }
 
 // ---- What the window functions do to a form's window ---------------------------

@@ -2,6 +2,14 @@
 // The whole Win32 platform: every service on one object, and the Platform
 // bundle the program receives. One per process, made on the thread that
 // runs the program's windows.
+//
+// Implements: every service of platform/platform.h on Windows 10 and 11
+//   (and Wine): windows through user32, the settings in the registry,
+//   sounds through winmm, opening files through shell32, the forms as
+//   native windows, the previous instance by a named mutex, and the journal
+//   of decorated titles.
+// Cannot: nothing the seam's contract asks (every case of tests/contract
+//   runs on it).
 
 #include <windows.h>
 

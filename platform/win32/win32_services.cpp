@@ -68,10 +68,7 @@ bool Win32FileDialog::getOpenFileName(OpenFileRequest& request) {
   const std::wstring initialDir = wide(request.initialDir);
   const std::wstring title = wide(request.title);
   OPENFILENAMEW ofn{};
-  // Not request.structSize: its 76 is the size of the 32-bit structure of
-  // the systems the program was first written for. The system checks this
-  // field against the structure it was built with, and the 64-bit one is
-  // larger (wider pointers and the Windows 2000 fields).
+  // The system checks the size against the structure it was built with.
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = toHwnd(request.owner);
   ofn.lpstrFilter = request.filters.empty() ? nullptr : filter.c_str();

@@ -52,8 +52,6 @@ class Win32ProgramInfo : public ProgramInfo {
 
   // Whether the mutex already existed when this object was made.
   bool previousInstance() override { return previous_; }
-  int versionMajor() override { return 1; }
-  int versionMinor() override { return 45; }
   // Closes the mutex before the program's end: a start from then on is a
   // first start (the fatal box may stay up for long).
   void giveUp();

@@ -37,8 +37,6 @@ class X11ProgramInfo : public ProgramInfo {
 
   // True when another instance held the selection when this one started.
   bool previousInstance() override { return previous_; }
-  int versionMajor() override { return 1; }
-  int versionMinor() override { return 45; }
 
   // The windows to advertise and to carry requests out on (nullptr: none).
   void setLocalWindows(LocalWindows* local);

@@ -1,6 +1,17 @@
 #pragma once
 // The window functions on X11: other programs' top-level (client) windows
-// through xcb and the window manager's EWMH protocol.
+// through xcb and the window manager's EWMH protocol. The front door of the
+// Linux backend's services; app/linux_desktop.h bundles them with the Qt
+// toolkit.
+//
+// Implements: the window system of platform/platform.h (titles, classes,
+//   the foreground window, moves, flashes) for the windows the window
+//   manager manages (_NET_CLIENT_LIST); beside it in platform/x11: the
+//   previous-instance selection, the INI store, ALSA sound, opening files,
+//   the clock and the decoration journal.
+// Cannot: nothing the seam's contract asks (every case of tests/contract
+//   runs on it); a native Wayland window (not through XWayland) is out of
+//   its reach, and windows the manager does not list are never touched.
 //
 // Every reply error (a window that has just gone) gives the call's
 // "nothing" result. Reads are pipelined: the foreground costs one round

@@ -80,7 +80,7 @@ class Dialogs : public ::testing::Test {
   // whether the chime's options are enabled.
   static std::string boxes(const SettingsDialog& f) {
     std::string out;
-    for (auto* c : f.show) out += std::to_string(c->value());
+    for (auto* c : f.displayBoxes) out += std::to_string(c->value());
     out += " ";
     for (auto* c : f.signalBoxes) out += std::to_string(c->value());
     out += " " + f.fields[0]->text() + "|" + f.fields[1]->text() + "|" + f.fields[2]->text();
@@ -158,7 +158,7 @@ TEST_F(Dialogs, LoadSetOptionsFillsTheBoxesThroughTheirHandlers) {
   d.store.saveSetting("Plug in", "KivoXX", "1");
   SettingsDialog& g = openSet();
   EXPECT_EQ(boxes(g), "010010 11101 |06|18 on");
-  for (int i = 0; i < 6; ++i) EXPECT_TRUE(g.show[i]->enabled()) << i;
+  for (int i = 0; i < 6; ++i) EXPECT_TRUE(g.displayBoxes[i]->enabled()) << i;
   g.unload();
 
   // Alarm on without a stored time: the boxes offer 12:00.
@@ -235,7 +235,7 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
 TEST_F(Dialogs, OkWritesInOrderAndRebuildsTheStandardTemplateOnly) {
   put("UserTaste", "1");
   SettingsDialog& f = openSet();
-  f.show[0]->userClick();
+  f.displayBoxes[0]->userClick();
   f.signalBoxes[4]->userClick();
   f.fields[3]->setText("起きて");
   store.written.clear();

@@ -167,8 +167,8 @@ TEST(MainWindow, DialogButtonsOpenFreshDialogsAndDiscardThem) {
               std::to_string(r.m->windowState() == WindowState::Minimized) + "; ";
     }
     if (SettingsDialog* f = r.m->settingsDialogIfLoaded()) {
-      seen += "set " + std::to_string(f->show[SettingsDialog::Hours24]->enabled()) +
-              std::to_string(f->show[SettingsDialog::EqualsSeparator]->enabled()) + "; ";
+      seen += "set " + std::to_string(f->displayBoxes[SettingsDialog::Hours24]->enabled()) +
+              std::to_string(f->displayBoxes[SettingsDialog::EqualsSeparator]->enabled()) + "; ";
     }
     return false;  // the user closes the dialog
   };

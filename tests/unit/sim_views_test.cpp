@@ -110,7 +110,7 @@ TEST(Views, SettingsDialogLoadOkAndCancel) {
         s.expectInStep("loaded");
         EXPECT_EQ(tk.modalOwner(*f), s.m().hwnd());
         EXPECT_TRUE(tk.view(*f->fields[0])->font.bold);
-        EXPECT_FALSE(tk.view(*f->show[0])->font.bold);
+        EXPECT_FALSE(tk.view(*f->displayBoxes[0])->font.bold);
         EXPECT_EQ(tk.view(*f->fields[1])->maxLength, 2);
         EXPECT_EQ(tk.view(*f)->icon, kNoIcon);
         // The chime's options are out of reach until the chime is on.
@@ -145,9 +145,9 @@ TEST(Views, SettingsDialogLoadOkAndCancel) {
   x.steps.push_back([&] {
     f = x.m().settingsDialogIfLoaded();
     x.expectInStep("custom template");
-    EXPECT_FALSE(xtk.view(*f->show[SettingsDialog::Hours24])->enabled);
-    EXPECT_FALSE(xtk.userClick(*f->show[SettingsDialog::Hours24]));
-    EXPECT_TRUE(xtk.userClick(*f->show[SettingsDialog::EqualsSeparator]));
+    EXPECT_FALSE(xtk.view(*f->displayBoxes[SettingsDialog::Hours24])->enabled);
+    EXPECT_FALSE(xtk.userClick(*f->displayBoxes[SettingsDialog::Hours24]));
+    EXPECT_TRUE(xtk.userClick(*f->displayBoxes[SettingsDialog::EqualsSeparator]));
     EXPECT_EQ(x.app.settings().layout.equalsSeparator, 0);
     xtk.userClick(*f->buttons[SettingsDialog::CancelButton]);
   });

@@ -82,7 +82,7 @@ TEST(Win32Forms, TheProgramsWindowsShowTheirModels) {
 
   // Changes made by code, several controls at a time.
   s.signalBoxes[2]->setValue(1);  // enables the chime's two companions
-  s.show[5]->setValue(0);
+  s.displayBoxes[5]->setValue(0);
   s.fields[3]->setText("メッセージ");
   w.list->setRow(1, "XTerm");
   w.list->setListIndex(1);

@@ -53,7 +53,7 @@ TEST(QtForms, TheProgramsWindowsShowTheirModels) {
 
   // Changes made by code, several controls at a time.
   s.signalBoxes[2]->setValue(1);  // enables the chime's two companions
-  s.show[5]->setValue(0);
+  s.displayBoxes[5]->setValue(0);
   s.fields[3]->setText("メッセージ");
   s.fields[0]->setText("12345");  // code may go past the limit of typing
   w.list->setRow(1, "XTerm");

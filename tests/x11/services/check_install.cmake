@@ -1,5 +1,8 @@
 # Installs the build tree BUILD into a scratch prefix and fails unless
 # exactly the files a Linux desktop needs are there.
+if(NOT BUILD OR NOT VERSION)
+  message(FATAL_ERROR "usage: cmake -DBUILD=TREE -DVERSION=X.Y -P check_install.cmake")
+endif()
 set(prefix ${BUILD}/install-check)
 file(REMOVE_RECURSE ${prefix})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix}
@@ -16,9 +19,9 @@ set(expected bin/kivo bin/kivo-render share/applications/kivo.desktop
 if(NOT found STREQUAL expected)
   message(FATAL_ERROR "installed: ${found}\nexpected: ${expected}")
 endif()
-# The installed programs run.
+# The installed programs run; VERSION is the project version.
 execute_process(COMMAND ${prefix}/bin/kivo --version OUTPUT_VARIABLE version RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0 OR NOT version STREQUAL "Kivo 1.45\n")
+if(NOT rc EQUAL 0 OR NOT version STREQUAL "Kivo ${VERSION}\n")
   message(FATAL_ERROR "bin/kivo --version: status ${rc}, '${version}'")
 endif()
 execute_process(COMMAND ${prefix}/bin/kivo-render --at "1998-12-05 15:05:07" "%h:nn%"
