@@ -13,8 +13,8 @@ std::string errorReportText(ErrorSource source, std::string_view where, const Ru
   const std::string crlf = "\r\n";
   // The place says which part of the program met the error.
   const char* part = source == ErrorSource::CustomFormat ? "- XXModule" : "- Kivo";
-  return "エラー番号:" + std::to_string(e.number()) + crlf +       //
-         "場所:" + std::string(where) + part + crlf +               //
+  return "エラー番号:" + std::to_string(e.number()) + crlf +  //
+         "場所:" + std::string(where) + part + crlf +         //
          e.description() + std::to_string(kVersionMajor) + std::to_string(kVersionMinor) + crlf +
          "上記の説明と、エラーの発生したときの簡単な状況を書いて、" + crlf +  //
          kContactLine;

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "app/linux_desktop.h"
-#include "app/untrapped_error_for_tests.h"
 #include "app/program.h"
+#include "app/untrapped_error_for_tests.h"
 #include "kivo_version.h"
 #include "platform/errors.h"
 

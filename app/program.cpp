@@ -14,8 +14,9 @@ Kivo::Kivo(Platform& platform)
       flash_(platform.windows, store_, errors_, [this] { return mainWindowHandle(); }),
       hourly_(platform.clock, store_, platform.sound, platform.toolkit, errors_, shake_,
               [this] { startFlash(); }),
-      alarm_({platform.clock, store_, platform.sound, platform.shell, platform.toolkit},
-             settings_.alarm, [this] { return mainWindowHandle(); }, [this] { startFlash(); }),
+      alarm_(
+          {platform.clock, store_, platform.sound, platform.shell, platform.toolkit},
+          settings_.alarm, [this] { return mainWindowHandle(); }, [this] { startFlash(); }),
       engine_({platform.windows, platform.journal, platform.clock, errors_}, settings_, hourly_,
               alarm_) {}
 
@@ -28,8 +29,12 @@ void Kivo::startFlash() {
 }
 
 void Kivo::start() {
-  const WindowContext context{platform_.toolkit, platform_.windows, platform_.fileDialog,
-                              platform_.program, store_,            settings_,
+  const WindowContext context{platform_.toolkit,
+                              platform_.windows,
+                              platform_.fileDialog,
+                              platform_.program,
+                              store_,
+                              settings_,
                               errors_};
   main_ = std::make_unique<MainWindow>(context, engine_, flash_, [this] { end(); });
   main_->load();

@@ -35,14 +35,14 @@ class CaptionEngine {
   };
   // What the engine knows between ticks.
   struct State {
-    std::string ownTitle;      // the followed window's own title
-    std::string lastCaption;   // its caption as the engine left it last tick
-    std::string caption;       // read this tick; after composing, as written
-    std::string clock;         // the clock text of this tick
-    std::string lastClock;     // the clock text written last
-    Hwnd front = 0;            // the window in front this tick
-    Hwnd followed = 0;         // the window the engine follows (0 before the first tick)
-    bool leftAlone = false;    // the followed window gets no clock (window list, spell check)
+    std::string ownTitle;            // the followed window's own title
+    std::string lastCaption;         // its caption as the engine left it last tick
+    std::string caption;             // read this tick; after composing, as written
+    std::string clock;               // the clock text of this tick
+    std::string lastClock;           // the clock text written last
+    Hwnd front = 0;                  // the window in front this tick
+    Hwnd followed = 0;               // the window the engine follows (0 before the first tick)
+    bool leftAlone = false;          // the followed window gets no clock (window list, spell check)
     std::optional<TimeKey> lastKey;  // the time key of the last tick that composed
     // How the caption written last was laid out: its separator ("" when
     // nothing of ours was written) and side.

@@ -45,8 +45,8 @@ void CaptionEngine::newWindowTick(const TimeKey& key) {
   giveBack(st_.followed);
   st_.followed = st_.front;
   const std::string className = classNameOf(s_.windows, st_.front);
-  const bool leaveAlone = isDialogDuringSpellCheck(s_.windows, className) ||
-                          isListed(settings_.windowList, className);
+  const bool leaveAlone =
+      isDialogDuringSpellCheck(s_.windows, className) || isListed(settings_.windowList, className);
   st_.caption = readCaption(st_.front);
   st_.ownTitle = st_.caption;
   if (leaveAlone) {

@@ -26,7 +26,9 @@ class DailyAlarm {
   };
   DailyAlarm(Services services, const AlarmSettings& settings, std::function<Hwnd()> owner,
              std::function<void()> startFlash)
-      : s_(services), settings_(settings), owner_(std::move(owner)),
+      : s_(services),
+        settings_(settings),
+        owner_(std::move(owner)),
         startFlash_(std::move(startFlash)) {}
 
   // Called once per new minute while the alarm is on.

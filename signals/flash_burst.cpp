@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "settings/convert.h"
 #include "settings/layout.h"
 #include "signals/window_shake.h"
 
@@ -14,7 +15,6 @@ namespace {
 constexpr const char* kWhere = "frmMain_Load";
 constexpr const char* kLimitRepaired =
     "レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。";
-constexpr std::uint8_t kDefaultLimit = 50;
 
 }  // namespace
 
@@ -29,8 +29,8 @@ bool FlashBurst::step(Hwnd front) {
       if (e.number() != kErrOverflow) {
         errors_.report(ErrorSource::Program, kWhere, e);
       } else {
-        limit_ = kDefaultLimit;
-        repairSetting(store_, errors_, owner_(), kLimitRepaired, keys::FlashLimit, kDefaultLimit);
+        limit_ = toByte(keys::FlashLimit.defaultText);
+        repairSetting(store_, errors_, owner_(), kLimitRepaired, keys::FlashLimit, limit_);
       }
     }
     count_ = 1;

@@ -17,8 +17,13 @@ class HourlySignals {
  public:
   HourlySignals(Clock& clock, SettingsStore& store, Sound& sound, Toolkit& toolkit,
                 ErrorReporter& errors, WindowShake& shake, std::function<void()> startFlash)
-      : clock_(clock), store_(store), sound_(sound), toolkit_(toolkit), errors_(errors),
-        shake_(shake), startFlash_(std::move(startFlash)) {}
+      : clock_(clock),
+        store_(store),
+        sound_(sound),
+        toolkit_(toolkit),
+        errors_(errors),
+        shake_(shake),
+        startFlash_(std::move(startFlash)) {}
 
   // Gives the signals when it is time. Minute 01 re-arms them; so does
   // minute 00 of an hour other than the one signalled last, for a machine

@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "settings/convert.h"
 #include "settings/layout.h"
 
 namespace kivo {
@@ -12,7 +13,6 @@ namespace {
 constexpr const char* kWhere = "frmMain!VibrateWindow";
 constexpr const char* kWidthRepaired =
     "レジストリの振幅設定が正しくありません。\r\n初期設定値に戻しました。";
-constexpr std::int16_t kDefaultWidth = 20;
 // Keep the size, show the window; it may be activated and re-stacked.
 constexpr std::uint32_t kShakeFlags = kSwpNoSize | kSwpShowWindow;
 static_assert(kShakeFlags == 65);
@@ -51,9 +51,9 @@ void WindowShake::step(Step&& body, std::int16_t& width, bool& repaired) {
     // repairs (and says so) at most once.
     if (repaired) return;
     repaired = true;
-    width = kDefaultWidth;
+    width = toInt16(keys::VibrateWidth.defaultText);
     // A store that refuses the default ends the shake: the caller reports it.
-    repairSetting(store_, errors_, owner_(), kWidthRepaired, keys::VibrateWidth, kDefaultWidth);
+    repairSetting(store_, errors_, owner_(), kWidthRepaired, keys::VibrateWidth, width);
   }
 }
 
@@ -79,8 +79,8 @@ void WindowShake::shake(Hwnd window, std::int16_t rounds) {
   const auto move = [&](std::int32_t ox, std::int32_t oy) {
     step(
         [&] {
-          windows_.setWindowPos(window, kHwndNoTopmost, offset(r.left, ox), offset(r.top, oy), 0,
-                                0, kShakeFlags);
+          windows_.setWindowPos(window, kHwndNoTopmost, offset(r.left, ox), offset(r.top, oy), 0, 0,
+                                kShakeFlags);
         },
         width, repaired);
     // Lets pending messages through; a handler they run may fail.

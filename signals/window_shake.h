@@ -14,9 +14,12 @@ namespace kivo {
 class WindowShake {
  public:
   // `owner` gives the window a box about a repaired setting belongs to.
-  WindowShake(WindowSystem& windows, Toolkit& toolkit, SettingsStore& store,
-              ErrorReporter& errors, std::function<Hwnd()> owner)
-      : windows_(windows), toolkit_(toolkit), store_(store), errors_(errors),
+  WindowShake(WindowSystem& windows, Toolkit& toolkit, SettingsStore& store, ErrorReporter& errors,
+              std::function<Hwnd()> owner)
+      : windows_(windows),
+        toolkit_(toolkit),
+        store_(store),
+        errors_(errors),
         owner_(std::move(owner)) {}
 
   // Shakes `window` rounds + 1 times, by the stored amplitude ("VibrateWidth",

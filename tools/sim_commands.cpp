@@ -54,7 +54,8 @@ void Runner::cmdClock(const DateTime& t) {
   };
   std::vector<Pending> pending;
   Kivo& app = main_->app();
-  const Form* forms[] = {app.main(), app.main()->settingsDialogIfLoaded(), app.main()->windowListDialogIfLoaded()};
+  const Form* forms[] = {app.main(), app.main()->settingsDialogIfLoaded(),
+                         app.main()->windowListDialogIfLoaded()};
   for (const Form* form : forms) {
     if (!form) continue;
     for (Timer* timer : form->timers()) {

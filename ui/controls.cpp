@@ -13,9 +13,7 @@ namespace {
 
 constexpr int kMaxTimerInterval = 65535;
 
-[[noreturn]] void invalidProperty() {
-  throw RuntimeError(kErrInvalidProperty);
-}
+[[noreturn]] void invalidProperty() { throw RuntimeError(kErrInvalidProperty); }
 
 }  // namespace
 

@@ -63,10 +63,9 @@ MainWindow::MainWindow(WindowContext context, CaptionEngine& engine, FlashBurst&
   tickTimer->setInterval(300);
   tickTimer->setEnabled(true);
 
-  static constexpr std::int16_t kIntervals[] = {50, 250, 1000};
   for (int i = High; i <= Low; ++i) {
     // Only OK stores it, and only a reload applies it to the running tick.
-    precision[i]->onClick = [this, i] { cx_.settings.checkInterval = kIntervals[i]; };
+    precision[i]->onClick = [this, i] { cx_.settings.checkInterval = kTickIntervals[i]; };
   }
   // Takes effect at the next composition of a caption; OK stores it.
   clockOnRight->onClick = [this] {

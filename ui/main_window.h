@@ -24,7 +24,9 @@ inline constexpr const char* kMainCaption = "Kivo for Windows NT/95";
 
 class MainWindow : public Form {
  public:
-  enum Precision { High, Middle, Low };  // the tick: 50, 250 or 1000 ms
+  enum Precision { High, Middle, Low };
+  // The tick of each precision, in milliseconds.
+  static constexpr std::array<std::int16_t, 3> kTickIntervals{50, 250, 1000};
   enum Style { WesternStyle, GeneralStyle };
   enum DialogButton { OpenWindowList, OpenSettings };
   enum Button { Ok, Cancel, About, Exit };

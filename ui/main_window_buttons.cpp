@@ -1,4 +1,5 @@
 // Kivo's own window: its options, its buttons and the version box.
+#include <algorithm>
 #include <iterator>
 
 #include "engine/clock_template.h"
@@ -24,17 +25,15 @@ void MainWindow::loadOptions(SettingsStore& store) {
   RunningSettings& settings = cx_.settings;
   settings.layout.clockRight = readByte(store, keys::ClockRight);
   settings.checkInterval = readInt16(store, keys::CheckInterval);
-  switch (settings.checkInterval) {
-    case 50: precision[High]->setValue(true); break;
-    case 250: precision[Middle]->setValue(true); break;
-    case 1000: precision[Low]->setValue(true); break;
-    default:
-      // Not one of the three precisions: run at Middle; the stored text stays
-      // until the user confirms with OK.
-      settings.checkInterval = 250;
-      precision[Middle]->setValue(true);
-      break;
+  const auto* chosen =
+      std::find(kTickIntervals.begin(), kTickIntervals.end(), settings.checkInterval);
+  if (chosen == kTickIntervals.end()) {
+    // Not one of the three precisions: run at Middle; the stored text stays
+    // until the user confirms with OK.
+    chosen = &kTickIntervals[Middle];
+    settings.checkInterval = *chosen;
   }
+  precision[chosen - kTickIntervals.begin()]->setValue(true);
   tickTimer->setInterval(settings.checkInterval);
   const std::int16_t stored = readInt16(store, keys::UserTaste);
   if (stored < 0 || stored >= static_cast<std::int16_t>(style.size())) {

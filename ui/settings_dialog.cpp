@@ -12,11 +12,16 @@ namespace kivo {
 SettingsDialog::SettingsDialog(WindowContext context)
     : Form(context.toolkit, "frmSet", "詳細", 5172, 4284, BorderStyle::FixedDialog), cx_(context) {
   frames[1] = &add<Frame>("fraSet", 1, "表示", Twips{120, 120, 4932, 1152});
-  displayBoxes[Seconds] = &add<CheckBox>("chkShow", 0, "秒(&S)", Twips{240, 300, 1092, 312}, frames[1]);
-  displayBoxes[Date] = &add<CheckBox>("chkShow", 1, "日付(&D)", Twips{240, 720, 1092, 312}, frames[1]);
-  displayBoxes[Weekday] = &add<CheckBox>("chkShow", 2, "曜日(&W)", Twips{1620, 300, 1092, 312}, frames[1]);
-  displayBoxes[Year] = &add<CheckBox>("chkShow", 3, "西暦(&A)", Twips{1620, 720, 1092, 312}, frames[1]);
-  displayBoxes[Hours24] = &add<CheckBox>("chkShow", 4, "24h(&H)", Twips{3000, 300, 1092, 312}, frames[1]);
+  displayBoxes[Seconds] =
+      &add<CheckBox>("chkShow", 0, "秒(&S)", Twips{240, 300, 1092, 312}, frames[1]);
+  displayBoxes[Date] =
+      &add<CheckBox>("chkShow", 1, "日付(&D)", Twips{240, 720, 1092, 312}, frames[1]);
+  displayBoxes[Weekday] =
+      &add<CheckBox>("chkShow", 2, "曜日(&W)", Twips{1620, 300, 1092, 312}, frames[1]);
+  displayBoxes[Year] =
+      &add<CheckBox>("chkShow", 3, "西暦(&A)", Twips{1620, 720, 1092, 312}, frames[1]);
+  displayBoxes[Hours24] =
+      &add<CheckBox>("chkShow", 4, "24h(&H)", Twips{3000, 300, 1092, 312}, frames[1]);
   displayBoxes[EqualsSeparator] =
       &add<CheckBox>("chkShow", 5, "\" = \"(&E)", Twips{3000, 720, 1092, 312}, frames[1]);
 
@@ -47,8 +52,7 @@ SettingsDialog::SettingsDialog(WindowContext context)
       &add<CommandButton>("cmdWavSet", 1, "Call Me(&C)", Twips{3540, 1200, 1212, 312}, frames[0]);
 
   buttons[OkButton] = &add<CommandButton>("cmdSet", 0, "OK", Twips{2340, 3840, 1272, 372});
-  buttons[CancelButton] =
-      &add<CommandButton>("cmdSet", 1, "Cancel", Twips{3780, 3840, 1272, 372});
+  buttons[CancelButton] = &add<CommandButton>("cmdSet", 1, "Cancel", Twips{3780, 3840, 1272, 372});
   buttons[OkButton]->setDefault(true);
   buttons[CancelButton]->setCancel(true);
 
@@ -147,7 +151,8 @@ void SettingsDialog::clickShowBox(ShowBox box) {
   // The separator acts at once, so the captions composed while the dialog
   // is open already show the choice; Cancel reloads it from the store.
   if (box == EqualsSeparator) {
-    cx_.settings.layout.equalsSeparator = static_cast<std::uint8_t>(displayBoxes[EqualsSeparator]->value());
+    cx_.settings.layout.equalsSeparator =
+        static_cast<std::uint8_t>(displayBoxes[EqualsSeparator]->value());
   }
 }
 
@@ -155,7 +160,7 @@ void SettingsDialog::clickSignalBox(SignalBox box) {
   switch (box) {
     case HourlyShake:
       if (signalBoxes[HourlyShake]->value() == 1 && fields[ShakeCount]->text().empty()) {
-        fields[ShakeCount]->setText("10");
+        fields[ShakeCount]->setText(keys::TimeFuruCount.defaultText);
       }
       break;
     case HourlyChime: {

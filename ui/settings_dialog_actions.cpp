@@ -55,7 +55,8 @@ void SettingsDialog::browseFile(BrowseButton button) {
   if (chosen) {
     // Written at once, whatever OK or Cancel does later. The path is kept
     // whole up to its first NUL, however long it is.
-    SettingsSave save(cx_.store, chime ? "the sound file of ぴぽんと" : "the sound file of Call Me");
+    SettingsSave save(cx_.store,
+                      chime ? "the sound file of ぴぽんと" : "the sound file of Call Me");
     save.text(key, std::string(text::cutAtNul(request.file)));
     tellIfRefused(cx_.toolkit, hwnd(), save);
     return;
@@ -78,7 +79,7 @@ void SettingsDialog::confirm() {
   fields[ShakeCount]->setText(text::trim(fields[ShakeCount]->text()));
   if (!isAcceptedNumber(fields[ShakeCount]->text())) {
     signalBoxes[HourlyShake]->setValue(0);
-    fields[ShakeCount]->setText("10");
+    fields[ShakeCount]->setText(keys::TimeFuruCount.defaultText);
     errors.warn(hwnd(),
                 "ふるふる回数が正常に設定されていません。ふるふるをOFFにします。\r\n\r\n"
                 "<Hint!> 回数は整数（例 9）で設定しましたか?",

@@ -1,12 +1,11 @@
 // Small helpers the windows share.
-#include "ui/refused_save_box.h"
 #include "ui/window_context.h"
+#include "ui/refused_save_box.h"
 
 namespace kivo {
 
 void raiseWindow(WindowSystem& windows, Hwnd window, Hwnd insertAfter, bool activate) {
-  windows.setWindowPos(window, insertAfter, 0, 0, 0, 0,
-                       kSwpNoSize | kSwpNoMove | kSwpShowWindow);
+  windows.setWindowPos(window, insertAfter, 0, 0, 0, 0, kSwpNoSize | kSwpNoMove | kSwpShowWindow);
   if (activate) windows.setForegroundWindow(window);
 }
 

@@ -45,7 +45,8 @@ WindowListDialog::WindowListDialog(WindowContext context)
 // The rows show the entries in use.
 void WindowListDialog::onLoad() {
   const WindowList& windowList = cx_.settings.windowList;
-  for (int i = 0; i < windowList.count && i < kListSize; ++i) list->setRow(i, windowList.classes[i]);
+  for (int i = 0; i < windowList.count && i < kListSize; ++i)
+    list->setRow(i, windowList.classes[i]);
 }
 
 // Every size change (first showing, minimising for a tail, restoring after

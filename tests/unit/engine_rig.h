@@ -22,8 +22,8 @@ struct EngineRig {
   int flashStarts = 0;  // how often a signal started the flash
   WindowShake shake{d.windows, d.toolkit, d.store, errors, [] { return Hwnd{0}; }};
   FlashBurst flash{d.windows, d.store, errors, [] { return Hwnd{0}; }};
-  HourlySignals hourly{d.clock, d.store, d.sound, d.toolkit, errors, shake,
-                       [this] { ++flashStarts; }};
+  HourlySignals hourly{
+      d.clock, d.store, d.sound, d.toolkit, errors, shake, [this] { ++flashStarts; }};
   DailyAlarm alarm{{d.clock, d.store, d.sound, d.shell, d.toolkit},
                    settings.alarm,
                    [] { return Hwnd{0}; },
