@@ -34,7 +34,8 @@ void CaptionEngine::sameWindowTick(const TimeKey& key) {
   signals_.check(st_.front);
   if (!st_.leftAlone) compose();
   if (settings_.alarm.on == 1 && (!st_.lastKey || !key.sameMinute(*st_.lastKey))) {
-    // The box may fail to show, or the flash timer to start.
+    // While its box is up other handlers run, and what they fail at comes
+    // out here.
     reportFailure(s_.errors, "frmMain!tmrMain_Timer", [&] { alarm_.check(); });
   }
   st_.lastKey = key;

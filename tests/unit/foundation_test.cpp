@@ -52,8 +52,8 @@ TEST(Conversions, ByteAndInt16Boundaries) {
   EXPECT_EQ(errorOf(int16, "32768"), kErrOverflow);
   EXPECT_EQ(errorOf(int16, "-32769"), kErrOverflow);
   EXPECT_EQ(errorOf(int16, "&H10000"), kErrOverflow);
-  for (const char* bad : {"", "   ", "abc", "1,000", "12x", "1.2.3", "--1", "&H", "&HG", "1e", ".",
-                          "&H100000000G"}) {
+  for (const char* bad :
+       {"", "   ", "abc", "1,000", "12x", "1.2.3", "--1", "&H", "&HG", "1e", ".", "&H100000000G"}) {
     EXPECT_EQ(errorOf(byte, bad), kErrTypeMismatch) << "'" << bad << "'";
   }
 }
@@ -194,7 +194,7 @@ namespace {
 TEST(Utf16Boundary, EveryCharacterSurvivesBothWays) {
   // Latin-1, Japanese, outside the Basic Multilingual Plane, NUL inside.
   for (const std::string& s : {std::string("Café Zürich ©"), std::string("メモ帳 - 無題"),
-                              std::string("🕐 Clock 𠮷"), std::string("a\0b", 3)}) {
+                               std::string("🕐 Clock 𠮷"), std::string("a\0b", 3)}) {
     EXPECT_EQ(text::fromUtf16(text::toUtf16(s)), s);
   }
   EXPECT_EQ(text::toUtf16("𠮷"), std::u16string(u"\xD842\xDFB7"));
@@ -207,7 +207,10 @@ TEST(Utf16Boundary, EveryCharacterSurvivesBothWays) {
   EXPECT_EQ(text::length(core), 4u);
   EXPECT_EQ(text::toUtf16(core), lone);
   // A stray byte, a cut sequence, an overlong form: one U+FFFD each.
-  EXPECT_EQ(text::toUtf16("a\xFF" "b\xE3\x81"), std::u16string(u"a\xFFFD" u"b\xFFFD\xFFFD"));
+  EXPECT_EQ(text::toUtf16("a\xFF"
+                          "b\xE3\x81"),
+            std::u16string(u"a\xFFFD"
+                           u"b\xFFFD\xFFFD"));
   EXPECT_EQ(text::toUtf16("\xC0\xAF"), std::u16string(u"\xFFFD\xFFFD"));
   EXPECT_EQ(text::toUtf16("\xE0\x80\xAF"), std::u16string(u"\xFFFD"));
 }

@@ -130,7 +130,8 @@ TEST(MainWindow, VersionBox) {
       "        Kivo for Windows NT/95\r\n\r\n         - Welmark -\r\n\r\n"
       "      Version 1.45HTX   Japanese\r\n\r\n\r\nCopyright (C) Welmark. All rights reserved.");
   Running other(nullptr, {{keys::KivoTT, "2"}});  // only a 1 earns its letter
-  EXPECT_NE(other.m->versionText().find("\r\n         Version 1.45   Japanese\r\n"), std::string::npos);
+  EXPECT_NE(other.m->versionText().find("\r\n         Version 1.45   Japanese\r\n"),
+            std::string::npos);
 }
 
 TEST(MainWindow, CentresOnRestoreButNotWhileMinimized) {

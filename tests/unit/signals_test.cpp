@@ -114,8 +114,8 @@ class Signals : public ::testing::Test {
   ErrorBoxes errors{desk.toolkit};
   WindowShake shake{desk.windows, desk.toolkit, desk.store, errors, [] { return Hwnd{0}; }};
   FlashBurst flash{desk.windows, desk.store, errors, [] { return Hwnd{0}; }};
-  HourlySignals hourly{desk.clock, desk.store, rec, desk.toolkit, errors, shake,
-                       [this] { startFlash(); }};
+  HourlySignals hourly{
+      desk.clock, desk.store, rec, desk.toolkit, errors, shake, [this] { startFlash(); }};
   DailyAlarm alarm{{desk.clock, desk.store, rec, rec, desk.toolkit},
                    settings.alarm,
                    [] { return Hwnd{0}; },
@@ -343,7 +343,7 @@ TEST_F(Signals, AlarmPlaysOrOpensTheFileThenShowsTheBoxThenFlashes) {
 TEST(SignalTimers, TicksDoNotNestInsideTheCuckooOrTheAlarmBox) {
   sim::SimDesktop desk;
   Recorder rec{desk};
-  Platform platform{desk.windows, rec,        rec,        desk.fileDialog, desk.toolkit,
+  Platform platform{desk.windows, rec,        rec,          desk.fileDialog, desk.toolkit,
                     desk.store,   desk.clock, desk.program, desk.journal};
   desk.windows.addWindow(kWnd, "Notepad", "memo");
   desk.windows.focus(kWnd);

@@ -16,8 +16,8 @@ TEST(Win32Handles, CrossTheSeamAsTheirLow32Bits) {
   // A real (message-only: no display needed) window: the handle that comes
   // back is the one the system gave,
   // and the window functions accept it.
-  HWND w = CreateWindowExW(0, L"STATIC", L"kivo handle test", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND w = CreateWindowExW(0, L"STATIC", L"kivo handle test", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(w, nullptr);
   const Hwnd h = fromHwnd(w);
   EXPECT_NE(h, 0u);

@@ -6,8 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/win32_toolkit_util.h"
-#include "ui/settings_dialog.h"
 #include "tests/wine/toolkit/toolkit_rig.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0

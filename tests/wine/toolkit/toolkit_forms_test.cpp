@@ -8,10 +8,10 @@
 
 #include "platform/utf16.h"
 #include "platform/win32/handle.h"
-#include "ui/settings_dialog.h"
-#include "ui/window_list_dialog.h"
 #include "tests/wine/toolkit/toolkit_rig.h"
 #include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo::win32::test {
 namespace {
@@ -110,8 +110,8 @@ TEST(Win32Forms, TabOrderAndTheDefaultButton) {
   MainWindow& m = *rig.app.main();
   const HWND form = rig.toolkit.windowOf(m);
   // Tab visits the selected option of each group, then the rest in order.
-  std::vector<HWND> want{rig.toolkit.windowOf(*m.precision[1]),
-                         rig.toolkit.windowOf(*m.style[0]), rig.toolkit.windowOf(*m.clockOnRight)};
+  std::vector<HWND> want{rig.toolkit.windowOf(*m.precision[1]), rig.toolkit.windowOf(*m.style[0]),
+                         rig.toolkit.windowOf(*m.clockOnRight)};
   for (auto* b : m.dialogButtons) want.push_back(rig.toolkit.windowOf(*b));
   for (auto* b : m.buttons) want.push_back(rig.toolkit.windowOf(*b));
   std::vector<HWND> got{want.front()};
@@ -130,7 +130,8 @@ TEST(Win32Forms, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {
   rig.app.start();
   SettingsDialog& s = rig.app.main()->settingsDialog();
   s.show();
-  const HWND pika = rig.toolkit.windowOf(*s.signalBoxes[0]), furu = rig.toolkit.windowOf(*s.signalBoxes[1]);
+  const HWND pika = rig.toolkit.windowOf(*s.signalBoxes[0]),
+             furu = rig.toolkit.windowOf(*s.signalBoxes[1]);
   ASSERT_TRUE(pumpUntil(rig.toolkit, [&] { return IsWindowVisible(pika) != 0; }));
   SetFocus(pika);
   const int pikaValue = s.signalBoxes[0]->value(), furuValue = s.signalBoxes[1]->value();

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/settings_dialog.h"
-#include "ui/window_list_dialog.h"
 #include "tests/wine/toolkit/toolkit_rig.h"
 #include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo::win32::test {
 namespace {

@@ -12,11 +12,11 @@
 
 #include <cstdlib>
 
-#include "ui/settings_dialog.h"
-#include "ui/window_list_dialog.h"
 #include "tests/x11/qt/qt_kinds_form.h"
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo::qt::test {
 namespace {
@@ -84,7 +84,8 @@ TEST(QtForms, TheProgramsWindowsShowTheirModels) {
 TEST(QtForms, NoCaptionIsClippedAndNothingCrosses) {
   Rig rig;
   rig.app.start();
-  for (Form* f : std::initializer_list<Form*>{rig.app.main(), &rig.app.main()->settingsDialog(), &rig.app.main()->windowListDialog()}) {
+  for (Form* f : std::initializer_list<Form*>{rig.app.main(), &rig.app.main()->settingsDialog(),
+                                              &rig.app.main()->windowListDialog()}) {
     EXPECT_THAT(clippedCaptions(rig.toolkit, *f), IsEmpty());
     EXPECT_THAT(overlappingWidgets(rig.toolkit, *f), IsEmpty());
   }

@@ -11,11 +11,11 @@
 
 #include <cstdlib>
 
-#include "ui/settings_dialog.h"
-#include "ui/window_list_dialog.h"
 #include "tests/x11/qt/qt_kinds_form.h"
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo::qt::test {
 namespace {
@@ -189,7 +189,8 @@ TEST(QtInput, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
     user.stop();
   });
   user.start(5);
-  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.dialogButtons[1]))->click();  // returns when closed
+  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.dialogButtons[1]))
+      ->click();  // returns when closed
   EXPECT_TRUE(locked);
   EXPECT_TRUE(closeRefused);
   EXPECT_EQ(rig.app.main()->settingsDialogIfLoaded(), nullptr);
@@ -228,7 +229,8 @@ TEST(QtInput, TheWindowListDialogMinimizesItselfWhileItTails) {
     }
   });
   user.start(5);
-  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.dialogButtons[0]))->click();  // returns when closed
+  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.dialogButtons[0]))
+      ->click();  // returns when closed
   EXPECT_TRUE(iconic);
   ASSERT_TRUE(boxUser.seen());
   EXPECT_EQ(boxUser.seen()->text, "名簿に登録しました");

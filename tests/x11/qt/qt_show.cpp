@@ -14,10 +14,10 @@
 #include <fstream>
 
 #include "platform/qt/qt_util.h"
-#include "ui/settings_dialog.h"
-#include "ui/window_list_dialog.h"
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/window_list_dialog.h"
 
 namespace kivo::qt::test {
 namespace {
