@@ -51,8 +51,8 @@
 //   value FORM [CONTROL[(I)]]  print a form's state (shown/hidden, window
 //                              state, left and top in twips, caption) or a
 //                              control's value, with " disabled" when it is
-//   print [NAME]               print the engine state and the main window's
-//                              instance variables (or the one named)
+//   print [NAME]               print the program's state under the names
+//                              scripts use (or the one named)
 //   events                     print and forget the recorded events, one a
 //                              line (settext, sound, open, msgbox, flash,
 //                              move, show, foreground, filedialog)
