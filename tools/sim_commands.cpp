@@ -40,7 +40,7 @@ const char* stateName(WindowState s) {
 
 }  // namespace
 
-void Runner::cmdClock(const DateTime& t) {
+void Runner::moveClock(const DateTime& t) {
   const std::int64_t before = desk_.clock.nowMs();
   desk_.clock.set(t.date, t.time);
   const std::int64_t after = desk_.clock.nowMs();
@@ -75,13 +75,13 @@ void Runner::cmdClock(const DateTime& t) {
   desk_.clock.set(t.date, t.time);
 }
 
-void Runner::cmdStart() {
+void Runner::cmdStart(const Words&) {
   if (main_) throw ScriptError("the program is running already (a second start is \"second\")");
   main_ = std::make_unique<Process>(desk_, false);
   main_->app().start();
 }
 
-void Runner::cmdSecond() {
+void Runner::cmdSecond(const Words&) {
   needProgram({"second"});
   // The new process lives only for its start-up: it hands over to the
   // running instance and ends during its own load.
@@ -248,7 +248,7 @@ void Runner::cmdPrint(const Words& w) {
   if (!found) throw ScriptError("print: unknown name \"" + w[1] + "\"");
 }
 
-void Runner::cmdEvents() {
+void Runner::cmdEvents(const Words&) {
   for (const std::string& line : desk_.log.take()) out_ << line << "\n";
 }
 
