@@ -99,7 +99,6 @@ void Runner::cmdSecond(const Words&) {
 // click, set and close act as the user on the views: what a disabled or
 // hidden control shows takes no input, which is then simply lost.
 void Runner::cmdClick(const Words& w) {
-  arity(w, 3, 3, "click FORM CONTROL[(INDEX)]");
   Form& form = liveForm(w[1]);
   checkReachable(form);
   Control& c = control(form, w[2]);
@@ -112,7 +111,6 @@ void Runner::cmdClick(const Words& w) {
 }
 
 void Runner::cmdSet(const Words& w) {
-  arity(w, 4, 4, "set FORM CONTROL[(INDEX)] VALUE");
   Form& form = liveForm(w[1]);
   checkReachable(form);
   Control& c = control(form, w[2]);
@@ -143,7 +141,6 @@ void Runner::cmdSet(const Words& w) {
 }
 
 void Runner::cmdClose(const Words& w) {
-  arity(w, 2, 2, "close HANDLE");
   const Hwnd h = handleOrForm(w[1]);
   if (!desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
   // A form's window is closed with its close box: the form unloads.
@@ -156,7 +153,6 @@ void Runner::cmdClose(const Words& w) {
 }
 
 void Runner::cmdTitle(const Words& w) {
-  arity(w, 2, 2, "title HANDLE");
   const Hwnd h = handleOrForm(w[1]);
   const sim::SimWindow* win = desk_.windows.window(h);
   out_ << "title " << w[1] << ": "
@@ -164,7 +160,6 @@ void Runner::cmdTitle(const Words& w) {
 }
 
 void Runner::cmdValue(const Words& w) {
-  arity(w, 2, 3, "value FORM [CONTROL[(INDEX)]]");
   Form& form = liveForm(w[1]);
   if (w.size() == 2) {
     out_ << "value " << w[1] << ": " << (form.visible() ? "shown" : "hidden") << " "
@@ -197,7 +192,6 @@ void Runner::cmdValue(const Words& w) {
 }
 
 void Runner::cmdPrint(const Words& w) {
-  arity(w, 1, 2, "print [NAME]");
   Kivo& app = needProgram(w);
   const CaptionEngine::State& e = app.engine().state();
   const RunningSettings& s = app.settings();

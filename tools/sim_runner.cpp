@@ -2,7 +2,9 @@
 // processes, and runs each command against the simulated desktop.
 #include "tools/sim_runner.h"
 
+#include <cstdint>
 #include <istream>
+#include <optional>
 #include <ostream>
 
 #include "platform/errors.h"
@@ -96,8 +98,7 @@ void Runner::reap() {
 }
 
 // Every command: its name, how many words it takes (counting its own) and
-// the usage shown otherwise, and the member that runs it. A command without
-// a usage here checks its words itself.
+// the usage shown otherwise, and the member that runs it.
 const Runner::Command Runner::kCommands[] = {
     {"store", 4, 4, "store SECTION KEY VALUE", &Runner::cmdStore},
     {"unstore", 3, 3, "unstore SECTION KEY", &Runner::cmdUnstore},
@@ -105,7 +106,7 @@ const Runner::Command Runner::kCommands[] = {
     {"get", 3, 3, "get SECTION KEY", &Runner::cmdGet},
     {"clock", 3, 3, "clock YYYY-MM-DD HH:MM:SS", &Runner::cmdClock},
     {"window", 4, 4, "window HANDLE CLASS TITLE", &Runner::cmdWindow},
-    {"close", 0, 0, nullptr, &Runner::cmdClose},
+    {"close", 2, 2, "close HANDLE", &Runner::cmdClose},
     {"focus", 2, 2, "focus HANDLE", &Runner::cmdFocus},
     {"retitle", 3, 3, "retitle HANDLE TITLE", &Runner::cmdRetitle},
     {"start", 1, 1, "start", &Runner::cmdStart},
@@ -115,19 +116,19 @@ const Runner::Command Runner::kCommands[] = {
     {"answer", 2, 3, "answer VALUE [HOLD_SECONDS]", &Runner::cmdAnswer},
     {"file", 2, 2, "file PATH|cancel", &Runner::cmdFile},
     {"screen", 3, 5, "screen WIDTH HEIGHT [TWIPS_X TWIPS_Y]", &Runner::cmdScreen},
-    {"click", 0, 0, nullptr, &Runner::cmdClick},
-    {"set", 0, 0, nullptr, &Runner::cmdSet},
-    {"title", 0, 0, nullptr, &Runner::cmdTitle},
-    {"value", 0, 0, nullptr, &Runner::cmdValue},
-    {"print", 0, 0, nullptr, &Runner::cmdPrint},
+    {"click", 3, 3, "click FORM CONTROL[(INDEX)]", &Runner::cmdClick},
+    {"set", 4, 4, "set FORM CONTROL[(INDEX)] VALUE", &Runner::cmdSet},
+    {"title", 2, 2, "title HANDLE", &Runner::cmdTitle},
+    {"value", 2, 3, "value FORM [CONTROL[(INDEX)]]", &Runner::cmdValue},
+    {"print", 1, 2, "print [NAME]", &Runner::cmdPrint},
     {"events", 1, 1, "events", &Runner::cmdEvents},
-    {"echo", 0, 0, nullptr, &Runner::cmdEcho},
+    {"echo", 1, SIZE_MAX, "echo [WORD]...", &Runner::cmdEcho},
 };
 
 void Runner::execute(const Words& w) {
   for (const Command& command : kCommands) {
     if (w[0] != command.name) continue;
-    if (command.usage) arity(w, command.minWords, command.maxWords, command.usage);
+    arity(w, command.minWords, command.maxWords, command.usage);
     (this->*command.run)(w);
     return;
   }

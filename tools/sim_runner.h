@@ -118,7 +118,7 @@ class Runner {
   struct Command {
     const char* name;
     std::size_t minWords, maxWords;  // counting the command's own word
-    const char* usage;               // nullptr: the command checks its words itself
+    const char* usage;
     void (Runner::*run)(const Words& w);
   };
   static const Command kCommands[];
