@@ -57,6 +57,9 @@
 namespace kivo {
 namespace {
 
+// In families, in this order: the date tokens, the time tokens (General
+// and Designator among them), the Japanese ones. appendToken relies on it.
+// clang-format off
 enum class Kind : std::uint8_t {
   Text,
   Day, Day2, WeekdayAbbr, WeekdayName, ShortDate, LongDate,
@@ -67,6 +70,7 @@ enum class Kind : std::uint8_t {
   WeekdayJp, WeekdayJpFull, MonthJp,
   EraLetter, EraKanji, EraName, EraYear, EraYear2,
 };
+// clang-format on
 
 struct Token {
   Kind kind = Kind::Text;
@@ -118,6 +122,18 @@ class Scanner {
     i_ += length;
     return t;
   }
+  // A token of exactly `length` bytes.
+  Token fixed(Kind kind, std::size_t length) {
+    i_ += length;
+    return {kind};
+  }
+  Token day();
+  Token month();
+  Token year();
+  Token letterA();
+  Token escaped();
+  Token quoted();
+  Token literal();
 
   std::string_view s_;
   std::size_t i_ = 0;
@@ -125,94 +141,87 @@ class Scanner {
 };
 
 Token Scanner::next() {
-  const std::size_t at = i_;
-  switch (lowerAscii(s_[at])) {
-    case 'd': {
-      static constexpr Kind kDays[] = {Kind::Day,         Kind::Day2,      Kind::WeekdayAbbr,
-                                       Kind::WeekdayName, Kind::ShortDate, Kind::LongDate};
-      hourWaits_ = false;
-      return {kDays[take('d', 6) - 1]};
-    }
-    case 'w':
-      return {take('w', 2) == 1 ? Kind::WeekdayNumber : Kind::WeekOfYear};
-    case 'm': {
-      const std::size_t n = take('m', 4);
-      if (n >= 3) return {n == 3 ? Kind::MonthAbbr : Kind::MonthName};
-      if (hourWaits_) {
-        hourWaits_ = false;
-        return {n == 1 ? Kind::Minute : Kind::Minute2};
-      }
-      return {n == 1 ? Kind::Month : Kind::Month2};
-    }
-    case 'n':
-      hourWaits_ = false;
-      return {take('n', 2) == 1 ? Kind::Minute : Kind::Minute2};
-    case 'q':
-      ++i_;
-      return {Kind::Quarter};
-    case 'y': {
-      std::size_t n = run('y', 4);
-      if (n == 3) n = 2;  // yyy: yy, then y starts the next token
-      i_ += n;
-      return {n == 1 ? Kind::DayOfYear : n == 2 ? Kind::Year2 : Kind::Year4};
-    }
-    case 'h':
-      hourWaits_ = true;
-      return {take('h', 2) == 1 ? Kind::Hour : Kind::Hour2};
-    case 's':
-      return {take('s', 2) == 1 ? Kind::Second : Kind::Second2};
-    case 't':
-      if (run('t', 5) == 5) {
-        i_ += 5;
-        return {Kind::LongTime};
-      }
-      break;
-    case 'c':
-      ++i_;
-      return {Kind::General};
-    case 'a': {
-      if (startsWith("am/pm")) return designator(5, 2);
-      if (startsWith("ampm")) {
-        i_ += 4;
-        return {Kind::Designator, "AM", "PM"};
-      }
-      if (startsWith("a/p")) return designator(3, 1);
-      const std::size_t n = run('a', 4);
-      if (n >= 3) {
-        i_ += n;
-        return {n == 3 ? Kind::WeekdayJp : Kind::WeekdayJpFull};
-      }
-      break;
-    }
-    case 'o':
-      if (run('o', 4) == 4) {
-        i_ += 4;
-        return {Kind::MonthJp};
-      }
-      break;
+  switch (lowerAscii(s_[i_])) {
+    case 'd': return day();
+    case 'w': return {take('w', 2) == 1 ? Kind::WeekdayNumber : Kind::WeekOfYear};
+    case 'm': return month();
+    case 'n': hourWaits_ = false; return {take('n', 2) == 1 ? Kind::Minute : Kind::Minute2};
+    case 'q': return fixed(Kind::Quarter, 1);
+    case 'y': return year();
+    case 'h': hourWaits_ = true; return {take('h', 2) == 1 ? Kind::Hour : Kind::Hour2};
+    case 's': return {take('s', 2) == 1 ? Kind::Second : Kind::Second2};
+    case 't': return run('t', 5) == 5 ? fixed(Kind::LongTime, 5) : literal();
+    case 'c': return fixed(Kind::General, 1);
+    case 'a': return letterA();
+    case 'o': return run('o', 4) == 4 ? fixed(Kind::MonthJp, 4) : literal();
     case 'g': {
       const std::size_t n = take('g', 3);
       return {n == 1 ? Kind::EraLetter : n == 2 ? Kind::EraKanji : Kind::EraName};
     }
-    case 'e':
-      return {take('e', 2) == 1 ? Kind::EraYear : Kind::EraYear2};
-    case '\\': {
-      // The whole escaped character, however many bytes it takes (none at
-      // the end of the picture).
-      const std::size_t n = text::byteOffset(s_.substr(at + 1), 1);
-      i_ = at + 1 + n;
-      return {Kind::Text, s_.substr(at + 1, n)};
-    }
-    case '"': {
-      const std::size_t close = s_.find('"', at + 1);
-      const std::size_t end = close == std::string_view::npos ? s_.size() : close;
-      i_ = close == std::string_view::npos ? s_.size() : close + 1;
-      return {Kind::Text, s_.substr(at + 1, end - at - 1)};
-    }
-    default:
-      break;
+    case 'e': return {take('e', 2) == 1 ? Kind::EraYear : Kind::EraYear2};
+    case '\\': return escaped();
+    case '"': return quoted();
+    default: return literal();
   }
-  // Literal: this byte and all following ones that cannot begin a token.
+}
+
+Token Scanner::day() {
+  static constexpr Kind kDays[] = {Kind::Day,         Kind::Day2,      Kind::WeekdayAbbr,
+                                   Kind::WeekdayName, Kind::ShortDate, Kind::LongDate};
+  hourWaits_ = false;
+  return {kDays[take('d', 6) - 1]};
+}
+
+Token Scanner::month() {
+  const std::size_t n = take('m', 4);
+  if (n >= 3) return {n == 3 ? Kind::MonthAbbr : Kind::MonthName};
+  if (hourWaits_) {
+    hourWaits_ = false;
+    return {n == 1 ? Kind::Minute : Kind::Minute2};
+  }
+  return {n == 1 ? Kind::Month : Kind::Month2};
+}
+
+Token Scanner::year() {
+  std::size_t n = run('y', 4);
+  if (n == 3) n = 2;  // yyy: yy, then y starts the next token
+  i_ += n;
+  return {n == 1 ? Kind::DayOfYear : n == 2 ? Kind::Year2 : Kind::Year4};
+}
+
+// A designator, or the Japanese weekday; a lone a or aa is copied.
+Token Scanner::letterA() {
+  if (startsWith("am/pm")) return designator(5, 2);
+  if (startsWith("ampm")) {
+    i_ += 4;
+    return {Kind::Designator, "AM", "PM"};
+  }
+  if (startsWith("a/p")) return designator(3, 1);
+  const std::size_t n = run('a', 4);
+  if (n >= 3) return fixed(n == 3 ? Kind::WeekdayJp : Kind::WeekdayJpFull, n);
+  return literal();
+}
+
+Token Scanner::escaped() {
+  // The whole escaped character, however many bytes it takes (none at the
+  // end of the picture).
+  const std::size_t at = i_;
+  const std::size_t n = text::byteOffset(s_.substr(at + 1), 1);
+  i_ = at + 1 + n;
+  return {Kind::Text, s_.substr(at + 1, n)};
+}
+
+Token Scanner::quoted() {
+  const std::size_t at = i_;
+  const std::size_t close = s_.find('"', at + 1);
+  const std::size_t end = close == std::string_view::npos ? s_.size() : close;
+  i_ = close == std::string_view::npos ? s_.size() : close + 1;
+  return {Kind::Text, s_.substr(at + 1, end - at - 1)};
+}
+
+Token Scanner::literal() {
+  // This byte and all following ones that cannot begin a token.
+  const std::size_t at = i_;
   std::size_t end = at + 1;
   while (end < s_.size() && !kTokenStart[static_cast<unsigned char>(s_[end])]) ++end;
   i_ = end;
@@ -232,7 +241,8 @@ bool hasDesignator(std::string_view picture) {
 void appendNumber(std::string& out, std::int64_t value, int width) {
   char digits[24];
   int n = 0;
-  std::uint64_t u = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::uint64_t u =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   do {
     digits[n++] = static_cast<char>('0' + u % 10);
     u /= 10;
@@ -278,6 +288,88 @@ void appendEraYear(std::string& out, const Date& d, int width) {
   appendNumber(out, era ? calendar::eraYear(*era, d) : d.year, width);
 }
 
+void appendDateToken(std::string& out, Kind kind, const Date& date) {
+  switch (kind) {
+    case Kind::Day: appendNumber(out, date.day, 1); break;
+    case Kind::Day2: appendNumber(out, date.day, 2); break;
+    case Kind::WeekdayAbbr: out += calendar::weekdayAbbr(calendar::weekday(date)); break;
+    case Kind::WeekdayName: out += calendar::weekdayName(calendar::weekday(date)); break;
+    case Kind::ShortDate: appendShortDate(out, date); break;
+    case Kind::LongDate: appendLongDate(out, date); break;
+    case Kind::WeekdayNumber: appendNumber(out, calendar::weekday(date) + 1, 1); break;
+    case Kind::WeekOfYear: appendNumber(out, calendar::weekOfYear(date), 1); break;
+    case Kind::Month: appendNumber(out, date.month, 1); break;
+    case Kind::Month2: appendNumber(out, date.month, 2); break;
+    case Kind::MonthAbbr: out += calendar::monthAbbr(date.month); break;
+    case Kind::MonthName: out += calendar::monthName(date.month); break;
+    case Kind::Quarter: appendNumber(out, (calendar::clampMonth(date.month) - 1) / 3 + 1, 1); break;
+    case Kind::DayOfYear: appendNumber(out, calendar::dayOfYear(date), 1); break;
+    case Kind::Year2: appendNumber(out, ((date.year % 100) + 100) % 100, 2); break;
+    case Kind::Year4: appendNumber(out, date.year, 4); break;
+    default: break;
+  }
+}
+
+void appendTimeToken(std::string& out, const Token& t, const Date& date, const TimeOfDay& time,
+                     bool twelveHour) {
+  switch (t.kind) {
+    case Kind::Hour: appendNumber(out, hourShown(time.hour, twelveHour), 1); break;
+    case Kind::Hour2: appendNumber(out, hourShown(time.hour, twelveHour), 2); break;
+    case Kind::Minute: appendNumber(out, time.minute, 1); break;
+    case Kind::Minute2: appendNumber(out, time.minute, 2); break;
+    case Kind::Second: appendNumber(out, time.second, 1); break;
+    case Kind::Second2: appendNumber(out, time.second, 2); break;
+    case Kind::LongTime: appendLongTime(out, time); break;
+    case Kind::General: {
+      const bool zeroDate = date == kZeroDate;
+      if (!zeroDate) appendShortDate(out, date);
+      if (zeroDate || time != TimeOfDay{}) {
+        if (!zeroDate) out.push_back(' ');
+        appendLongTime(out, time);
+      }
+      break;
+    }
+    case Kind::Designator: out += time.hour < 12 ? t.text : t.pm; break;
+    default: break;
+  }
+}
+
+void appendJapaneseToken(std::string& out, Kind kind, const Date& date) {
+  switch (kind) {
+    case Kind::WeekdayJp: out += calendar::weekdayJapanese(calendar::weekday(date)); break;
+    case Kind::WeekdayJpFull: out += calendar::weekdayJapaneseFull(calendar::weekday(date)); break;
+    case Kind::MonthJp:
+      appendNumber(out, date.month, 1);
+      out += "月";
+      break;
+    case Kind::EraLetter:
+    case Kind::EraKanji:
+    case Kind::EraName:
+      if (const calendar::Era* era = calendar::eraOf(date)) {
+        out += kind == Kind::EraLetter  ? era->letter
+               : kind == Kind::EraKanji ? era->kanji
+                                        : era->name;
+      }
+      break;
+    case Kind::EraYear: appendEraYear(out, date, 1); break;
+    case Kind::EraYear2: appendEraYear(out, date, 2); break;
+    default: break;
+  }
+}
+
+void appendToken(std::string& out, const Token& t, const Date& date, const TimeOfDay& time,
+                 bool twelveHour) {
+  if (t.kind == Kind::Text) {
+    out += t.text;
+  } else if (t.kind < Kind::Hour) {
+    appendDateToken(out, t.kind, date);
+  } else if (t.kind < Kind::WeekdayJp) {
+    appendTimeToken(out, t, date, time, twelveHour);
+  } else {
+    appendJapaneseToken(out, t.kind, date);
+  }
+}
+
 }  // namespace
 
 std::string formatPicture(const Date& date, const TimeOfDay& time, std::string_view picture) {
@@ -291,60 +383,7 @@ void appendPicture(std::string& out, const Date& date, const TimeOfDay& time,
                    std::string_view picture) {
   const bool twelveHour = hasDesignator(picture);
   Scanner scan(picture);
-  while (!scan.done()) {
-    const Token t = scan.next();
-    switch (t.kind) {
-      case Kind::Text: out += t.text; break;
-      case Kind::Day: appendNumber(out, date.day, 1); break;
-      case Kind::Day2: appendNumber(out, date.day, 2); break;
-      case Kind::WeekdayAbbr: out += calendar::weekdayAbbr(calendar::weekday(date)); break;
-      case Kind::WeekdayName: out += calendar::weekdayName(calendar::weekday(date)); break;
-      case Kind::ShortDate: appendShortDate(out, date); break;
-      case Kind::LongDate: appendLongDate(out, date); break;
-      case Kind::WeekdayNumber: appendNumber(out, calendar::weekday(date) + 1, 1); break;
-      case Kind::WeekOfYear: appendNumber(out, calendar::weekOfYear(date), 1); break;
-      case Kind::Month: appendNumber(out, date.month, 1); break;
-      case Kind::Month2: appendNumber(out, date.month, 2); break;
-      case Kind::MonthAbbr: out += calendar::monthAbbr(date.month); break;
-      case Kind::MonthName: out += calendar::monthName(date.month); break;
-      case Kind::Quarter: appendNumber(out, (calendar::clampMonth(date.month) - 1) / 3 + 1, 1); break;
-      case Kind::DayOfYear: appendNumber(out, calendar::dayOfYear(date), 1); break;
-      case Kind::Year2: appendNumber(out, ((date.year % 100) + 100) % 100, 2); break;
-      case Kind::Year4: appendNumber(out, date.year, 4); break;
-      case Kind::Hour: appendNumber(out, hourShown(time.hour, twelveHour), 1); break;
-      case Kind::Hour2: appendNumber(out, hourShown(time.hour, twelveHour), 2); break;
-      case Kind::Minute: appendNumber(out, time.minute, 1); break;
-      case Kind::Minute2: appendNumber(out, time.minute, 2); break;
-      case Kind::Second: appendNumber(out, time.second, 1); break;
-      case Kind::Second2: appendNumber(out, time.second, 2); break;
-      case Kind::LongTime: appendLongTime(out, time); break;
-      case Kind::General: {
-        const bool zeroDate = date == kZeroDate;
-        if (!zeroDate) appendShortDate(out, date);
-        if (zeroDate || time != TimeOfDay{}) {
-          if (!zeroDate) out.push_back(' ');
-          appendLongTime(out, time);
-        }
-        break;
-      }
-      case Kind::Designator: out += time.hour < 12 ? t.text : t.pm; break;
-      case Kind::WeekdayJp: out += calendar::weekdayJapanese(calendar::weekday(date)); break;
-      case Kind::WeekdayJpFull: out += calendar::weekdayJapaneseFull(calendar::weekday(date)); break;
-      case Kind::MonthJp:
-        appendNumber(out, date.month, 1);
-        out += "月";
-        break;
-      case Kind::EraLetter:
-      case Kind::EraKanji:
-      case Kind::EraName:
-        if (const calendar::Era* era = calendar::eraOf(date)) {
-          out += t.kind == Kind::EraLetter ? era->letter : t.kind == Kind::EraKanji ? era->kanji : era->name;
-        }
-        break;
-      case Kind::EraYear: appendEraYear(out, date, 1); break;
-      case Kind::EraYear2: appendEraYear(out, date, 2); break;
-    }
-  }
+  while (!scan.done()) appendToken(out, scan.next(), date, time, twelveHour);
 }
 
 }  // namespace kivo

@@ -40,7 +40,7 @@ const char* stateName(WindowState s) {
 
 }  // namespace
 
-void Runner::cmdClock(const DateTime& t) {
+void Runner::moveClock(const DateTime& t) {
   const std::int64_t before = desk_.clock.nowMs();
   desk_.clock.set(t.date, t.time);
   const std::int64_t after = desk_.clock.nowMs();
@@ -75,13 +75,13 @@ void Runner::cmdClock(const DateTime& t) {
   desk_.clock.set(t.date, t.time);
 }
 
-void Runner::cmdStart() {
+void Runner::cmdStart(const Words&) {
   if (main_) throw ScriptError("the program is running already (a second start is \"second\")");
   main_ = std::make_unique<Process>(desk_, false);
   main_->app().start();
 }
 
-void Runner::cmdSecond() {
+void Runner::cmdSecond(const Words&) {
   needProgram({"second"});
   // The new process lives only for its start-up: it hands over to the
   // running instance and ends during its own load.
@@ -99,7 +99,6 @@ void Runner::cmdSecond() {
 // click, set and close act as the user on the views: what a disabled or
 // hidden control shows takes no input, which is then simply lost.
 void Runner::cmdClick(const Words& w) {
-  arity(w, 3, 3, "click FORM CONTROL[(INDEX)]");
   Form& form = liveForm(w[1]);
   checkReachable(form);
   Control& c = control(form, w[2]);
@@ -112,7 +111,6 @@ void Runner::cmdClick(const Words& w) {
 }
 
 void Runner::cmdSet(const Words& w) {
-  arity(w, 4, 4, "set FORM CONTROL[(INDEX)] VALUE");
   Form& form = liveForm(w[1]);
   checkReachable(form);
   Control& c = control(form, w[2]);
@@ -143,7 +141,6 @@ void Runner::cmdSet(const Words& w) {
 }
 
 void Runner::cmdClose(const Words& w) {
-  arity(w, 2, 2, "close HANDLE");
   const Hwnd h = handleOrForm(w[1]);
   if (!desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
   // A form's window is closed with its close box: the form unloads.
@@ -156,7 +153,6 @@ void Runner::cmdClose(const Words& w) {
 }
 
 void Runner::cmdTitle(const Words& w) {
-  arity(w, 2, 2, "title HANDLE");
   const Hwnd h = handleOrForm(w[1]);
   const sim::SimWindow* win = desk_.windows.window(h);
   out_ << "title " << w[1] << ": "
@@ -164,7 +160,6 @@ void Runner::cmdTitle(const Words& w) {
 }
 
 void Runner::cmdValue(const Words& w) {
-  arity(w, 2, 3, "value FORM [CONTROL[(INDEX)]]");
   Form& form = liveForm(w[1]);
   if (w.size() == 2) {
     out_ << "value " << w[1] << ": " << (form.visible() ? "shown" : "hidden") << " "
@@ -197,7 +192,6 @@ void Runner::cmdValue(const Words& w) {
 }
 
 void Runner::cmdPrint(const Words& w) {
-  arity(w, 1, 2, "print [NAME]");
   Kivo& app = needProgram(w);
   const CaptionEngine::State& e = app.engine().state();
   const RunningSettings& s = app.settings();
@@ -248,7 +242,7 @@ void Runner::cmdPrint(const Words& w) {
   if (!found) throw ScriptError("print: unknown name \"" + w[1] + "\"");
 }
 
-void Runner::cmdEvents() {
+void Runner::cmdEvents(const Words&) {
   for (const std::string& line : desk_.log.take()) out_ << line << "\n";
 }
 

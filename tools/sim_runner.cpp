@@ -2,7 +2,9 @@
 // processes, and runs each command against the simulated desktop.
 #include "tools/sim_runner.h"
 
+#include <cstdint>
 #include <istream>
+#include <optional>
 #include <ostream>
 
 #include "platform/errors.h"
@@ -27,9 +29,8 @@ struct ProgramCrash {
 
 Process::Process(sim::SimDesktop& desk, bool previousInstance)
     : toolkit_(desk.toolkit),
-      platform_{desk.windows, desk.sound, desk.shell, desk.fileDialog,
-                toolkit_,     desk.store, desk.clock, info_,
-                desk.journal},
+      platform_{desk.windows, desk.sound, desk.shell, desk.fileDialog, toolkit_,
+                desk.store,   desk.clock, info_,      desk.journal},
       app_(platform_) {
   info_.setPreviousInstance(previousInstance);
 }
@@ -96,101 +97,124 @@ void Runner::reap() {
   }
 }
 
+// Every command: its name, how many words it takes (counting its own) and
+// the usage shown otherwise, and the member that runs it.
+const Runner::Command Runner::kCommands[] = {
+    {"store", 4, 4, "store SECTION KEY VALUE", &Runner::cmdStore},
+    {"unstore", 3, 3, "unstore SECTION KEY", &Runner::cmdUnstore},
+    {"refuse-writes", 2, 2, "refuse-writes on|off", &Runner::cmdRefuseWrites},
+    {"get", 3, 3, "get SECTION KEY", &Runner::cmdGet},
+    {"clock", 3, 3, "clock YYYY-MM-DD HH:MM:SS", &Runner::cmdClock},
+    {"window", 4, 4, "window HANDLE CLASS TITLE", &Runner::cmdWindow},
+    {"close", 2, 2, "close HANDLE", &Runner::cmdClose},
+    {"focus", 2, 2, "focus HANDLE", &Runner::cmdFocus},
+    {"retitle", 3, 3, "retitle HANDLE TITLE", &Runner::cmdRetitle},
+    {"start", 1, 1, "start", &Runner::cmdStart},
+    {"second", 1, 1, "second", &Runner::cmdSecond},
+    {"tick", 1, 2, "tick [N]", &Runner::cmdTick},
+    {"run", 2, 2, "run SECONDS", &Runner::cmdRun},
+    {"answer", 2, 3, "answer VALUE [HOLD_SECONDS]", &Runner::cmdAnswer},
+    {"file", 2, 2, "file PATH|cancel", &Runner::cmdFile},
+    {"screen", 3, 5, "screen WIDTH HEIGHT [TWIPS_X TWIPS_Y]", &Runner::cmdScreen},
+    {"click", 3, 3, "click FORM CONTROL[(INDEX)]", &Runner::cmdClick},
+    {"set", 4, 4, "set FORM CONTROL[(INDEX)] VALUE", &Runner::cmdSet},
+    {"title", 2, 2, "title HANDLE", &Runner::cmdTitle},
+    {"value", 2, 3, "value FORM [CONTROL[(INDEX)]]", &Runner::cmdValue},
+    {"print", 1, 2, "print [NAME]", &Runner::cmdPrint},
+    {"events", 1, 1, "events", &Runner::cmdEvents},
+    {"echo", 1, SIZE_MAX, "echo [WORD]...", &Runner::cmdEcho},
+};
+
 void Runner::execute(const Words& w) {
-  const std::string& c = w[0];
-  if (c == "store") {
-    arity(w, 4, 4, "store SECTION KEY VALUE");
-    // The script edits the store as another program would: a refusal is
-    // for the program's own writes.
-    sim::SimStorage& storage = *desk_.store.storage();
-    storage.values[{w[1], w[2]}] = w[3];
-    ++storage.writes;
-  } else if (c == "unstore") {
-    arity(w, 3, 3, "unstore SECTION KEY");
-    sim::SimStorage& storage = *desk_.store.storage();
-    if (storage.values.erase({w[1], w[2]}) != 0) ++storage.writes;
-  } else if (c == "refuse-writes") {
-    arity(w, 2, 2, "refuse-writes on|off");
-    if (w[1] != "on" && w[1] != "off") throw ScriptError("usage: refuse-writes on|off");
-    desk_.store.refuseWrites(w[1] == "on" ? std::optional<std::string>(sim::kSimRefusal)
-                                          : std::nullopt);
-  } else if (c == "get") {
-    arity(w, 3, 3, "get SECTION KEY");
-    out_ << (desk_.store.has(w[1], w[2]) ? desk_.store.getSetting(w[1], w[2], "") : "<missing>")
-         << "\n";
-  } else if (c == "clock") {
-    arity(w, 3, 3, "clock YYYY-MM-DD HH:MM:SS");
-    cmdClock(parseDateTime(w[1], w[2]));
-  } else if (c == "window") {
-    arity(w, 4, 4, "window HANDLE CLASS TITLE");
-    const Hwnd h = parseHandle(w[1]);
-    if (h == 0) throw ScriptError("0 is no window handle");
-    if (desk_.windows.exists(h)) throw ScriptError("window " + w[1] + " exists already");
-    desk_.windows.addWindow(h, w[2], w[3]);
-  } else if (c == "close") {
-    cmdClose(w);
-  } else if (c == "focus") {
-    arity(w, 2, 2, "focus HANDLE");
-    const Hwnd h = handleOrForm(w[1]);
-    if (h != 0 && !desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
-    desk_.windows.focus(h);
-  } else if (c == "retitle") {
-    arity(w, 3, 3, "retitle HANDLE TITLE");
-    const Hwnd h = handleOrForm(w[1]);
-    if (!desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
-    desk_.windows.retitle(h, w[2]);
-  } else if (c == "start") {
-    arity(w, 1, 1, "start");
-    cmdStart();
-  } else if (c == "second") {
-    arity(w, 1, 1, "second");
-    cmdSecond();
-  } else if (c == "tick") {
-    arity(w, 1, 2, "tick [N]");
-    const long long n = w.size() > 1 ? parseInteger(w[1], 0, 1'000'000, "the tick count") : 1;
-    Kivo& app = needProgram(w);
-    for (long long i = 0; i < n && !main_->over(); ++i) app.main()->tickTimer->fire();
-  } else if (c == "run") {
-    arity(w, 2, 2, "run SECONDS");
-    desk_.toolkit.runFor(parseSeconds(w[1]));
-  } else if (c == "answer") {
-    arity(w, 2, 3, "answer VALUE [HOLD_SECONDS]");
-    desk_.toolkit.queueAnswer(parseAnswer(w[1]), w.size() > 2 ? parseSeconds(w[2]) : 0);
-  } else if (c == "file") {
-    arity(w, 2, 2, "file PATH|cancel");
-    if (w[1] == "cancel") {
-      desk_.fileDialog.queueAnswer(std::nullopt);
-    } else {
-      desk_.fileDialog.queueAnswer(w[1]);
-    }
-  } else if (c == "screen") {
-    arity(w, 3, 5, "screen WIDTH HEIGHT [TWIPS_X TWIPS_Y]");
-    const auto px = [&](std::size_t i) {
-      return static_cast<int>(parseInteger(w[i], 1, 100000, "a screen size"));
-    };
-    const auto tw = [&](std::size_t i) {
-      return w.size() > i ? static_cast<int>(parseInteger(w[i], 1, 1440, "twips per pixel")) : 15;
-    };
-    desk_.toolkit.setScreen(px(1), px(2), tw(3), tw(4));
-  } else if (c == "click") {
-    cmdClick(w);
-  } else if (c == "set") {
-    cmdSet(w);
-  } else if (c == "title") {
-    cmdTitle(w);
-  } else if (c == "value") {
-    cmdValue(w);
-  } else if (c == "print") {
-    cmdPrint(w);
-  } else if (c == "events") {
-    arity(w, 1, 1, "events");
-    cmdEvents();
-  } else if (c == "echo") {
-    for (std::size_t i = 1; i < w.size(); ++i) out_ << (i > 1 ? " " : "") << w[i];
-    out_ << "\n";
-  } else {
-    throw ScriptError("unknown command \"" + c + "\"");
+  for (const Command& command : kCommands) {
+    if (w[0] != command.name) continue;
+    arity(w, command.minWords, command.maxWords, command.usage);
+    (this->*command.run)(w);
+    return;
   }
+  throw ScriptError("unknown command \"" + w[0] + "\"");
+}
+
+// ---- Commands of a few lines ------------------------------------------------
+
+void Runner::cmdStore(const Words& w) {
+  // The script edits the store as another program would: a refusal is
+  // for the program's own writes.
+  sim::SimStorage& storage = *desk_.store.storage();
+  storage.values[{w[1], w[2]}] = w[3];
+  ++storage.writes;
+}
+
+void Runner::cmdUnstore(const Words& w) {
+  sim::SimStorage& storage = *desk_.store.storage();
+  if (storage.values.erase({w[1], w[2]}) != 0) ++storage.writes;
+}
+
+void Runner::cmdRefuseWrites(const Words& w) {
+  if (w[1] != "on" && w[1] != "off") throw ScriptError("usage: refuse-writes on|off");
+  desk_.store.refuseWrites(w[1] == "on" ? std::optional<std::string>(sim::kSimRefusal)
+                                        : std::nullopt);
+}
+
+void Runner::cmdGet(const Words& w) {
+  out_ << (desk_.store.has(w[1], w[2]) ? desk_.store.getSetting(w[1], w[2], "") : "<missing>")
+       << "\n";
+}
+
+void Runner::cmdClock(const Words& w) { moveClock(parseDateTime(w[1], w[2])); }
+
+void Runner::cmdWindow(const Words& w) {
+  const Hwnd h = parseHandle(w[1]);
+  if (h == 0) throw ScriptError("0 is no window handle");
+  if (desk_.windows.exists(h)) throw ScriptError("window " + w[1] + " exists already");
+  desk_.windows.addWindow(h, w[2], w[3]);
+}
+
+void Runner::cmdFocus(const Words& w) {
+  const Hwnd h = handleOrForm(w[1]);
+  if (h != 0 && !desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
+  desk_.windows.focus(h);
+}
+
+void Runner::cmdRetitle(const Words& w) {
+  const Hwnd h = handleOrForm(w[1]);
+  if (!desk_.windows.exists(h)) throw ScriptError("no window " + w[1]);
+  desk_.windows.retitle(h, w[2]);
+}
+
+void Runner::cmdTick(const Words& w) {
+  const long long n = w.size() > 1 ? parseInteger(w[1], 0, 1'000'000, "the tick count") : 1;
+  Kivo& app = needProgram(w);
+  for (long long i = 0; i < n && !main_->over(); ++i) app.main()->tickTimer->fire();
+}
+
+void Runner::cmdRun(const Words& w) { desk_.toolkit.runFor(parseSeconds(w[1])); }
+
+void Runner::cmdAnswer(const Words& w) {
+  desk_.toolkit.queueAnswer(parseAnswer(w[1]), w.size() > 2 ? parseSeconds(w[2]) : 0);
+}
+
+void Runner::cmdFile(const Words& w) {
+  if (w[1] == "cancel") {
+    desk_.fileDialog.queueAnswer(std::nullopt);
+  } else {
+    desk_.fileDialog.queueAnswer(w[1]);
+  }
+}
+
+void Runner::cmdScreen(const Words& w) {
+  const auto px = [&](std::size_t i) {
+    return static_cast<int>(parseInteger(w[i], 1, 100000, "a screen size"));
+  };
+  const auto tw = [&](std::size_t i) {
+    return w.size() > i ? static_cast<int>(parseInteger(w[i], 1, 1440, "twips per pixel")) : 15;
+  };
+  desk_.toolkit.setScreen(px(1), px(2), tw(3), tw(4));
+}
+
+void Runner::cmdEcho(const Words& w) {
+  for (std::size_t i = 1; i < w.size(); ++i) out_ << (i > 1 ? " " : "") << w[i];
+  out_ << "\n";
 }
 
 // ---- Helpers ------------------------------------------------------------------

@@ -114,17 +114,39 @@ class Runner {
   Hwnd handleOrForm(const std::string& word);
   void checkReachable(Form& form) const;
 
-  // Commands with more than a line of work.
-  void cmdClock(const DateTime& t);
-  void cmdStart();
-  void cmdSecond();
+  // The script commands, each given all the words of its line.
+  struct Command {
+    const char* name;
+    std::size_t minWords, maxWords;  // counting the command's own word
+    const char* usage;
+    void (Runner::*run)(const Words& w);
+  };
+  static const Command kCommands[];
+  void cmdStore(const Words& w);
+  void cmdUnstore(const Words& w);
+  void cmdRefuseWrites(const Words& w);
+  void cmdGet(const Words& w);
+  void cmdClock(const Words& w);
+  void cmdWindow(const Words& w);
+  void cmdClose(const Words& w);
+  void cmdFocus(const Words& w);
+  void cmdRetitle(const Words& w);
+  void cmdStart(const Words& w);
+  void cmdSecond(const Words& w);
+  void cmdTick(const Words& w);
+  void cmdRun(const Words& w);
+  void cmdAnswer(const Words& w);
+  void cmdFile(const Words& w);
+  void cmdScreen(const Words& w);
   void cmdClick(const Words& w);
   void cmdSet(const Words& w);
-  void cmdClose(const Words& w);
   void cmdTitle(const Words& w);
   void cmdValue(const Words& w);
   void cmdPrint(const Words& w);
-  void cmdEvents();
+  void cmdEvents(const Words& w);
+  void cmdEcho(const Words& w);
+  // Sets the desktop clock; a step back keeps each timer's time left.
+  void moveClock(const DateTime& t);
 
   std::istream& in_;
   std::string name_;

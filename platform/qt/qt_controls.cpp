@@ -42,50 +42,60 @@ int selectedRow(const QListWidget& list) {
 void QtToolkit::createControls(FormEntry& fe) {
   for (Control* c : fe.form->tabOrder()) {
     ControlWidget* container = c->container() ? controlWidget(fe, *c->container()) : nullptr;
-    QWidget* parent = container ? container->widget : fe.view;
-    const QString caption = qstr(c->caption());
-    QWidget* w = nullptr;
-    switch (c->kind()) {
-      case ControlKind::Frame: w = new QGroupBox(caption, parent); break;
-      case ControlKind::OptionButton: {
-        // The option buttons of one container are one exclusive group.
-        auto* r = new QRadioButton(caption, parent);
-        QButtonGroup*& group = fe.groups[c->container()];
-        if (!group) group = new QButtonGroup(fe.view);
-        group->addButton(r);
-        w = r;
-        break;
-      }
-      case ControlKind::CheckBox: w = new QCheckBox(caption, parent); break;
-      case ControlKind::CommandButton: {
-        auto* b = new QPushButton(caption, parent);
-        // Enter presses the focused button, else the default one (the
-        // form's key handling), as on the program's home desktop.
-        b->setAutoDefault(true);
-        b->setDefault(static_cast<const CommandButton&>(*c).isDefault());
-        w = b;
-        break;
-      }
-      case ControlKind::TextBox: w = new QLineEdit(parent); break;
-      case ControlKind::Label: {
-        auto* l = new QLabel(caption, parent);
-        l->setTextFormat(Qt::PlainText);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        w = l;
-        break;
-      }
-      case ControlKind::ListBox: {
-        auto* l = new QListWidget(parent);
-        l->setSelectionMode(QAbstractItemView::SingleSelection);
-        w = l;
-        break;
-      }
-      case ControlKind::Timer: continue;
-    }
+    QWidget* w = newControlWidget(fe, *c, container ? container->widget : fe.view);
+    if (!w) continue;
     w->setObjectName(qstr(c->id()));
     w->setFont(qfont(c->font()));
     fe.controls.push_back(ControlWidget{c, w});
   }
+  setLabelBuddies(fe);
+  layoutForm(fe);
+  for (ControlWidget& cw : fe.controls)
+    pushControl(fe, cw,
+                kChangeValue | kChangeEnabled | kChangeVisible | kChangeRows | kChangeMaxLength);
+  for (ControlWidget& cw : fe.controls) connectInput(fe, cw);
+  setTabOrder(fe);
+}
+
+QWidget* QtToolkit::newControlWidget(FormEntry& fe, const Control& c, QWidget* parent) {
+  const QString caption = qstr(c.caption());
+  switch (c.kind()) {
+    case ControlKind::Frame: return new QGroupBox(caption, parent);
+    case ControlKind::OptionButton: {
+      // The option buttons of one container are one exclusive group.
+      auto* r = new QRadioButton(caption, parent);
+      QButtonGroup*& group = fe.groups[c.container()];
+      if (!group) group = new QButtonGroup(fe.view);
+      group->addButton(r);
+      return r;
+    }
+    case ControlKind::CheckBox: return new QCheckBox(caption, parent);
+    case ControlKind::CommandButton: {
+      auto* b = new QPushButton(caption, parent);
+      // Enter presses the focused button, else the default one (the
+      // form's key handling), as on the program's home desktop.
+      b->setAutoDefault(true);
+      b->setDefault(static_cast<const CommandButton&>(c).isDefault());
+      return b;
+    }
+    case ControlKind::TextBox: return new QLineEdit(parent);
+    case ControlKind::Label: {
+      auto* l = new QLabel(caption, parent);
+      l->setTextFormat(Qt::PlainText);
+      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return l;
+    }
+    case ControlKind::ListBox: {
+      auto* l = new QListWidget(parent);
+      l->setSelectionMode(QAbstractItemView::SingleSelection);
+      return l;
+    }
+    case ControlKind::Timer: return nullptr;
+  }
+  return nullptr;
+}
+
+void QtToolkit::setLabelBuddies(FormEntry& fe) {
   // A label's access key moves to the control after it in tab order.
   for (std::size_t i = 0; i < fe.controls.size(); ++i) {
     auto* label = qobject_cast<QLabel*>(fe.controls[i].widget);
@@ -96,12 +106,6 @@ void QtToolkit::createControls(FormEntry& fe) {
       break;
     }
   }
-  layoutForm(fe);
-  for (ControlWidget& cw : fe.controls)
-    pushControl(fe, cw,
-                kChangeValue | kChangeEnabled | kChangeVisible | kChangeRows | kChangeMaxLength);
-  for (ControlWidget& cw : fe.controls) connectInput(fe, cw);
-  setTabOrder(fe);
 }
 
 void QtToolkit::setTabOrder(FormEntry& fe) {

@@ -1,6 +1,7 @@
-// Qt toolkit: the forms' top-level windows (WM_CLASS "kivo",
-// kFormWindowClass), their change reports, what the window manager and the
-// user do to them, and the program's own windows for the X11 window system.
+// Qt toolkit: the forms' top-level windows, their change reports, and what
+// the window manager and the user do to them. What is written to the X
+// server directly, and the program's own windows as the window system asks
+// for them, are in qt_native_windows.cpp.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -11,12 +12,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/qt/qt_form_view.h"
@@ -26,9 +22,6 @@
 namespace kivo::qt {
 
 namespace {
-
-// The instance part of the forms' WM_CLASS; the class part is kFormWindowClass.
-constexpr const char* kWindowInstance = "kivo";
 
 Qt::WindowFlags formFlags(const Form& form) {
   // Fixed size, a close box; the main window can be minimized from its
@@ -122,92 +115,6 @@ void QtToolkit::attachForm(Form& form) {
   form.setHwnd(static_cast<Hwnd>(fe.view->winId()));
   form.nativeMoved(pxToTwips(place.x(), dpiX()), pxToTwips(place.y(), dpiY()));
   if (onFormsChanged) onFormsChanged();
-}
-
-void QtToolkit::setWindowClass(QWidget& view) {
-  // Qt names the window after the program's file and application name; a
-  // second start and the window list know the forms by this class, so it is
-  // set before the window is first mapped (and never made again: nothing
-  // changes the view's window flags after this).
-  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11 || !x11->connection()) return;
-  std::string value = kWindowInstance;
-  value.push_back('\0');
-  value += kFormWindowClass;
-  value.push_back('\0');
-  xcb_connection_t* c = x11->connection();
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(view.winId()),
-                      XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                      static_cast<std::uint32_t>(value.size()), value.data());
-  xcb_flush(c);
-}
-
-void QtToolkit::forgetIconicState(QWidget& view) {
-  // A window hidden while minimized keeps the _NET_WM_STATE_HIDDEN the
-  // window manager gave it, and a window manager that manages it anew
-  // honours that: shown again, it would come back iconic. Qt sets only the
-  // states it knows of, so the hidden one goes here, before the window is
-  // mapped again.
-  if (view.isVisible()) return;
-  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11 || !x11->connection()) return;
-  xcb_connection_t* c = x11->connection();
-  const auto window = static_cast<xcb_window_t>(view.winId());
-  // Interned once: the program has one connection to one X server.
-  static xcb_atom_t state = XCB_ATOM_NONE, hidden = XCB_ATOM_NONE;
-  if (state == XCB_ATOM_NONE || hidden == XCB_ATOM_NONE) {
-    const auto ask = [c](std::string_view name) {
-      return xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data());
-    };
-    const auto answer = [c](xcb_intern_atom_cookie_t cookie) {
-      xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, cookie, nullptr);
-      const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-      std::free(r);
-      return atom;
-    };
-    const xcb_intern_atom_cookie_t s = ask("_NET_WM_STATE"), h = ask("_NET_WM_STATE_HIDDEN");
-    state = answer(s);
-    hidden = answer(h);
-  }
-  // Both properties asked for at once: one round trip.
-  const xcb_get_property_cookie_t hintsAsked =
-      xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9);
-  const xcb_get_property_cookie_t stateAsked =
-      xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 64);
-  // The hints a window minimized before it was hidden keeps: mapped with
-  // them, it starts iconic.
-  if (xcb_get_property_reply_t* h = xcb_get_property_reply(c, hintsAsked, nullptr)) {
-    if (h->format == 32 && xcb_get_property_value_length(h) >= 12) {
-      std::vector<std::uint32_t> hints(static_cast<std::size_t>(xcb_get_property_value_length(h)) /
-                                       4);
-      std::memcpy(hints.data(), xcb_get_property_value(h), hints.size() * 4);
-      constexpr std::uint32_t kStateHint = 2, kNormalState = 1;
-      if ((hints[0] & kStateHint) && hints[2] != kNormalState) {
-        hints[2] = kNormalState;
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS,
-                            32, static_cast<std::uint32_t>(hints.size()), hints.data());
-      }
-    }
-    std::free(h);
-  }
-  xcb_get_property_reply_t* r = xcb_get_property_reply(c, stateAsked, nullptr);
-  if (!r || hidden == XCB_ATOM_NONE) {
-    std::free(r);
-    xcb_flush(c);
-    return;
-  }
-  std::vector<xcb_atom_t> kept;
-  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
-  const int n = r->format == 32 ? xcb_get_property_value_length(r) / 4 : 0;
-  for (int i = 0; i < n; ++i) {
-    if (atoms[i] != hidden) kept.push_back(atoms[i]);
-  }
-  std::free(r);
-  if (static_cast<int>(kept.size()) != n) {
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(kept.size()), kept.data());
-  }
-  xcb_flush(c);
 }
 
 void QtToolkit::detachForm(Form& form) {
@@ -391,67 +298,6 @@ void QtToolkit::keyPressed(FormView& view, int key, Qt::KeyboardModifiers modifi
 
 bool QtToolkit::behindModal(const Form& form) const {
   return !modal_.empty() && modal_.back().form != &form;
-}
-
-// ---- The program's own windows -----------------------------------------------------
-
-bool QtToolkit::ownsWindow(Hwnd h) { return h != 0 && entry(h) != nullptr; }
-
-std::vector<Hwnd> QtToolkit::ownWindows() {
-  std::vector<Hwnd> out;
-  for (const auto& [form, fe] : forms_) out.push_back(form->hwnd());
-  return out;
-}
-
-void QtToolkit::showOwnWindow(Hwnd h, int cmd) {
-  FormEntry* fe = entry(h);
-  if (!fe || quit_) return;
-  FormView& v = *fe->view;
-  bool activate = true;
-  if (cmd != kSwHide && cmd != kSwShowMinimized && cmd != kSwMinimize &&
-      cmd != kSwShowMinNoActive && cmd != kSwForceMinimize) {
-    forgetIconicState(v);
-  }
-  switch (cmd) {
-    case kSwHide:
-      v.hide();
-      activate = false;
-      break;
-    case kSwShowNormal:
-    case kSwRestore: v.showNormal(); break;
-    case kSwShowMinimized:
-    case kSwMinimize:
-    case kSwShowMinNoActive:
-    case kSwForceMinimize:
-      v.showMinimized();
-      activate = false;
-      break;
-    case kSwShowMaximized: v.showMaximized(); break;
-    default:
-      // kSwShow and the rest: shown in the state it has.
-      v.show();
-      break;
-  }
-  if (activate && !v.isMinimized()) {
-    v.raise();
-    v.activateWindow();
-  }
-  // The model follows, as it follows the window manager.
-  syncNow(v);
-}
-
-void QtToolkit::raiseOwnWindow(Hwnd h) {
-  FormEntry* fe = entry(h);
-  if (!fe || quit_) return;
-  FormView& v = *fe->view;
-  if (!v.isVisible()) v.show();
-  // A minimized window stays so: brought to the front it would open, and
-  // the window-list dialog minimizes itself on purpose while it tails.
-  if (!v.isMinimized()) {
-    v.raise();
-    v.activateWindow();
-  }
-  syncNow(v);
 }
 
 // ---- Lookups -----------------------------------------------------------------

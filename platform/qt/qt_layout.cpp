@@ -66,6 +66,25 @@ QSize neededSize(const Control& c, QWidget& w) {
   }
 }
 
+// The box `r` made at least `need` big. Wider to the right, where the text
+// runs. Taller on both sides, so the text stays on the line it was laid out
+// on, unless that crosses a neighbour: then downwards, or else upwards.
+template <typename Crosses>
+QRect grownBox(QRect r, QSize need, const Crosses& crosses) {
+  if (need.width() > r.width()) r.setWidth(need.width());
+  if (need.height() <= r.height()) return r;
+  const int extra = need.height() - r.height();
+  const bool wasClear = !crosses(r);
+  r.setHeight(need.height());
+  QRect centred = r.translated(0, -extra / 2);
+  if (centred.top() < 0) centred.moveTop(0);
+  const QRect down = r, up = r.translated(0, -std::min(extra, r.top()));
+  if (!wasClear || !crosses(centred)) return centred;
+  if (!crosses(down)) return down;
+  if (!crosses(up)) return up;
+  return centred;
+}
+
 }  // namespace
 
 void QtToolkit::layoutForm(FormEntry& fe) {
@@ -82,29 +101,10 @@ void QtToolkit::layoutForm(FormEntry& fe) {
     const Control& c = *cw.control;
     const Twips& t = c.layout();
     const int x0 = twipsToPx(t.left, dx), y0 = twipsToPx(t.top, dy);
-    QRect r(x0, y0, twipsToPx(t.left + t.width, dx) - x0, twipsToPx(t.top + t.height, dy) - y0);
-    const QSize need = neededSize(c, *cw.widget);
-    // Wider to the right, where the text runs. Taller on both sides, so the
-    // text stays on the line it was laid out on, unless that crosses a
-    // neighbour: then downwards, or else upwards.
-    if (need.width() > r.width()) r.setWidth(need.width());
-    if (need.height() > r.height()) {
-      const int extra = need.height() - r.height();
-      const bool wasClear = !crosses(c, r);
-      r.setHeight(need.height());
-      QRect centred = r.translated(0, -extra / 2);
-      if (centred.top() < 0) centred.moveTop(0);
-      const QRect down = r, up = r.translated(0, -std::min(extra, r.top()));
-      r = centred;
-      if (wasClear && crosses(c, centred)) {
-        if (!crosses(c, down)) {
-          r = down;
-        } else if (!crosses(c, up)) {
-          r = up;
-        }
-      }
-    }
-    place[cw.control] = r;
+    const QRect r(x0, y0, twipsToPx(t.left + t.width, dx) - x0,
+                  twipsToPx(t.top + t.height, dy) - y0);
+    place[cw.control] =
+        grownBox(r, neededSize(c, *cw.widget), [&](const QRect& box) { return crosses(c, box); });
   }
   // Each frame holds what it contains (inner controls come later in tab
   // order, so they are settled first going backwards).

@@ -12,10 +12,10 @@
 // windows. It makes the QApplication unless one exists already (tests make
 // one for the whole run). The implementation is split by concern:
 // qt_toolkit.cpp (loops, timers, quit, screen, end of session),
-// qt_boxes.cpp (message boxes and dialogs), qt_forms.cpp (form windows and
-// LocalWindows), qt_controls.cpp (child widgets, pushes and the user's
-// input), qt_layout.cpp (twips to pixels, and the growing of boxes too
-// small for their text) and qt_fonts.cpp (fonts and their fallbacks).
+// qt_boxes.cpp (message boxes and dialogs), qt_forms.cpp (form windows),
+// qt_native_windows.cpp (X properties and LocalWindows), qt_controls.cpp (child widgets, pushes and
+// the user's input), qt_layout.cpp (twips to pixels, and the growing of boxes too small for their
+// text) and qt_fonts.cpp (fonts and their fallbacks).
 
 #include <QMetaObject>
 #include <QPoint>
@@ -179,9 +179,11 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   void keep(std::exception_ptr e);
   void rethrowKept();
 
-  // qt_forms.cpp
+  // qt_native_windows.cpp
   void setWindowClass(QWidget& view);
   void forgetIconicState(QWidget& view);
+
+  // qt_forms.cpp
   void pushFormVisible(FormEntry& fe);
   void pushFormState(FormEntry& fe);
   void pushFormPosition(FormEntry& fe);
@@ -200,6 +202,9 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
 
   // qt_controls.cpp
   void createControls(FormEntry& fe);
+  // The widget showing `c`, or nullptr for a control without one (a timer).
+  QWidget* newControlWidget(FormEntry& fe, const Control& c, QWidget* parent);
+  void setLabelBuddies(FormEntry& fe);
   void connectInput(FormEntry& fe, ControlWidget& cw);
   void pushControl(FormEntry& fe, ControlWidget& cw, std::uint32_t what);
   void pushValue(FormEntry& fe, ControlWidget& cw);

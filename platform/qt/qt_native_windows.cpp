@@ -1,0 +1,193 @@
+// Qt toolkit: what the forms' windows need from the X server beyond Qt
+// (WM_CLASS "kivo", kFormWindowClass; no iconic state left over from a
+// hidden minimized window), and the program's own windows as the window
+// system shows and raises them.
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/qt/qt_form_view.h"
+#include "platform/qt/qt_toolkit.h"
+
+namespace kivo::qt {
+
+namespace {
+
+// The instance part of the forms' WM_CLASS; the class part is kFormWindowClass.
+constexpr const char* kWindowInstance = "kivo";
+
+// The atoms _NET_WM_STATE and _NET_WM_STATE_HIDDEN. Interned once: the
+// program has one connection to one X server.
+std::pair<xcb_atom_t, xcb_atom_t> netWmStateAtoms(xcb_connection_t* c) {
+  static xcb_atom_t state = XCB_ATOM_NONE, hidden = XCB_ATOM_NONE;
+  if (state == XCB_ATOM_NONE || hidden == XCB_ATOM_NONE) {
+    const auto ask = [c](std::string_view name) {
+      return xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data());
+    };
+    const auto answer = [c](xcb_intern_atom_cookie_t cookie) {
+      xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, cookie, nullptr);
+      const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+      std::free(r);
+      return atom;
+    };
+    const xcb_intern_atom_cookie_t s = ask("_NET_WM_STATE"), h = ask("_NET_WM_STATE_HIDDEN");
+    state = answer(s);
+    hidden = answer(h);
+  }
+  return {state, hidden};
+}
+
+// The hints a window minimized before it was hidden keeps: mapped with
+// them, it starts iconic. They are set back to the normal state.
+void clearIconicHint(xcb_connection_t* c, xcb_window_t window, xcb_get_property_cookie_t asked) {
+  xcb_get_property_reply_t* h = xcb_get_property_reply(c, asked, nullptr);
+  if (!h) return;
+  if (h->format == 32 && xcb_get_property_value_length(h) >= 12) {
+    std::vector<std::uint32_t> hints(static_cast<std::size_t>(xcb_get_property_value_length(h)) /
+                                     4);
+    std::memcpy(hints.data(), xcb_get_property_value(h), hints.size() * 4);
+    constexpr std::uint32_t kStateHint = 2, kNormalState = 1;
+    if ((hints[0] & kStateHint) && hints[2] != kNormalState) {
+      hints[2] = kNormalState;
+      xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS,
+                          32, static_cast<std::uint32_t>(hints.size()), hints.data());
+    }
+  }
+  std::free(h);
+}
+
+// Takes `hidden` out of the window's `state` list, if it is there.
+void dropHiddenState(xcb_connection_t* c, xcb_window_t window, xcb_atom_t state, xcb_atom_t hidden,
+                     xcb_get_property_cookie_t asked) {
+  xcb_get_property_reply_t* r = xcb_get_property_reply(c, asked, nullptr);
+  if (!r || hidden == XCB_ATOM_NONE) {
+    std::free(r);
+    return;
+  }
+  std::vector<xcb_atom_t> kept;
+  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(r));
+  const int n = r->format == 32 ? xcb_get_property_value_length(r) / 4 : 0;
+  for (int i = 0; i < n; ++i) {
+    if (atoms[i] != hidden) kept.push_back(atoms[i]);
+  }
+  std::free(r);
+  if (static_cast<int>(kept.size()) != n) {
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(kept.size()), kept.data());
+  }
+}
+
+}  // namespace
+
+// ---- Window properties written to the X server -------------------------------
+
+void QtToolkit::setWindowClass(QWidget& view) {
+  // Qt names the window after the program's file and application name; a
+  // second start and the window list know the forms by this class, so it is
+  // set before the window is first mapped (and never made again: nothing
+  // changes the view's window flags after this).
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11 || !x11->connection()) return;
+  std::string value = kWindowInstance;
+  value.push_back('\0');
+  value += kFormWindowClass;
+  value.push_back('\0');
+  xcb_connection_t* c = x11->connection();
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(view.winId()),
+                      XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                      static_cast<std::uint32_t>(value.size()), value.data());
+  xcb_flush(c);
+}
+
+void QtToolkit::forgetIconicState(QWidget& view) {
+  // A window hidden while minimized keeps the _NET_WM_STATE_HIDDEN the
+  // window manager gave it, and a window manager that manages it anew
+  // honours that: shown again, it would come back iconic. Qt sets only the
+  // states it knows of, so the hidden one goes here, before the window is
+  // mapped again.
+  if (view.isVisible()) return;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11 || !x11->connection()) return;
+  xcb_connection_t* c = x11->connection();
+  const auto window = static_cast<xcb_window_t>(view.winId());
+  const auto [state, hidden] = netWmStateAtoms(c);
+  // Both properties asked for at once: one round trip.
+  const xcb_get_property_cookie_t hintsAsked =
+      xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9);
+  const xcb_get_property_cookie_t stateAsked =
+      xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 64);
+  clearIconicHint(c, window, hintsAsked);
+  dropHiddenState(c, window, state, hidden, stateAsked);
+  xcb_flush(c);
+}
+
+// ---- The program's own windows -----------------------------------------------------
+
+bool QtToolkit::ownsWindow(Hwnd h) { return h != 0 && entry(h) != nullptr; }
+
+std::vector<Hwnd> QtToolkit::ownWindows() {
+  std::vector<Hwnd> out;
+  for (const auto& [form, fe] : forms_) out.push_back(form->hwnd());
+  return out;
+}
+
+void QtToolkit::showOwnWindow(Hwnd h, int cmd) {
+  FormEntry* fe = entry(h);
+  if (!fe || quit_) return;
+  FormView& v = *fe->view;
+  bool activate = true;
+  if (cmd != kSwHide && cmd != kSwShowMinimized && cmd != kSwMinimize &&
+      cmd != kSwShowMinNoActive && cmd != kSwForceMinimize) {
+    forgetIconicState(v);
+  }
+  switch (cmd) {
+    case kSwHide:
+      v.hide();
+      activate = false;
+      break;
+    case kSwShowNormal:
+    case kSwRestore: v.showNormal(); break;
+    case kSwShowMinimized:
+    case kSwMinimize:
+    case kSwShowMinNoActive:
+    case kSwForceMinimize:
+      v.showMinimized();
+      activate = false;
+      break;
+    case kSwShowMaximized: v.showMaximized(); break;
+    default:
+      // kSwShow and the rest: shown in the state it has.
+      v.show();
+      break;
+  }
+  if (activate && !v.isMinimized()) {
+    v.raise();
+    v.activateWindow();
+  }
+  // The model follows, as it follows the window manager.
+  syncNow(v);
+}
+
+void QtToolkit::raiseOwnWindow(Hwnd h) {
+  FormEntry* fe = entry(h);
+  if (!fe || quit_) return;
+  FormView& v = *fe->view;
+  if (!v.isVisible()) v.show();
+  // A minimized window stays so: brought to the front it would open, and
+  // the window-list dialog minimizes itself on purpose while it tails.
+  if (!v.isMinimized()) {
+    v.raise();
+    v.activateWindow();
+  }
+  syncNow(v);
+}
+
+}  // namespace kivo::qt
