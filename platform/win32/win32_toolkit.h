@@ -6,7 +6,8 @@
 // One toolkit per process, on the thread that runs the program's windows.
 // The implementation is split by concern: win32_toolkit.cpp (loops, boxes,
 // timers, quit, screen), win32_forms.cpp (form windows), win32_controls.cpp
-// (child controls and their layout) and win32_fonts.cpp (fonts).
+// (child controls and their layout), win32_controls_keys.cpp (access keys
+// several controls share) and win32_fonts.cpp (fonts).
 
 #include <windows.h>
 
@@ -134,10 +135,12 @@ class Win32Toolkit : public Toolkit {
   ControlWin* controlWin(FormWin& fw, int id);
   ControlWin* controlWin(FormWin& fw, const Control& control);
   void controlNotified(FormWin& fw, ControlWin& cw, int code);
+  void pushValue(ControlWin& cw);
+
+  // win32_controls_keys.cpp
   // An access key that several reachable controls share: the focus moves to
   // the next of them, none is clicked. False for any other message.
   bool sharedAccessKey(FormWin& fw, const MSG& msg);
-  void pushValue(ControlWin& cw);
 
   // win32_fonts.cpp
   HFONT font(const FontSpec& wanted, int dpi);

@@ -72,9 +72,11 @@ QMargins frameExtents(Hwnd h);
 int wmState(Hwnd h);
 
 // Processes events until `condition` holds; false when the deadline passed
-// first. Waits for events, never for a time.
+// first. Waits for events, never for a time. The deadline is generous: on a
+// loaded two-core machine (a Wine suite beside it) a window manager took
+// more than 10 s to frame a window once in twenty runs.
 bool pumpUntil(QtToolkit& toolkit, const std::function<bool()>& condition,
-               std::chrono::milliseconds deadline = std::chrono::milliseconds(10000));
+               std::chrono::milliseconds deadline = std::chrono::milliseconds(30000));
 
 // Waits until the window manager has handled everything the program asked
 // of the X server so far: a frame-extents request for a probe window, which
