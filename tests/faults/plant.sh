@@ -27,6 +27,7 @@
 # Output, one line a patch:
 #   NN-name: caught by TEST TEST ...        (Wine tests as win32:TEST)
 #   NN-name: NOT CAUGHT
+# A test on a list of six or fewer counts only when it fails a second run.
 # Times: about 1-2 minutes a patch natively, 6 minutes with Wine.
 set -uo pipefail
 
@@ -93,9 +94,10 @@ suites_of() {  # the suites a patch asks for, as "native wine"
 run_suite() {
   local suite=$1 log=$2 dir preset prefix="" out
   if [[ $suite == native ]]; then dir=build preset=native; else dir=build-win32 preset=win32 prefix=win32:; fi
+  : >"$log"
   (
     cd "$tree" || exit 1
-    [[ -f $dir/CMakeCache.txt ]] || cmake --preset "$preset" >"$log" 2>&1 || exit 1
+    [[ -f $dir/CMakeCache.txt ]] || cmake --preset "$preset" >>"$log" 2>&1 || exit 1
     cmake --build --preset "$preset" >>"$log" 2>&1 || exit 1
   ) || { echo BUILD-FAILED; return; }
   if [[ $suite == native ]]; then
@@ -104,10 +106,26 @@ run_suite() {
     (cd "$tree" && bash scripts/wine-run.sh --init build-win32 >>"$log" 2>&1 &&
       ctest --test-dir build-win32 -j2 >>"$log" 2>&1)
   fi
-  # ctest's summary: "\t 12 - name (Failed)" lines after "The following tests FAILED:".
-  out=$(sed -n '/The following tests FAILED:/,$p' "$log" |
-    sed -n 's/^[[:space:]]*[0-9]\{1,\} - \([^ ]*\) (.*/\1/p')
+  out=$(failed_in "$log")
+  # A short list is run once more: on a busy machine an end-to-end test may
+  # miss its deadline once, and that alone must not count as a catch. (In a
+  # long list one such test changes nothing, and the reruns would be long.)
+  local n
+  n=$(echo "$out" | grep -c .)
+  if ((n > 0 && n <= 6)); then
+    echo "--- once more:" >>"$log"
+    (cd "$tree" && ctest --test-dir "$dir" --rerun-failed >>"$log" 2>&1)
+    local again
+    again=$(sed -n '/^--- once more:/,$p' "$log" | failed_in /dev/stdin)
+    out=$(comm -12 <(echo "$out" | sort) <(echo "$again" | sort))
+  fi
   for t in $out; do echo "$prefix$t"; done
+}
+
+# ctest's summary: "\t 12 - name (Failed)" lines after "The following tests FAILED:".
+failed_in() {
+  sed -n '/The following tests FAILED:/,$p' "$1" |
+    sed -n 's/^[[:space:]]*[0-9]\{1,\} - \([^ ]*\) (.*/\1/p'
 }
 
 declare -A needed=() broken=()
