@@ -28,7 +28,8 @@
 #   NN-name: caught by TEST TEST ...        (Wine tests as win32:TEST)
 #   NN-name: NOT CAUGHT
 # A test on a list of six or fewer counts only when it fails a second run.
-# Times: about 1-2 minutes a patch natively, 6 minutes with Wine.
+# Times on a busy 2-core machine: 2-4 minutes a patch natively, 6-16 with
+# Wine; every patch with both baselines, about an hour.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
