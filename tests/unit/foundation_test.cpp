@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/utf16.h"
 #include "settings/convert.h"
+#include "settings/defaults_store.h"
 #include "settings/layout.h"
 
 namespace kivo {
@@ -183,6 +184,20 @@ TEST(SimStore, MissingKeysAndDeletion) {
   EXPECT_EQ(d.store.getSetting("Main", "WindowList0", ""), "Notepad");
   deleteKey(d.store, keys::WindowList[0]);
   EXPECT_FALSE(d.store.has("Main", "WindowList0"));
+}
+
+// The store start-up falls back on: reads give the default, writes are
+// dropped, and every delete fails as deleting a missing key does.
+TEST(DefaultsOnlyStore, KeepsNothingAndEveryDeleteFailsWith5) {
+  DefaultsOnlyStore store;
+  store.saveSetting("Main", "ClockRight", "1");
+  EXPECT_EQ(store.getSetting("Main", "ClockRight", "0"), "0");
+  try {
+    store.deleteSetting("Main", "ClockRight");
+    ADD_FAILURE() << "the delete went through";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), kErrInvalidCall);
+  }
 }
 
 }  // namespace

@@ -211,6 +211,28 @@ TEST_F(Signals, UnreadableSwitchesRunTheirSignals) {
   EXPECT_EQ(events({"move "}).size(), 4u);
 }
 
+// The count is read at each hour: n + 1 rounds of four moves; a count that
+// is no number is reported under the hourly check's tag and shakes nothing.
+TEST_F(Signals, ShakeRoundsFromTheStoredCount) {
+  const struct {
+    const char* count;
+    size_t moves;
+    const char* box;
+  } cases[] = {{"1", 8, ""}, {"0", 4, ""}, {"-1", 0, ""}, {"abc", 0, "report"}};
+  put(keys::TimePika, "0");
+  put(keys::TimeFuru, "1");
+  int hour = 9;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    put(keys::TimeFuruCount, c.count);
+    desk.toolkit.clearBoxes();
+    desk.log.clear();
+    signalHour(hour++);
+    EXPECT_EQ(events({"move "}).size(), c.moves);
+    expectBox("", c.box, "frmMain!ChkPika");
+  }
+}
+
 TEST_F(Signals, FlashBurstLengthAndRepairs) {
   struct Case {
     const char* limit;  // nullptr: not stored
