@@ -120,7 +120,7 @@ TEST(Renderer, EveryFieldValueRendersWithoutFault) {
 
 TEST(Moon, AgeAndGlyphOfDates) {
   const std::pair<Date, int> ages[] = {
-      {{1998, 12, 5}, 15}, {{1998, 1, 1}, 0}, {{1999, 1, 1}, 11},  {{2000, 1, 1}, 23},
+      {{1998, 12, 5}, 15}, {{1998, 1, 1}, 0},  {{1999, 1, 1}, 11},  {{2000, 1, 1}, 23},
       {{2000, 12, 31}, 4}, {{2023, 5, 20}, 0}, {{1996, 8, 14}, 28},
   };
   for (const auto& [date, age] : ages) {

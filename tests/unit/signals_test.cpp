@@ -260,6 +260,15 @@ TEST_F(Signals, FlashBurstLengthAndRepairs) {
     expectBox("レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。", c.box,
               "frmMain_Load");
   }
+
+  // A program's first burst meeting a limit that is no number runs with the
+  // limit it starts with, 0: two inversions.
+  FlashBurst fresh{desk.windows, desk.store, errors, [] { return Hwnd{0}; }};
+  put(keys::FlashLimit, "abc");
+  const int before = flashes();
+  for (int i = 0; i < 1000 && fresh.step(kWnd); ++i) {
+  }
+  EXPECT_EQ(flashes() - before, 2);
 }
 
 TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
