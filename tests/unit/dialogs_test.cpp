@@ -93,20 +93,26 @@ class Dialogs : public ::testing::Test {
   }
 };
 
-// What a user meets before anything is loaded: the tab order, the buttons
-// Enter and Esc reach, the text boxes' limits and a fresh dialog's state.
-TEST_F(Dialogs, TabOrderDefaultAndCancelButtons) {
+// What a user meets before anything is loaded: the tab order with each
+// control's access key, the buttons Enter and Esc reach, the text boxes'
+// limits and a fresh dialog's state.
+TEST_F(Dialogs, TabOrderAccessKeysDefaultAndCancelButtons) {
   auto order = [](const Form& f) {
     std::string out;
-    for (const Control* c : f.tabOrder()) out += c->id() + " ";
+    for (const Control* c : f.tabOrder()) {
+      const std::string& caption = c->caption();
+      const std::size_t amp = caption.find('&');
+      const bool key = amp != std::string::npos && amp + 1 < caption.size();
+      out += c->id() + (key ? caption.substr(amp, 2) : "") + " ";
+    }
     return out;
   };
   SettingsDialog fresh(cx);
   EXPECT_EQ(order(fresh),
-            "fraSet(1) chkShow(0) chkShow(1) chkShow(2) chkShow(3) chkShow(4) chkShow(5) "
-            "fraSet(0) chkEtc(0) chkEtc(1) txtEtc(0) lblEtc(3) chkEtc(2) cmdWavSet(0) chkEtc(3) "
-            "chkEtc(4) txtEtc(1) lblEtc(0) txtEtc(2) lblEtc(1) lblEtc(2) txtEtc(3) cmdWavSet(1) "
-            "cmdSet(0) cmdSet(1) ");
+            "fraSet(1) chkShow(0)&S chkShow(1)&D chkShow(2)&W chkShow(3)&A chkShow(4)&H "
+            "chkShow(5)&E fraSet(0) chkEtc(0)&P chkEtc(1)&P txtEtc(0) lblEtc(3) chkEtc(2)&J "
+            "cmdWavSet(0)&B chkEtc(3)&H chkEtc(4)&A txtEtc(1) lblEtc(0) txtEtc(2) lblEtc(1) "
+            "lblEtc(2)&M txtEtc(3) cmdWavSet(1)&C cmdSet(0) cmdSet(1) ");
   std::string texts;
   for (const TextBox* t : fresh.fields)
     texts += std::to_string(t->maxLength()) + (t->font().bold ? "B " : " ");
@@ -117,7 +123,7 @@ TEST_F(Dialogs, TabOrderDefaultAndCancelButtons) {
   EXPECT_EQ(fresh.borderStyle(), BorderStyle::FixedDialog);
 
   WindowListDialog list(cx);
-  EXPECT_EQ(order(list), "lblWSet lstWSet cmdWSet(0) cmdWSet(1) cmdWSet(2) ");
+  EXPECT_EQ(order(list), "lblWSet&L lstWSet cmdWSet(0)&F cmdWSet(1)&G cmdWSet(2) ");
   EXPECT_EQ(list.defaultButton(), list.buttons[2]);
   EXPECT_EQ(list.tailTimer->interval(), 5250);
   EXPECT_FALSE(list.tailTimer->enabled());
