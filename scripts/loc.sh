@@ -42,6 +42,7 @@ sum_folders() {
   sum=0
   for folder in "$@"; do
     n=$(code_lines "$folder")
+    ((n > 0)) || continue  # a folder of scripts or golden files only
     printf '  %-16s %6d\n' "$folder" "$n"
     sum=$((sum + n))
   done
