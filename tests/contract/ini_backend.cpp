@@ -1,9 +1,8 @@
 // The settings part of the contract over the Linux desktop's INI store, on a
-// settings file in a scratch directory of its own (never the user's). The
+// settings file in a scratch directory of its own (never the user's), the
+// services tests' kind. The
 // windows and the toolkit are the simulated desktop's (this instance runs no
 // case of theirs).
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,23 +10,13 @@
 #include "platform/sim/sim_desktop.h"
 #include "platform/x11/ini_store.h"
 #include "tests/contract/contract.h"
+#include "tests/x11/services/test_dir.h"
 
 namespace kivo::contract {
 namespace {
 
-std::filesystem::path makeScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kivo-contract-ini.XXXXXX");
-  if (::mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
-}
-
 class IniBackend : public ContractBackend {
  public:
-  ~IniBackend() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
   WindowSystem& windows() override { return d_.windows; }
   Toolkit& toolkit() override { return d_.toolkit; }
   SettingsStore& store() override { return store_; }
@@ -67,9 +56,9 @@ class IniBackend : public ContractBackend {
   }
 
  private:
-  std::filesystem::path dir_ = makeScratchDir();
+  x11::testing::TempDir dir_;
   sim::SimDesktop d_;
-  x11::IniStore store_{(dir_ / "kivo/settings.ini").string()};
+  x11::IniStore store_{dir_ / "kivo/settings.ini"};
 };
 
 }  // namespace

@@ -1,9 +1,8 @@
 // The contract suite's factory for the Linux desktop: real top-level windows
 // of another client on the test display (Xvfb with openbox), read and
-// written through the X11 window system; the INI settings store on a file in
-// a scratch directory (never the user's); the Qt toolkit's timers and
-// message boxes in real time.
-#include <stdlib.h>
+// written through the X11 window system; the Qt toolkit's timers and
+// message boxes in real time. Its INI store is checked without a display by
+// kivo_contract_ini; this instance runs no settings case.
 #include <xcb/xcb.h>
 
 #include <QAbstractButton>
@@ -15,16 +14,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/qt/qt_toolkit.h"
-#include "platform/x11/ini_store.h"
+#include "platform/sim/sim_store.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_journal.h"
 #include "platform/x11/x11_windows.h"
@@ -32,12 +28,6 @@
 
 namespace kivo::contract {
 namespace {
-
-std::filesystem::path makeScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kivo-contract-x11.XXXXXX");
-  if (::mkdtemp(pattern.data()) == nullptr) return {};
-  return pattern;
-}
 
 // QApplication keeps a reference to its argument count.
 int qtArgc = 1;
@@ -64,28 +54,14 @@ class X11Backend : public ContractBackend {
   ~X11Backend() override {
     for (const xcb_window_t w : made_) xcb_destroy_window(client_, w);
     xcb_disconnect(client_);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
   }
 
   WindowSystem& windows() override { return *windows_; }
   Toolkit& toolkit() override { return toolkit_; }
   SettingsStore& store() override { return store_; }
-  std::unique_ptr<SettingsStore> freshStore() override {
-    return std::make_unique<x11::IniStore>(store_.path());
-  }
-  // Every key is gone by now; the section's line goes too, as a companion
-  // editing the file by hand would remove it.
-  void dropSection(const std::string& section) override {
-    std::ifstream in(store_.path(), std::ios::binary);
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    in.close();
-    const std::string line = "\n[" + section + "]\n";
-    if (const std::size_t at = ("\n" + text).find(line); at != std::string::npos) {
-      text.erase(at, line.size() - 1);
-      std::ofstream(store_.path(), std::ios::binary | std::ios::trunc) << text;
-    }
-  }
+  // Never asked: the settings part is not linked into this instance.
+  std::unique_ptr<SettingsStore> freshStore() override { return std::make_unique<sim::SimStore>(); }
+  void dropSection(const std::string&) override {}
   // A timer of the event loop that runs inside the box finds it, lets it
   // stay open for `hold` while the program's timers fire, then presses the
   // button as a click would.
@@ -208,8 +184,7 @@ class X11Backend : public ContractBackend {
     std::free(xcb_get_input_focus_reply(client_, xcb_get_input_focus(client_), nullptr));
   }
 
-  std::filesystem::path dir_ = makeScratchDir();
-  x11::IniStore store_{(dir_ / "kivo/settings.ini").string()};
+  sim::SimStore store_;
   qt::QtToolkit toolkit_{qtArgc, qtArgv};
   std::unique_ptr<x11::XConnection> x_;
   std::unique_ptr<x11::X11WindowSystem> windows_;

@@ -93,37 +93,26 @@ class Dialogs : public ::testing::Test {
   }
 };
 
-// Every control in tab order with its caption and place, the text boxes'
-// limits and fonts, the buttons Enter and Esc reach, and a fresh dialog's
-// state before anything is loaded.
-TEST_F(Dialogs, ControlTables) {
-  auto table = [](const Form& f) {
-    std::string out = f.caption() + " " + std::to_string(f.clientWidth()) + "x" +
-                      std::to_string(f.clientHeight()) + "\n";
+// What a user meets before anything is loaded: the tab order with each
+// control's access key, the buttons Enter and Esc reach, the text boxes'
+// limits and a fresh dialog's state.
+TEST_F(Dialogs, TabOrderAccessKeysDefaultAndCancelButtons) {
+  auto order = [](const Form& f) {
+    std::string out;
     for (const Control* c : f.tabOrder()) {
-      const Twips& t = c->layout();
-      out += c->id() + " " + c->caption() + " " + std::to_string(t.left) + "," +
-             std::to_string(t.top) + "," + std::to_string(t.width) + "," +
-             std::to_string(t.height) + "\n";
+      const std::string& caption = c->caption();
+      const std::size_t amp = caption.find('&');
+      const bool key = amp != std::string::npos && amp + 1 < caption.size();
+      out += c->id() + (key ? caption.substr(amp, 2) : "") + " ";
     }
     return out;
   };
   SettingsDialog fresh(cx);
-  EXPECT_EQ(table(fresh),
-            "詳細 5172x4284\n"
-            "fraSet(1) 表示 120,120,4932,1152\nchkShow(0) 秒(&S) 240,300,1092,312\n"
-            "chkShow(1) 日付(&D) 240,720,1092,312\nchkShow(2) 曜日(&W) 1620,300,1092,312\n"
-            "chkShow(3) 西暦(&A) 1620,720,1092,312\nchkShow(4) 24h(&H) 3000,300,1092,312\n"
-            "chkShow(5) \" = \"(&E) 3000,720,1092,312\nfraSet(0) その他 120,1380,4932,2352\n"
-            "chkEtc(0) 時報ぴかっと(&P) 180,300,1812,312\n"
-            "chkEtc(1) 時報ふるふる(&P) 180,720,1812,312\ntxtEtc(0)  960,1080,552,312\n"
-            "lblEtc(3) 回 1620,1200,192,192\nchkEtc(2) 時報ぴぽんと(&J) 180,1500,1812,312\n"
-            "cmdWavSet(0) 素(&B) 180,1860,672,312\nchkEtc(3) 鳩時計(&H) 900,1860,1212,312\n"
-            "chkEtc(4) アラーム(&A) 2220,300,1872,312\ntxtEtc(1)  2220,660,552,312\n"
-            "lblEtc(0) 時 2880,720,252,252\ntxtEtc(2)  3240,660,612,312\n"
-            "lblEtc(1) 分 3900,720,252,252\nlblEtc(2) メッセージ(&M) 2220,1260,1272,252\n"
-            "txtEtc(3)  2220,1560,2532,312\ncmdWavSet(1) Call Me(&C) 3540,1200,1212,312\n"
-            "cmdSet(0) OK 2340,3840,1272,372\ncmdSet(1) Cancel 3780,3840,1272,372\n");
+  EXPECT_EQ(order(fresh),
+            "fraSet(1) chkShow(0)&S chkShow(1)&D chkShow(2)&W chkShow(3)&A chkShow(4)&H "
+            "chkShow(5)&E fraSet(0) chkEtc(0)&P chkEtc(1)&P txtEtc(0) lblEtc(3) chkEtc(2)&J "
+            "cmdWavSet(0)&B chkEtc(3)&H chkEtc(4)&A txtEtc(1) lblEtc(0) txtEtc(2) lblEtc(1) "
+            "lblEtc(2)&M txtEtc(3) cmdWavSet(1)&C cmdSet(0) cmdSet(1) ");
   std::string texts;
   for (const TextBox* t : fresh.fields)
     texts += std::to_string(t->maxLength()) + (t->font().bold ? "B " : " ");
@@ -134,13 +123,26 @@ TEST_F(Dialogs, ControlTables) {
   EXPECT_EQ(fresh.borderStyle(), BorderStyle::FixedDialog);
 
   WindowListDialog list(cx);
-  EXPECT_EQ(table(list),
-            "あの子嫌い！ 4572x1992\nlblWSet 名簿(&L) 180,180,1032,252\n"
-            "lstWSet  120,480,2652,816\ncmdWSet(0) 尾行開始っ(&F) 2880,300,1572,432\n"
-            "cmdWSet(1) あきらめる(&G) 2880,840,1572,432\ncmdWSet(2) OK 1500,1440,1632,432\n");
+  EXPECT_EQ(order(list), "lblWSet&L lstWSet cmdWSet(0)&F cmdWSet(1)&G cmdWSet(2) ");
   EXPECT_EQ(list.defaultButton(), list.buttons[2]);
   EXPECT_EQ(list.tailTimer->interval(), 5250);
   EXPECT_FALSE(list.tailTimer->enabled());
+}
+
+// The separator and alarm boxes act on the running program at once; Cancel
+// puts back what the store holds, OK is what stores them.
+TEST_F(Dialogs, CancelPutsTheStoredSeparatorAndAlarmBack) {
+  put("EqualSeparate", "1");
+  SettingsDialog& f = openSet();
+  f.displayBoxes[5]->userClick();
+  f.signalBoxes[4]->userClick();
+  EXPECT_EQ(settings.layout.equalsSeparator, 0);
+  EXPECT_EQ(settings.alarm.on, 1);
+  f.buttons[1]->click();
+  EXPECT_EQ(settings.layout.equalsSeparator, 1);
+  EXPECT_EQ(settings.alarm.on, 0);
+  EXPECT_EQ(get("EqualSeparate"), "1");
+  EXPECT_EQ(get("Alarm"), "<missing>");
 }
 
 TEST_F(Dialogs, LoadSetOptionsFillsTheBoxesThroughTheirHandlers) {

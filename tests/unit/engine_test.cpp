@@ -45,12 +45,21 @@ TEST(StartUp, FreshStoreStartsHiddenAndTicksAtTheStoredInterval) {
   EXPECT_EQ(r.app.settings().layout.equalsSeparator, 1);
   EXPECT_EQ(r.app.main()->windowListDialogIfLoaded(), nullptr);
   EXPECT_EQ(r.app.main()->settingsDialogIfLoaded(), nullptr);
-  // The first tick is a change of the foreground and decorates at once.
-  r.d.windows.addWindow(kFront, "Edit", "Editor");
-  r.d.windows.focus(kFront);
-  r.d.toolkit.runFor(250);
-  EXPECT_EQ(r.title(kFront), "12:34,May,6 = Editor");
-  EXPECT_TRUE(r.d.toolkit.boxes().empty());
+}
+
+TEST(StartUp, NoCaptionIsWrittenBeforeTheFirstTick) {
+  // A window in front at start-up keeps its title until the first tick,
+  // which is a change of the foreground and decorates at once.
+  sim::SimDesktop d;
+  d.clock.set(Date{2024, 5, 6}, TimeOfDay{12, 34, 0});
+  d.windows.addWindow(kFront, "Edit", "Editor");
+  d.windows.focus(kFront);
+  Kivo app{d.platform};
+  app.start();
+  EXPECT_TRUE(d.windows.titleWrites().empty());
+  d.toolkit.runFor(250);
+  EXPECT_EQ(d.windows.window(kFront)->title, "12:34,May,6 = Editor");
+  EXPECT_TRUE(d.toolkit.boxes().empty());
 }
 
 TEST(StartUp, UnreadableSettingIsReportedAndItsStepFallsBackToDefaults) {

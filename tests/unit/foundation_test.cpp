@@ -1,8 +1,8 @@
-// Tests of the text helpers, the stored-text conversions and the reporters.
+// Tests of the text helpers, the stored-text conversions, the reporters and
+// the store start-up falls back on.
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <set>
 #include <string>
 
 #include "app/error_boxes.h"
@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/utf16.h"
 #include "settings/convert.h"
+#include "settings/defaults_store.h"
 #include "settings/layout.h"
 
 namespace kivo {
@@ -157,32 +158,18 @@ TEST(ErrorBoxes, ShowTheFiveLineReportAndGoOn) {
             std::string::npos);
 }
 
-TEST(Layout, AnEmptyStoreGivesTheDefaults) {
-  // Of the flags only these four are on; nothing reads as a broken number.
-  sim::SimDesktop d;
-  const std::set<std::string> on = {"24h", "ShowDate", "TimePika", "EqualSeparate"};
-  for (const SettingKey& k : kAllSettings) {
-    if (k.form != StoredForm::Flag && k.form != StoredForm::ByteFlag) continue;
-    EXPECT_EQ(readEqualsOne(d.store, k), on.count(k.key) == 1) << k.key;
-    EXPECT_LE(readByte(d.store, k), 1) << k.key;
+// The store start-up falls back on: reads give the default, writes are
+// dropped, and every delete fails as deleting a missing key does.
+TEST(DefaultsOnlyStore, KeepsNothingAndEveryDeleteFailsWith5) {
+  DefaultsOnlyStore store;
+  store.saveSetting("Main", "ClockRight", "1");
+  EXPECT_EQ(store.getSetting("Main", "ClockRight", "0"), "0");
+  try {
+    store.deleteSetting("Main", "ClockRight");
+    ADD_FAILURE() << "the delete went through";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), kErrInvalidCall);
   }
-  EXPECT_EQ(readByte(d.store, keys::FlashLimit), 50);
-  EXPECT_EQ(readInt16(d.store, keys::VibrateWidth), 20);
-  EXPECT_EQ(readText(d.store, keys::TimeFuruCount), "10");
-  EXPECT_EQ(readText(d.store, keys::AlarmTime), "");
-  EXPECT_EQ(readText(d.store, keys::WindowList[0]), "");
-  EXPECT_EQ(d.store.getSetting("Plug in", "KivoXX", "?"), "?");  // nothing written back
-}
-
-TEST(SimStore, MissingKeysAndDeletion) {
-  sim::SimDesktop d;
-  EXPECT_EQ(readText(d.store, keys::AlarmMessage), "時間だよ(^^)");
-  EXPECT_EQ(readInt16(d.store, keys::CheckInterval), 250);
-  EXPECT_THROW(deleteKey(d.store, keys::WindowList[0]), RuntimeError);
-  writeText(d.store, keys::WindowList[0], "Notepad");
-  EXPECT_EQ(d.store.getSetting("Main", "WindowList0", ""), "Notepad");
-  deleteKey(d.store, keys::WindowList[0]);
-  EXPECT_FALSE(d.store.has("Main", "WindowList0"));
 }
 
 }  // namespace

@@ -211,6 +211,28 @@ TEST_F(Signals, UnreadableSwitchesRunTheirSignals) {
   EXPECT_EQ(events({"move "}).size(), 4u);
 }
 
+// The count is read at each hour: n + 1 rounds of four moves; a count that
+// is no number is reported under the hourly check's tag and shakes nothing.
+TEST_F(Signals, ShakeRoundsFromTheStoredCount) {
+  const struct {
+    const char* count;
+    size_t moves;
+    const char* box;
+  } cases[] = {{"1", 8, ""}, {"0", 4, ""}, {"-1", 0, ""}, {"abc", 0, "report"}};
+  put(keys::TimePika, "0");
+  put(keys::TimeFuru, "1");
+  int hour = 9;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    put(keys::TimeFuruCount, c.count);
+    desk.toolkit.clearBoxes();
+    desk.log.clear();
+    signalHour(hour++);
+    EXPECT_EQ(events({"move "}).size(), c.moves);
+    expectBox("", c.box, "frmMain!ChkPika");
+  }
+}
+
 TEST_F(Signals, FlashBurstLengthAndRepairs) {
   struct Case {
     const char* limit;  // nullptr: not stored
@@ -238,6 +260,15 @@ TEST_F(Signals, FlashBurstLengthAndRepairs) {
     expectBox("レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。", c.box,
               "frmMain_Load");
   }
+
+  // A program's first burst meeting a limit that is no number runs with the
+  // limit it starts with, 0: two inversions.
+  FlashBurst fresh{desk.windows, desk.store, errors, [] { return Hwnd{0}; }};
+  put(keys::FlashLimit, "abc");
+  const int before = flashes();
+  for (int i = 0; i < 1000 && fresh.step(kWnd); ++i) {
+  }
+  EXPECT_EQ(flashes() - before, 2);
 }
 
 TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {

@@ -80,14 +80,7 @@ TEST_F(X11WindowsTest, ReadsEveryTitleEncodingAndPrefersNetWmName) {
   EXPECT_EQ(read(nul), "ab");
   EXPECT_EQ(ws_->getWindowTextLength(untitled), 0);
   EXPECT_EQ(read(untitled), "");
-  // Cut by the buffer in characters.
-  EXPECT_EQ(ws_->getWindowText(utf8, 2), "🕐");
-
-  std::string cls;
-  EXPECT_EQ(ws_->getClassName(untitled, cls, 256), 12);
-  EXPECT_EQ(cls, "KivoUntitled");
-  EXPECT_EQ(ws_->getClassName(net, cls, 5), 4);
-  EXPECT_EQ(cls, "Kivo");
+  // Reads cut by the buffer and class names are the window contract's.
 }
 
 TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
@@ -180,35 +173,14 @@ TEST_F(X11WindowsTest, OnlyAManagedClientWindowIsInFront) {
   EXPECT_EQ(x_->roundTrips() - before, 5u) << "one round trip each, client list included";
 }
 
-TEST_F(X11WindowsTest, AVanishedWindowGivesNothingAndNeverBlocks) {
-  const xcb_window_t witness = shown("KivoWitness", "STRING", "witness");
+// The "nothing" results for a vanished window are the window contract's;
+// what only this backend has: its round trip and its flash highlight.
+TEST_F(X11WindowsTest, AVanishedWindowHasNoHighlightAndItsRoundTripGivesTheTextBack) {
   const xcb_window_t w = shown("KivoGone", "STRING", "going");
-  ASSERT_EQ(ws_->getForegroundWindow(), w);
-  client_.destroy(w);  // gone between the foreground read and the title reads
-
-  EXPECT_EQ(ws_->getWindowTextLength(w), 0);
-  EXPECT_EQ(ws_->getWindowText(w, 256), "");
-  std::string cls = "left over";
-  EXPECT_EQ(ws_->getClassName(w, cls, 256), 0);
-  EXPECT_EQ(cls, "");
-  Rect rect{1, 2, 3, 4};
-  EXPECT_FALSE(ws_->getWindowRect(w, rect));
-  EXPECT_EQ(rect.left + rect.top + rect.right + rect.bottom, 10);
-  ws_->setWindowText(w, "nobody");
+  client_.destroy(w);
   EXPECT_EQ(ws_->roundTrip(w, "時計"), "時計");
-  for (const int cmd : {kSwHide, kSwMinimize, kSwShowNormal, kSwShowMaximized}) {
-    ws_->showWindow(w, cmd);
-  }
-  ws_->setWindowPos(w, kHwndTopmost, 5, 5, 10, 10, kSwpShowWindow);
-  ws_->setForegroundWindow(w);
   ws_->flashWindow(w, true);
   EXPECT_EQ(ws_->flashHighlight(), 0u) << "nothing to flash on a window that has gone";
-  EXPECT_EQ(ws_->findWindow("KivoGone", "going"), 0u);
-
-  // The connection is as good as before: the errors were absorbed.
-  ws_->getForegroundWindow();
-  EXPECT_EQ(read(witness), "witness");
-  EXPECT_EQ(ws_->findWindow("KivoWitness", "witness"), witness);
 }
 
 TEST_F(X11WindowsTest, ASteadyTickCostsTwoRoundTrips) {

@@ -29,6 +29,7 @@ namespace {
 
 using testing::readFile;
 using testing::ScopedEnv;
+using testing::ScratchDirTest;
 using testing::TempDir;
 using testing::writeFile;
 
@@ -62,7 +63,7 @@ std::string bytesOf(const std::vector<std::int16_t>& data) {
   return std::string(reinterpret_cast<const char*>(data.data()), data.size() * 2);
 }
 
-class AlsaSoundTest : public ::testing::Test {
+class AlsaSoundTest : public ScratchDirTest {
  protected:
   // `pcm` is the default PCM's definition in the scratch .asoundrc.
   void useDefaultPcm(const std::string& pcm) {
@@ -74,7 +75,8 @@ class AlsaSoundTest : public ::testing::Test {
     useDefaultPcm("type file\nslave.pcm \"null\"\nfile \"" + out + "\"\nformat \"raw\"");
   }
 
-  TempDir home;
+  // The scratch directory is HOME, where alsa-lib looks for .asoundrc.
+  const TempDir& home = dir;
   const std::string out = home / "out.raw";
   ScopedEnv homeEnv{"HOME", home.str().c_str()};
   ScopedEnv xdgEnv{"XDG_CONFIG_HOME", (home / "xdg").c_str()};

@@ -36,7 +36,7 @@ namespace kivo::x11 {
 namespace {
 
 using testing::readFile;
-using testing::TempDir;
+using testing::ScratchDirTest;
 using testing::writeFile;
 namespace fs = std::filesystem;
 
@@ -60,8 +60,9 @@ void expectOnly(const std::string& folder, std::set<std::string> names) {
   EXPECT_EQ(found, names);
 }
 
-TEST(IniRefusal, EveryFailingStepRefusesWithItsReasonAndLeavesTheFileAsItWas) {
-  TempDir dir;
+using IniRefusal = ScratchDirTest;
+
+TEST_F(IniRefusal, EveryFailingStepRefusesWithItsReasonAndLeavesTheFileAsItWas) {
   const std::string original = "[Main]\nClockRight=0\n";
 
   // The folder cannot be made: a regular file stands where it must go.

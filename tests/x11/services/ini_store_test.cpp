@@ -21,7 +21,7 @@ namespace {
 
 using testing::readFile;
 using testing::ScopedEnv;
-using testing::TempDir;
+using testing::ScratchDirTest;
 using testing::writeFile;
 using namespace std::string_literals;
 
@@ -36,9 +36,8 @@ int errorOf(F&& f) {
   return 0;
 }
 
-class IniStoreTest : public ::testing::Test {
+class IniStoreTest : public ScratchDirTest {
  protected:
-  TempDir dir;
   std::string path = dir / "config/kivo/settings.ini";
   std::vector<std::string> problems;
   IniStore store{path, [this](const std::string& m) { problems.push_back(m); }};
@@ -69,32 +68,19 @@ TEST_F(IniStoreTest, FirstWriteCreatesTheDirectoriesAndTheFile) {
   EXPECT_TRUE(problems.empty());
 }
 
-TEST_F(IniStoreTest, ValuesComeBackVerbatimAndNamesIgnoreAsciiCase) {
-  const std::vector<std::string> values = {
-      " %tt h:nn%, \"quoted\" ; semi # hash = equals 100%\t",
-      "\t leading and trailing blanks \t ",
-      "=starts with equals",
-      "[Main]",
-      "; comment-like",
-      "時間だよ(^^)",
-      "",
-  };
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    store.saveSetting("Plug in", "K" + std::to_string(i), values[i]);
-  }
+// Values survive verbatim by the settings contract (kivo_contract_ini);
+// what is the INI file's own: names ignore ASCII case only, and text ends at
+// its first NUL as in the registry.
+TEST_F(IniStoreTest, NamesIgnoreAsciiCaseOnlyAndValuesEndAtANul) {
+  store.saveSetting("Plug in", "K0", "first");
   IniStore other(path);  // a fresh reader, as the next run or a companion
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    EXPECT_EQ(other.getSetting("Plug in", "K" + std::to_string(i), "<none>"), values[i]) << i;
-  }
-  EXPECT_EQ(other.getSetting("PLUG IN", "k0", "<none>"), values[0]);
+  EXPECT_EQ(other.getSetting("PLUG IN", "k0", "<none>"), "first");
   store.saveSetting("plug in", "k0", "replaced");  // the same key: replaced, not added
   EXPECT_EQ(other.getSetting("Plug in", "K0", "<none>"), "replaced");
   EXPECT_EQ(readFile(path)->find("k0="), std::string::npos);
 
-  // Text ends at its first NUL, as in the registry.
   store.saveSetting("Main", "Nul", std::string("ab\0cd", 5));
   EXPECT_EQ(store.getSetting("Main", "Nul", ""), "ab");
-  // Non-ASCII names compare exactly.
   store.saveSetting("Main", "時計", "1");
   EXPECT_EQ(store.getSetting("Main", "時計", "0"), "1");
   EXPECT_TRUE(problems.empty());
@@ -155,15 +141,14 @@ TEST_F(IniStoreTest, EditsKeepEverythingElseAsItWas) {
   EXPECT_EQ(second.st_ino, first.st_ino);
 }
 
-TEST_F(IniStoreTest, DeletingAMissingKeyIsError5AndWritesNothing) {
+// Error 5 itself is the settings contract's; here: a failing delete writes
+// nothing, and names match in any ASCII case.
+TEST_F(IniStoreTest, DeletingAMissingKeyWritesNothing) {
   EXPECT_EQ(errorOf([&] { store.deleteSetting("Main", "Absent"); }), kErrInvalidCall);
   EXPECT_FALSE(std::filesystem::exists(path));
   store.saveSetting("Main", "Present", "1");
-  EXPECT_EQ(errorOf([&] { store.deleteSetting("Main", "Absent"); }), kErrInvalidCall);
   EXPECT_EQ(errorOf([&] { store.deleteSetting("Other", "Present"); }), kErrInvalidCall);
   EXPECT_EQ(errorOf([&] { store.deleteSetting("main", "PRESENT"); }), 0);
-  EXPECT_EQ(store.getSetting("Main", "Present", "gone"), "gone");
-  EXPECT_EQ(errorOf([&] { store.deleteSetting("Main", "Present"); }), kErrInvalidCall);
   EXPECT_EQ(readFile(path), "[Main]\n");
 }
 

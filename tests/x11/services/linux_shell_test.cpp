@@ -22,7 +22,7 @@ namespace {
 
 using testing::readFile;
 using testing::ScopedEnv;
-using testing::TempDir;
+using testing::ScratchDirTest;
 using testing::writeFile;
 
 void writeScript(const std::string& path, const std::string& body) {
@@ -49,9 +49,8 @@ std::string recorder(const std::string& marker) {
          marker + ".part' && mv '" + marker + ".part' '" + marker + "'\n";
 }
 
-class LinuxShellTest : public ::testing::Test {
+class LinuxShellTest : public ScratchDirTest {
  protected:
-  TempDir dir;
   std::string marker = dir / "marker";
   LinuxShell shell;
 };

@@ -1,6 +1,9 @@
 #pragma once
-// Helpers of the services' tests: a scratch directory removed afterwards,
-// whole-file reads and writes, and an environment variable set for a while.
+// Helpers of the services' tests: a scratch directory removed afterwards
+// (and the fixture that gives each case one), whole-file reads and writes,
+// and an environment variable set for a while.
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -32,6 +35,12 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+};
+
+// The fixture of every services case: a scratch directory of its own.
+class ScratchDirTest : public ::testing::Test {
+ protected:
+  TempDir dir;
 };
 
 inline std::optional<std::string> readFile(const std::string& path) {
