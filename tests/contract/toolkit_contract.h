@@ -53,8 +53,9 @@ class ToolkitRig {
   virtual void click(Control& control) = 0;
   virtual void type(TextBox& box, const std::string& text) = 0;
   virtual void select(ListBox& list, int row) = 0;
-  // A key in `form` with the focus on `at`: '\r' Enter, 0x1b Esc, or a
-  // letter pressed with Alt (an access key).
+  // A key in `at`'s window with the focus on `at`: '\r' Enter, 0x1b Esc,
+  // or a letter pressed with Alt (an access key). Returns once the key has
+  // been handled.
   virtual void press(Control& at, char key) = 0;
   virtual void close(Form& form) = 0;
   virtual void setState(Form& form, WindowState state) = 0;
@@ -81,8 +82,8 @@ std::vector<std::string> viewDifferences(ToolkitRig& rig, const Form& form);
 std::vector<std::string> viewDifferences(const Form& form, const std::optional<NativeForm>& native);
 
 // `px` pixels in twips at `dpi`, as the model's `twips` when they are the
-// pixels those twips make: a native view read back in the model's units.
-int inTwips(int px, int twips, int dpi);
+// pixels `twipsPx` those twips make: a native view read in the model's units.
+int inTwips(int px, int twips, int twipsPx, int dpi);
 
 // One control of every kind, with handlers that count.
 class KindsForm : public Form {

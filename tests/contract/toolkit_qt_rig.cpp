@@ -42,6 +42,7 @@ class QtToolkitRig : public ToolkitRig {
   }
   void press(Control& at, char key) override {
     QWidget* w = tk_.widgetOf(at);
+    inFront(w);
     if (key == '\r') return QTest::keyClick(w, Qt::Key_Return);
     if (key == '\x1b') return QTest::keyClick(w, Qt::Key_Escape);
     QTest::keyClick(w, static_cast<Qt::Key>(Qt::Key_A + (key - 'a')), Qt::AltModifier);
@@ -57,7 +58,11 @@ class QtToolkitRig : public ToolkitRig {
     QWidget* w = tk_.widgetOf(form);
     return w && w->isVisible() && w->isEnabled();
   }
-  void focus(Control& c) override { tk_.widgetOf(c)->setFocus(); }
+  void focus(Control& c) override {
+    QWidget* w = tk_.widgetOf(c);
+    inFront(w);
+    w->setFocus();
+  }
   const Control* focused(const Form& form) override {
     for (const Control* c : form.tabOrder()) {
       if (tk_.widgetOf(*c) == QApplication::focusWidget()) return c;
@@ -72,7 +77,13 @@ class QtToolkitRig : public ToolkitRig {
   }
 
  private:
-  QtToolkit tk_{testArgc(), testArgv()};
+  // Keys go to the active window: the user's keys reach the window in front.
+  void inFront(QWidget* w) {
+    QWidget* top = w->window();
+    if (!top->isActiveWindow()) top->activateWindow();
+    qt::test::pumpUntil(tk_, [top] { return top->isActiveWindow(); });
+  }
+  qt::QtToolkit tk_{testArgc(), testArgv()};
 };
 
 }  // namespace

@@ -31,7 +31,8 @@ class SimToolkitRig : public ToolkitRig {
   std::optional<NativeForm> read(const Form& form) override {
     const sim::FormView* view = tk().view(form);
     if (!view) return std::nullopt;
-    NativeForm out{*view, {}, form.tabOrder(), nullptr};
+    NativeForm out;
+    out.form = *view;
     for (const Control* c : form.tabOrder()) {
       const sim::ControlView* cv = tk().view(*c);
       if (!cv) continue;
@@ -43,6 +44,7 @@ class SimToolkitRig : public ToolkitRig {
         seen.visible = seen.visible && pv && pv->visible;
       }
       out.controls.emplace_back(c, seen);
+      out.tabOrder.push_back(c);
       if (c->kind() == ControlKind::CommandButton &&
           static_cast<const CommandButton*>(c)->isDefault())
         out.defaultButton = c;

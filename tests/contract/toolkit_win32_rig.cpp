@@ -37,6 +37,8 @@ class Win32ToolkitRig : public ToolkitRig {
     } else {
       PostMessageW(h, WM_SYSCHAR, static_cast<WPARAM>(key), 1 << 29);
     }
+    // Through the dialog manager in the toolkit's pump.
+    tk_.doEvents();
   }
   void close(Form& form) override { SendMessageW(tk_.windowOf(form), WM_CLOSE, 0, 0); }
   void setState(Form& form, WindowState state) override {

@@ -113,13 +113,13 @@ std::optional<contract::NativeForm> readForm(Win32Toolkit& tk, const Form& form,
   if (!IsIconic(fh)) {
     RECT r;
     GetWindowRect(fh, &r);
-    f.left = contract::inTwips(r.left, form.left(), screen);
-    f.top = contract::inTwips(r.top, form.top(), screen);
+    f.left = contract::inTwips(r.left, form.left(), twipsToPx(form.left(), screen), screen);
+    f.top = contract::inTwips(r.top, form.top(), twipsToPx(form.top(), screen), screen);
     GetClientRect(fh, &r);
     f.width =
-        contract::inTwips(r.right, form.clientWidth(), dpi) + form.width() - form.clientWidth();
+        contract::inTwips(r.right, form.clientWidth(), twipsToPx(form.clientWidth(), dpi), dpi) + form.width() - form.clientWidth();
     f.height =
-        contract::inTwips(r.bottom, form.clientHeight(), dpi) + form.height() - form.clientHeight();
+        contract::inTwips(r.bottom, form.clientHeight(), twipsToPx(form.clientHeight(), dpi), dpi) + form.height() - form.clientHeight();
   }
   f.icon = SendMessageW(fh, WM_GETICON, ICON_BIG, 0) != 0 ? kProgramIcon : kNoIcon;
 

@@ -189,8 +189,12 @@ std::vector<std::string> placeDifferences(QtToolkit& tk, const Form& form) {
   if (!view) return {form.name() + ": no window"};
   if (!view->isVisible() || view->isMinimized()) return out;
   if (view->frameGeometry() == view->geometry()) out.push_back(form.name() + ": not framed");
-  compare(out, form.name(), "left", view->x(), px(form.left(), tk.dpiX()));
-  compare(out, form.name(), "top", view->y(), px(form.top(), tk.dpiY()));
+  const int left = px(form.left(), tk.dpiX()), top = px(form.top(), tk.dpiY());
+  if (view->x() != left || view->y() != top) {
+    out.push_back(form.name() + " at " + std::to_string(view->x()) + "," +
+                  std::to_string(view->y()) + ", model " + std::to_string(left) + "," +
+                  std::to_string(top));
+  }
   return out;
 }
 
