@@ -216,6 +216,7 @@ TEST_F(ToolkitContract, TheUsersWindowChangesReachTheModel) {
   Program p(rig().toolkit());
   p.app.start();
   MainWindow& m = *p.app.main();
+  rig().settle();
   m.show();
   ASSERT_TRUE(shown(m));
   rig().setState(m, WindowState::Minimized);
@@ -255,7 +256,6 @@ TEST_F(ToolkitContract, AModalDialogLocksItsOwnerUntilItCloses) {
   EXPECT_FALSE(owner.closed());
   EXPECT_TRUE(lockedMeanwhile);
   EXPECT_TRUE(rig().reachable(owner));
-
 }
 
 TEST_F(ToolkitContract, QuitLeavesTheBoxTheDialogAndTheMainLoop) {

@@ -67,6 +67,10 @@ class ToolkitRig {
 
   // Processes events until `condition` holds; false when `deadline` passed
   // first (simulated time on the simulated desktop).
+  // Waits until the desktop has handled all the program asked of it so far
+  // (a window manager its hiding of a window, before the window is shown
+  // again, as a user's second start comes long after the start).
+  virtual void settle() {}
   // The toolkit's main loop: returns once the program has quit.
   virtual int run() = 0;
   virtual bool pumpUntil(const std::function<bool()>& condition,

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <cstdlib>
+
 #include "tests/contract/toolkit_contract.h"
 #include "tests/x11/qt/qt_rig.h"
 
@@ -50,9 +52,16 @@ class QtToolkitRig : public ToolkitRig {
   void close(Form& form) override { tk_.widgetOf(form)->close(); }
   void setState(Form& form, WindowState state) override {
     QWidget* w = tk_.widgetOf(form);
-    w->setWindowState(state == WindowState::Minimized   ? Qt::WindowMinimized
-                      : state == WindowState::Maximized ? Qt::WindowMaximized
-                                                        : Qt::WindowNoState);
+    // The user works on a window the window manager has taken in; a state
+    // asked for before that may be lost in its handling of the mapping.
+    qt::test::pumpUntil(tk_, [&] { return qt::test::wmState(form.hwnd()) != 0; });
+    qt::test::windowManagerCaughtUp(tk_);
+    // Minimizing through the window manager, as the user's button does.
+    if (state == WindowState::Minimized) {
+      std::system(("xdotool windowminimize " + std::to_string(form.hwnd())).c_str());
+      return;
+    }
+    w->setWindowState(state == WindowState::Maximized ? Qt::WindowMaximized : Qt::WindowNoState);
   }
   bool reachable(const Form& form) override {
     QWidget* w = tk_.widgetOf(form);
@@ -70,6 +79,7 @@ class QtToolkitRig : public ToolkitRig {
     return nullptr;
   }
 
+  void settle() override { qt::test::windowManagerCaughtUp(tk_); }
   int run() override { return tk_.run(); }
   bool pumpUntil(const std::function<bool()>& condition,
                  std::chrono::milliseconds deadline) override {

@@ -6,7 +6,9 @@
 
 namespace kivo::contract {
 
-int inTwips(int px, int twips, int twipsPx, int dpi) { return px == twipsPx ? twips : px * 1440 / dpi; }
+int inTwips(int px, int twips, int twipsPx, int dpi) {
+  return px == twipsPx ? twips : px * 1440 / dpi;
+}
 
 KindsForm::KindsForm(Toolkit& tk)
     : Form(tk, "frmKinds", "Kinds", 4800, 3000, BorderStyle::FixedDialog) {
