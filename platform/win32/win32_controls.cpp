@@ -245,7 +245,7 @@ void Win32Toolkit::pushEffectiveState(FormWin& fw, const Control& changed) {
   // frame keeps its controls out of the user's reach, as the model says.
   for (ControlWin& cw : fw.controls) {
     if (!inside(*cw.control, changed)) continue;
-    const bool enabled = cw.control->enabled();
+    const bool enabled = cw.control->effectivelyEnabled();
     const bool visible = cw.control->effectivelyVisible();
     // The focus must not stay on a control the user can no longer reach.
     if ((!enabled || !visible) && GetFocus() == cw.hwnd)
