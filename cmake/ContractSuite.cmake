@@ -3,7 +3,7 @@
 #
 #   kivo_add_contract_suite(NAME <program> FACTORY <sources...>
 #                           [LIBS <libraries...>] [LABELS <labels...>]
-#                           [PARTS windows settings timers journal] [PROPERTIES <prop> <value>...])
+#                           [PARTS windows settings timers journal | toolkit] [PROPERTIES <prop> <value>...])
 #
 # FACTORY holds the backend's makeContractBackend(); LIBS are the backend's
 # libraries. PARTS picks the groups of promises (windows, settings and
@@ -34,10 +34,13 @@ function(kivo_add_contract_suite)
   add_executable(${arg_NAME} ${arg_FACTORY})
   # Object libraries, linked directly: every case's registration is kept
   # (a static library would drop the files nothing refers to).
-  target_link_libraries(${arg_NAME} PRIVATE kivo_contract_common)
+  # The toolkit suite has a rig of its own instead of the seam's backend.
+  if(NOT arg_PARTS STREQUAL "toolkit")
+    target_link_libraries(${arg_NAME} PRIVATE kivo_contract_common)
+  endif()
   foreach(part IN LISTS arg_PARTS)
     if(NOT TARGET kivo_contract_${part})
-      message(FATAL_ERROR "kivo_add_contract_suite: no part '${part}' (windows, settings, timers, journal)")
+      message(FATAL_ERROR "kivo_add_contract_suite: no part '${part}' (windows, settings, timers, journal, toolkit)")
     endif()
     target_link_libraries(${arg_NAME} PRIVATE kivo_contract_${part})
   endforeach()

@@ -5,7 +5,7 @@
 #
 #   scripts/screenshots.sh [BUILD_DIR]     (default build-win32; make windows first)
 #
-# kivo_shots.exe puts each window up and says which area to keep; `import`
+# tools/shots/kivo-shots-win32.exe puts each window up and says which area to keep; `import`
 # photographs the screen. Wine runs inside a virtual desktop, where it draws
 # the title bars itself, Windows style (on a bare X server no window manager
 # would), and on a clock set to 2024-03-05 06:17:00 so that the alarm goes
@@ -14,7 +14,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-win32}
-shots=$build/tests/wine/kivo_shots.exe
+shots=$build/tools/shots/kivo-shots-win32.exe
 [[ -f $build/kivo.exe && -f $shots ]] || { echo "screenshots: build the Windows tree first (make windows)" >&2; exit 2; }
 command -v import >/dev/null || { echo "screenshots: needs imagemagick" >&2; exit 2; }
 
@@ -48,7 +48,7 @@ bash scripts/x11-run.sh --size 1024x768x24 -- bash -c '
   for name in decorated-title main-window settings-dialog window-list-dialog alarm-box; do
     for _ in $(seq 600); do
       [[ -s $KIVO_SHOTS_WORK/$name.ready ]] && break
-      kill -0 $driver 2>/dev/null || { echo "screenshots: kivo_shots ended before $name" >&2; exit 1; }
+      kill -0 $driver 2>/dev/null || { echo "screenshots: kivo-shots-win32 ended before $name" >&2; exit 1; }
       sleep 0.1
     done
     [[ -s $KIVO_SHOTS_WORK/$name.ready ]] || { echo "screenshots: no $name" >&2; exit 1; }

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# The picture of the Linux kivo for the README: docs/linux-decorated.png, an
-# xterm under openbox whose title carries the clock, on the clock
-# 2026-12-07 09:41 (faketime), cut out around the window and doubled in size
-# so that the title reads well.
+# The pictures of the Linux kivo for the README, on a private Xvfb with
+# openbox: docs/linux-decorated.png, an xterm whose title carries the clock,
+# on the clock 2026-12-07 09:41 (faketime), cut out around the window and
+# doubled in size so that the title reads well; then the program's three
+# windows and its alarm box as the Qt toolkit draws them (linux-main.png,
+# linux-settings.png, linux-window-list.png, linux-alarm.png), each put up
+# by tools/shots/kivo-shots-qt, which says where it is.
 #
 #   scripts/x11-screenshots.sh     (build/kivo first: make)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [[ ${1:-} != --on-display ]]; then
-  kivo=${KIVO_BIN:-$PWD/build/kivo}
-  [[ -x $kivo ]] || { echo "x11-screenshots.sh: no $kivo (run make first)" >&2; exit 2; }
-  export KIVO_BIN=$kivo
+  kivo=${KIVO_BIN:-$PWD/build/kivo} shots=${KIVO_SHOTS_QT:-$PWD/build/tools/shots/kivo-shots-qt}
+  [[ -x $kivo && -x $shots ]] || { echo "x11-screenshots.sh: no $kivo or $shots (run make first)" >&2; exit 2; }
+  export KIVO_BIN=$kivo KIVO_SHOTS_QT=$shots
   exec bash scripts/x11-run.sh --wm --size 1024x768x24 -- bash "$0" --on-display
 fi
 
@@ -46,3 +49,22 @@ convert "$work/root.png" \
   -crop "$((width + left + right + 2 * margin))x$((height + top + bottom + 2 * margin))+$((x - left - margin))+$((y - top - margin))" \
   +repage -filter point -resize 200% docs/linux-decorated.png
 echo "docs/linux-decorated.png: $(xprop -notype -id "$w" _NET_WM_NAME WM_NAME | grep -m 1 " = ")"
+
+# The Qt windows, with nothing else of the session left on the screen (the
+# running kivo would write its clock into their titles).
+end_private_session
+trap - EXIT
+private_session kivo-shots
+for pair in frmMain:linux-main frmSet:linux-settings frmWSet:linux-window-list alarm:linux-alarm; do
+  form=${pair%%:*} picture=docs/${pair#*:}.png ready=$work/$form.ready
+  "$KIVO_SHOTS_QT" "$form" "$ready" >"$work/$form.log" 2>&1 &
+  pids+=($!)
+  ready() { [[ -s $ready ]]; }
+  until_ok 60 ready || { echo "x11-screenshots.sh: $form did not come up" >&2; cat "$work/$form.log" >&2; exit 1; }
+  read -r x y w h <"$ready"
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$picture"
+  rm -f "$ready"
+  wait "${pids[-1]}"
+  grep -E '^(clipped|overlap|differs):' "$work/$form.log" >&2 || true
+  echo "$picture"
+done

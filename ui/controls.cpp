@@ -57,10 +57,16 @@ void Control::setFont(FontSpec font) {
   changed(kChangeFont);
 }
 
-bool Control::acceptsInput() const {
-  // A disabled or hidden frame takes its contents out of the user's reach.
+bool Control::effectivelyEnabled() const {
   for (const Control* c = this; c; c = c->container_) {
-    if (!c->enabled_ || !c->visible_) return false;
+    if (!c->enabled_) return false;
+  }
+  return true;
+}
+
+bool Control::effectivelyVisible() const {
+  for (const Control* c = this; c; c = c->container_) {
+    if (!c->visible_) return false;
   }
   return true;
 }

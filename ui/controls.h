@@ -14,7 +14,16 @@
 
 namespace kivo {
 
-enum class ControlKind { Frame, OptionButton, CheckBox, CommandButton, TextBox, Label, ListBox, Timer };
+enum class ControlKind {
+  Frame,
+  OptionButton,
+  CheckBox,
+  CommandButton,
+  TextBox,
+  Label,
+  ListBox,
+  Timer
+};
 
 // left, top, width, height in twips, relative to the container.
 struct Twips {
@@ -71,9 +80,13 @@ class Control {
   // A control takes its form's font when it is added.
   const FontSpec& font() const { return font_; }
   void setFont(FontSpec font);
-  // Enabled and visible, and so are the frames around it: user input
-  // reaches it.
-  bool acceptsInput() const;
+  // Enabled (visible), and so are the frames around it: what the user sees
+  // of the control, since a disabled or hidden frame takes its contents
+  // with it. Every backend shows these, never the control's own flags.
+  bool effectivelyEnabled() const;
+  bool effectivelyVisible() const;
+  // Effectively enabled and visible: user input reaches it.
+  bool acceptsInput() const { return effectivelyEnabled() && effectivelyVisible(); }
 
   // A user's click, as the native widget reports it. Refused (false, nothing
   // changes) when the control does not accept input or takes no clicks.

@@ -49,21 +49,6 @@ NativeKind nativeKind(const Control& c) {
   return {L"STATIC", 0, 0};
 }
 
-// What the user can reach: the control and every frame around it.
-bool effectiveEnabled(const Control& c) {
-  for (const Control* p = &c; p; p = p->container()) {
-    if (!p->enabled()) return false;
-  }
-  return true;
-}
-
-bool effectiveVisible(const Control& c) {
-  for (const Control* p = &c; p; p = p->container()) {
-    if (!p->visible()) return false;
-  }
-  return true;
-}
-
 bool inside(const Control& c, const Control& frame) {
   for (const Control* p = &c; p; p = p->container()) {
     if (p == &frame) return true;
@@ -260,8 +245,8 @@ void Win32Toolkit::pushEffectiveState(FormWin& fw, const Control& changed) {
   // frame keeps its controls out of the user's reach, as the model says.
   for (ControlWin& cw : fw.controls) {
     if (!inside(*cw.control, changed)) continue;
-    const bool enabled = effectiveEnabled(*cw.control);
-    const bool visible = effectiveVisible(*cw.control);
+    const bool enabled = cw.control->effectivelyEnabled();
+    const bool visible = cw.control->effectivelyVisible();
     // The focus must not stay on a control the user can no longer reach.
     if ((!enabled || !visible) && GetFocus() == cw.hwnd)
       SendMessageW(fw.hwnd, WM_NEXTDLGCTL, 0, FALSE);

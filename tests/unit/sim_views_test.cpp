@@ -1,7 +1,9 @@
 // Tests of the views the simulated desktop keeps from the forms' change
 // reports: after real sequences of the program every view equals its model
-// and no report was idle; user input runs each handler once; controls out
-// of reach refuse input; quit() ends everything.
+// and no report was idle; the reports a user's input makes; the model
+// refuses input out of reach; after quit() neither the user nor the window
+// functions reach a form (the rest of the toolkit's promises are the toolkit
+// contract suite's, which runs on the simulated desktop too).
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -258,35 +260,17 @@ TEST(Views, UserInputRunsEachHandlerOnceAndOnlyWithinReach) {
   EXPECT_EQ(tk.staleViews(), Lines{});
   EXPECT_TRUE(tk.idleReports().empty());
 
-  // Out of reach: disabled or hidden, or inside a disabled or hidden frame;
-  // the model refuses as well as the view.
-  auto refused = [&](const char* why) {
-    SCOPED_TRACE(why);
-    EXPECT_FALSE(tk.userClick(*p.chk));
-    EXPECT_FALSE(p.chk->userClick());
-    EXPECT_FALSE(tk.userClick(*p.opt[0]));
-    EXPECT_EQ(p.chkClicks, 1);
-    EXPECT_EQ(p.optClicks[0], 0);
-  };
-  p.fra->setEnabled(false);
-  refused("disabled frame");
-  p.fra->setEnabled(true);
+  // Out of reach the model refuses on its own, whatever a view lets through
+  // (that the views refuse too is the toolkit contract suite's).
   p.fra->setVisible(false);
-  refused("hidden frame");
-  p.fra->setVisible(true);
-  p.chk->setVisible(false);
-  p.opt[0]->setEnabled(false);
-  refused("hidden box, disabled button");
   p.txt->setEnabled(false);
   p.lst->setVisible(false);
-  p.cmd->setEnabled(false);
-  EXPECT_FALSE(tk.userType(*p.txt, "x"));
+  EXPECT_FALSE(p.chk->userClick());
+  EXPECT_FALSE(p.opt[0]->userClick());
   EXPECT_FALSE(p.txt->userType("x"));
-  EXPECT_FALSE(tk.userSelect(*p.lst, 0));
   EXPECT_FALSE(p.lst->userSelect(0));
-  EXPECT_FALSE(tk.userClick(*p.cmd));
+  EXPECT_EQ(p.chkClicks, 1);
   EXPECT_EQ(p.txt->text(), "typed");
-  EXPECT_EQ(p.cmdClicks, 1);
   EXPECT_EQ(tk.staleViews(), Lines{});
   EXPECT_TRUE(tk.idleReports().empty());
 }

@@ -1,6 +1,6 @@
-// The Win32 toolkit's loops: timers that are stopped never fire, a modal
-// dialog locks its owner until it closes, and quit() leaves every loop and
-// box with nothing running after it.
+// The Win32 toolkit's loops beyond the toolkit contract suite: a stopped
+// timer's queued WM_TIMER is dropped, and the end of the session (or a quit
+// the program did not ask for) ends the program once.
 #include <gtest/gtest.h>
 
 #include "tests/wine/toolkit/toolkit_rig.h"
@@ -8,31 +8,7 @@
 namespace kivo::win32::test {
 namespace {
 
-using std::chrono::milliseconds;
-
-class TimersForm : public Form {
- public:
-  explicit TimersForm(Toolkit& tk, std::string name = "frmTimers")
-      : Form(tk, std::move(name), "Timers", 3000, 2000, BorderStyle::FixedDialog) {
-    a = &add<Timer>("tmrA", -1, "", {});
-    b = &add<Timer>("tmrB", -1, "", {});
-    a->onTimer = [this] {
-      ++aFires;
-      if (onA) onA();
-    };
-    b->onTimer = [this] {
-      ++bFires;
-      if (onB) onB();
-    };
-  }
-  static void start(Timer& t, int ms) {
-    t.setInterval(ms);
-    t.setEnabled(true);
-  }
-  Timer *a, *b;
-  int aFires = 0, bFires = 0;
-  std::function<void()> onA, onB;
-};
+using contract::TimersForm;
 
 bool timerMessageQueued() {
   MSG msg;
@@ -63,72 +39,6 @@ TEST(Win32Loops, AStoppedTimersQueuedMessageIsDropped) {
   ASSERT_TRUE(pumpUntil(tk, [&] { return f.bFires >= until; }));
   EXPECT_TRUE(queued);
   EXPECT_EQ(f.aFires, 1);
-}
-
-TEST(Win32Loops, AModalDialogLocksItsOwnerUntilItCloses) {
-  Win32Toolkit tk(GetModuleHandleW(nullptr));
-  TimersForm owner(tk, "frmOwner"), dialog(tk, "frmDialog");
-  owner.load();
-  owner.show();
-  const HWND ownerWnd = tk.windowOf(owner);
-  bool lockedMeanwhile = false;
-  // The owner's timer goes on while the dialog runs, and closes it.
-  owner.onA = [&] {
-    if (owner.aFires < 3) return;
-    lockedMeanwhile = !IsWindowEnabled(ownerWnd);
-    // The owner cannot be closed while the dialog is open; the dialog can.
-    SendMessageW(ownerWnd, WM_CLOSE, 0, 0);
-    PostMessageW(tk.windowOf(dialog), WM_CLOSE, 0, 0);
-  };
-  TimersForm::start(*owner.a, 20);
-  dialog.showModal(owner.hwnd());
-  EXPECT_TRUE(dialog.closed());
-  EXPECT_FALSE(owner.closed());
-  EXPECT_TRUE(lockedMeanwhile);
-  EXPECT_TRUE(IsWindowEnabled(ownerWnd));
-}
-
-TEST(Win32Loops, QuitLeavesTheBoxTheDialogAndTheMainLoop) {
-  Win32Toolkit tk(GetModuleHandleW(nullptr));
-  TimersForm owner(tk, "frmOwner"), dialog(tk, "frmDialog");
-  owner.load();
-  dialog.load();
-  int boxAnswer = -1;
-  int aAtQuit = 0;
-  // In the dialog, a box waits; the other timer fires meanwhile and quits.
-  dialog.onA = [&] {
-    dialog.a->setEnabled(false);
-    boxAnswer = tk.messageBox(dialog.hwnd(), "Kivo toolkit test", "Kivo", kMbOkOnly);
-  };
-  dialog.onB = [&] {
-    if (dialog.bFires < 3) return;
-    aAtQuit = dialog.aFires;
-    tk.quit();
-    EXPECT_EQ(tk.messageBox(0, "never shown", "Kivo", kMbOkOnly), 0);
-  };
-  TimersForm::start(*dialog.a, 10);
-  TimersForm::start(*dialog.b, 30);
-  TimersForm::start(*owner.a, 10);
-  dialog.showModal(owner.hwnd());
-  const int ownerFires = owner.aFires;
-  EXPECT_NE(boxAnswer, -1);  // the box was left
-  EXPECT_FALSE(dialog.closed());
-  EXPECT_EQ(tk.run(), 0);  // at once
-  tk.doEvents();
-  EXPECT_EQ(owner.aFires, ownerFires);
-  EXPECT_EQ(dialog.aFires, aAtQuit);
-}
-
-TEST(Win32Loops, TheMainLoopRunsUntilAHandlerQuits) {
-  Win32Toolkit tk(GetModuleHandleW(nullptr));
-  TimersForm f(tk);
-  f.load();
-  f.onA = [&] {
-    if (f.aFires == 5) tk.quit();
-  };
-  TimersForm::start(*f.a, 10);
-  EXPECT_EQ(tk.run(), 0);
-  EXPECT_EQ(f.aFires, 5);
 }
 
 TEST(Win32Loops, TheEndOfTheSessionEndsTheProgramOnce) {

@@ -3,6 +3,7 @@
 #include "tests/wine/toolkit/toolkit_rig.h"
 
 #include <algorithm>
+#include <map>
 
 #include "platform/utf16.h"
 #include "platform/win32/win32_toolkit_util.h"
@@ -26,20 +27,6 @@ int screenDpi() {
   return dpi;
 }
 
-bool reachableEnabled(const Control& c) {
-  for (const Control* p = &c; p; p = p->container()) {
-    if (!p->enabled()) return false;
-  }
-  return true;
-}
-
-bool reachableVisible(const Control& c) {
-  for (const Control* p = &c; p; p = p->container()) {
-    if (!p->visible()) return false;
-  }
-  return true;
-}
-
 RECT expectedRect(const Control& c, int dpi) {
   int left = c.layout().left, top = c.layout().top;
   for (const Control* p = c.container(); p; p = p->container()) {
@@ -49,129 +36,112 @@ RECT expectedRect(const Control& c, int dpi) {
               twipsToPx(top + c.layout().height, dpi)};
 }
 
-template <class T>
-void compare(std::vector<std::string>& out, const std::string& who, const char* part,
-             const T& window, const T& model) {
-  if (window == model) return;
-  std::string w, m;
-  if constexpr (std::is_same_v<T, std::string>) {
-    w = "\"" + window + "\"", m = "\"" + model + "\"";
-  } else {
-    w = std::to_string(window), m = std::to_string(model);
+// The designed box, or a larger one where the face's caption needs it: an
+// edge may lie outside the design's, never inside it.
+void misplaced(std::vector<std::string>& out, const Control& c, HWND h, int dpi) {
+  RECT r;
+  GetWindowRect(h, &r);
+  MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+  const RECT want = expectedRect(c, dpi);
+  if (r.left > want.left || r.top > want.top || r.right < want.right || r.bottom < want.bottom) {
+    out.push_back(c.id() + " misplaced: window " + std::to_string(r.left) + "," +
+                  std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+                  std::to_string(r.bottom) + ", model " + std::to_string(want.left) + "," +
+                  std::to_string(want.top) + "-" + std::to_string(want.right) + "," +
+                  std::to_string(want.bottom));
   }
-  out.push_back(who + " " + part + ": window " + w + ", model " + m);
 }
 
-void compareControl(std::vector<std::string>& out, Win32Toolkit& tk, const Control& c, HWND h,
-                    int dpi) {
-  const std::string who = c.form().name() + " " + c.id();
+FontSpec fontOf(Win32Toolkit& tk, const Control& c, HWND h, int dpi) {
+  LOGFONTW lf{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+  FontSpec f = c.font();
+  if (lf.lfFaceName != tk.resolvedFace(c.font())) f.face = narrow(lf.lfFaceName);
+  if (lf.lfHeight != -MulDiv(c.font().points, dpi, 72)) f.points = -MulDiv(lf.lfHeight, 72, dpi);
+  f.bold = lf.lfWeight >= FW_BOLD;
+  f.charset = lf.lfCharSet;
+  return f;
+}
+
+sim::ControlView readControl(Win32Toolkit& tk, const Control& c, HWND h, int dpi) {
+  sim::ControlView v = sim::buildView(c);  // the parts a kind's window lacks
   const ControlKind kind = c.kind();
   if (kind == ControlKind::TextBox) {
-    const auto& box = static_cast<const TextBox&>(c);
-    compare(out, who, "text", narrow(textOf(h)), box.text());
+    v.text = narrow(textOf(h));
     const int limit = static_cast<int>(SendMessageW(h, EM_GETLIMITTEXT, 0, 0));
-    compare(out, who, "maxLength", box.maxLength() == 0 ? 0 : limit, box.maxLength());
+    v.maxLength = limit >= 30000 ? 0 : limit;  // the edit control's default: none set
   } else if (kind == ControlKind::ListBox) {
-    const auto& list = static_cast<const ListBox&>(c);
-    std::vector<std::string> rows;
+    v.rows.clear();
     const int n = static_cast<int>(SendMessageW(h, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
       std::wstring row(static_cast<std::size_t>(SendMessageW(h, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
       row.resize(static_cast<std::size_t>(
           SendMessageW(h, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()))));
-      rows.push_back(narrow(row));
+      v.rows.push_back(narrow(row));
     }
-    compare(out, who, "rows", static_cast<int>(rows.size()), list.listCount());
-    if (rows == list.rows()) {
-      compare(out, who, "selection", static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0)),
-              list.listIndex());
-    }
+    v.selection = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
   } else {
-    compare(out, who, "caption", narrow(textOf(h)), c.caption());
+    v.caption = narrow(textOf(h));
   }
-  if (kind == ControlKind::CheckBox) {
-    compare(out, who, "value", static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0)),
-            static_cast<const CheckBox&>(c).value());
-  } else if (kind == ControlKind::OptionButton) {
-    compare(out, who, "value", static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0)),
-            static_cast<const OptionButton&>(c).value() ? 1 : 0);
-  }
-  compare(out, who, "enabled", IsWindowEnabled(h) != 0, reachableEnabled(c));
-  const bool shown = (GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0;
-  compare(out, who, "visible", shown, reachableVisible(c));
-
-  LOGFONTW lf{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-  compare(out, who, "font face", narrow(lf.lfFaceName), narrow(tk.resolvedFace(c.font())));
-  compare(out, who, "font height", static_cast<int>(lf.lfHeight),
-          -MulDiv(c.font().points, dpi, 72));
-  compare(out, who, "font bold", lf.lfWeight >= FW_BOLD, c.font().bold);
-  compare(out, who, "font charset", static_cast<int>(lf.lfCharSet), c.font().charset);
-
-  RECT r;
-  GetWindowRect(h, &r);
-  MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-  const RECT want = expectedRect(c, dpi);
-  // The designed box, or a larger one where the face's caption needs it:
-  // an edge may lie outside the design's, never inside it.
-  const auto outside = [](LONG window, LONG model, bool low) {
-    return static_cast<int>(low ? std::max(window, model) : std::min(window, model));
-  };
-  compare(out, who, "left", outside(r.left, want.left, true), static_cast<int>(want.left));
-  compare(out, who, "top", outside(r.top, want.top, true), static_cast<int>(want.top));
-  compare(out, who, "right", outside(r.right, want.right, false), static_cast<int>(want.right));
-  compare(out, who, "bottom", outside(r.bottom, want.bottom, false), static_cast<int>(want.bottom));
+  if (kind == ControlKind::CheckBox || kind == ControlKind::OptionButton)
+    v.value = static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0));
+  v.enabled = IsWindowEnabled(h) != 0;
+  v.visible = (GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0;
+  v.font = fontOf(tk, c, h, dpi);
+  return v;
 }
 
 }  // namespace
 
-std::vector<std::string> viewDifferences(Win32Toolkit& tk, const Form& form, int layoutDpi) {
-  std::vector<std::string> out;
+std::optional<contract::NativeForm> readForm(Win32Toolkit& tk, const Form& form, int layoutDpi) {
   const HWND fh = tk.windowOf(form);
-  if (!fh) return {form.name() + ": no window"};
+  if (!fh) return std::nullopt;
   const int screen = screenDpi();
   const int dpi = layoutDpi > 0 ? layoutDpi : screen;
+  contract::NativeForm out;
+  sim::FormView& f = out.form = sim::buildView(form);
   wchar_t cls[64] = {};
   GetClassNameW(fh, cls, 64);
-  compare(out, form.name(), "class", narrow(cls), std::string(kFormWindowClass));
-  compare(out, form.name(), "caption", narrow(textOf(fh)), form.caption());
-  compare(out, form.name(), "visible", IsWindowVisible(fh) != 0, form.visible());
-  if (IsWindowVisible(fh)) {
-    const int state = IsIconic(fh) ? 1 : IsZoomed(fh) ? 2 : 0;
-    compare(out, form.name(), "state", state, static_cast<int>(form.windowState()));
+  if (narrow(cls) != kFormWindowClass) out.problems.push_back("class " + narrow(cls));
+  f.caption = narrow(textOf(fh));
+  f.visible = IsWindowVisible(fh) != 0;
+  if (f.visible) {
+    f.state = IsIconic(fh)   ? WindowState::Minimized
+              : IsZoomed(fh) ? WindowState::Maximized
+                             : WindowState::Normal;
   }
-  RECT r;
-  GetWindowRect(fh, &r);
   if (!IsIconic(fh)) {
-    compare(out, form.name(), "left", static_cast<int>(r.left), twipsToPx(form.left(), screen));
-    compare(out, form.name(), "top", static_cast<int>(r.top), twipsToPx(form.top(), screen));
+    RECT r;
+    GetWindowRect(fh, &r);
+    f.left = contract::inTwips(r.left, form.left(), twipsToPx(form.left(), screen), screen);
+    f.top = contract::inTwips(r.top, form.top(), twipsToPx(form.top(), screen), screen);
     GetClientRect(fh, &r);
-    compare(out, form.name(), "client width", static_cast<int>(r.right),
-            twipsToPx(form.clientWidth(), dpi));
-    compare(out, form.name(), "client height", static_cast<int>(r.bottom),
-            twipsToPx(form.clientHeight(), dpi));
+    f.width =
+        contract::inTwips(r.right, form.clientWidth(), twipsToPx(form.clientWidth(), dpi), dpi) + form.width() - form.clientWidth();
+    f.height =
+        contract::inTwips(r.bottom, form.clientHeight(), twipsToPx(form.clientHeight(), dpi), dpi) + form.height() - form.clientHeight();
   }
-  const bool icon = SendMessageW(fh, WM_GETICON, ICON_BIG, 0) != 0;
-  compare(out, form.name(), "icon", icon, form.icon() == kProgramIcon);
+  f.icon = SendMessageW(fh, WM_GETICON, ICON_BIG, 0) != 0 ? kProgramIcon : kNoIcon;
 
-  // Z-order is the tab order.
-  HWND child = GetWindow(fh, GW_CHILD);
+  std::map<HWND, const Control*> controls;
   for (const Control* c : form.tabOrder()) {
     const HWND h = tk.windowOf(*c);
-    if (!h) {
-      out.push_back(form.name() + " " + c->id() + ": no window");
-      continue;
-    }
-    if (child != h) out.push_back(form.name() + " " + c->id() + ": out of tab order");
-    child = child ? GetWindow(child, GW_HWNDNEXT) : nullptr;
-    compareControl(out, tk, *c, h, dpi);
+    if (!h) continue;
+    controls[h] = c;
+    out.controls.emplace_back(c, readControl(tk, *c, h, dpi));
+    misplaced(out.problems, *c, h, dpi);
     const LONG_PTR type = GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK;
-    if (c->kind() == ControlKind::CommandButton) {
-      const bool def = static_cast<const CommandButton*>(c)->isDefault();
-      compare(out, form.name() + " " + c->id(), "default", type == BS_DEFPUSHBUTTON, def);
-    }
+    if (c->kind() == ControlKind::CommandButton && type == BS_DEFPUSHBUTTON) out.defaultButton = c;
+  }
+  // The Z-order is the tab order.
+  for (HWND child = GetWindow(fh, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (controls.count(child)) out.tabOrder.push_back(controls[child]);
   }
   return out;
+}
+
+std::vector<std::string> viewDifferences(Win32Toolkit& tk, const Form& form, int layoutDpi) {
+  return contract::viewDifferences(form, readForm(tk, form, layoutDpi));
 }
 
 std::vector<std::string> clippedCaptions(Win32Toolkit& tk, const Form& form, int layoutDpi) {

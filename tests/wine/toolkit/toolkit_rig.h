@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "platform/sim/sim_windows.h"
 #include "platform/win32/win32_toolkit.h"
 #include "platform/win32/win32_windows.h"
+#include "tests/contract/toolkit_contract.h"
 
 namespace kivo::win32::test {
 
@@ -53,11 +55,14 @@ struct DesktopRig {
   Kivo app{platform};
 };
 
-// Every part in which a form's windows differ from its model, one line
-// each ("frmSet chkEtc(3) enabled: window 1, model 0"); empty when the
-// views are in step. `layoutDpi` is the density the form's client area,
-// controls and fonts are made for (0: the screen's); the form's place on
-// the screen is always in the screen's.
+// What a form's windows show, in the model's terms (toolkit_contract.h).
+// `layoutDpi` is the density the form's client area, controls and fonts are
+// made for (0: the screen's); the form's place on the screen is always in
+// the screen's.
+std::optional<contract::NativeForm> readForm(Win32Toolkit& toolkit, const Form& form,
+                                             int layoutDpi = 0);
+// Every part in which they differ from the model, one line each; empty when
+// the views are in step.
 std::vector<std::string> viewDifferences(Win32Toolkit& toolkit, const Form& form,
                                          int layoutDpi = 0);
 

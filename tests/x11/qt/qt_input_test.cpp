@@ -1,6 +1,6 @@
-// The user's input and the window manager's changes reach the models of the
-// Qt toolkit's forms: clicks, typing, the list, access keys, Enter and Esc,
-// the close box, minimizing, and modal dialogs over their owners.
+// The window manager's changes reach the models of the Qt toolkit's forms:
+// a second start's showing, minimizing, the window-list dialog minimizing
+// itself (the user's input on the widgets is the toolkit contract suite's).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 
-#include "tests/x11/qt/qt_kinds_form.h"
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/main_window.h"
 #include "ui/settings_dialog.h"
@@ -21,99 +20,6 @@ namespace kivo::qt::test {
 namespace {
 
 using ::testing::IsEmpty;
-
-// A click on the box or the round of a check box or option button.
-void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2)); }
-
-// Shown, framed and in front: the window takes the keyboard.
-bool upInFront(QtToolkit& tk, const Form& f) {
-  QWidget* v = tk.widgetOf(f);
-  return pumpUntil(tk, [&] { return v->isVisible() && v->isActiveWindow(); });
-}
-
-TEST(QtInput, TheUsersInputGoesThroughTheModel) {
-  CountingToolkit tk;
-  KindsForm f(tk);
-  f.load();
-  f.list->setRow(0, "a");
-  f.list->setRow(1, "b");
-  f.show();
-  ASSERT_TRUE(upInFront(tk, f));
-
-  click(tk.widgetOf(*f.check));
-  click(tk.widgetOf(*f.opt[0]));
-  click(tk.widgetOf(*f.opt[0]));  // selected already
-  EXPECT_EQ(f.check->value(), 1);
-  EXPECT_TRUE(f.opt[0]->value());
-  EXPECT_EQ(f.checkClicks, 1);
-  EXPECT_EQ(f.optionClicks, 1);
-
-  // Typing is cut to the model's limit, and the box shows what it holds.
-  auto* edit = static_cast<QLineEdit*>(tk.widgetOf(*f.box));
-  QTest::keyClicks(edit, "1234");
-  EXPECT_EQ(f.box->text(), "12");
-  EXPECT_EQ(edit->text(), "12");
-
-  // A click on the second row of the list.
-  auto* list = static_cast<QListWidget*>(tk.widgetOf(*f.list));
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                    list->visualItemRect(list->item(1)).center());
-  EXPECT_EQ(f.list->listIndex(), 1);
-
-  // An access key clicks its control; Enter and Esc press the default and
-  // the cancel button wherever the focus is.
-  QTest::keyClick(edit, Qt::Key_C, Qt::AltModifier);
-  EXPECT_TRUE(pumpUntil(tk, [&] { return f.checkClicks == 2; }));
-  EXPECT_EQ(f.check->value(), 0);
-  QTest::keyClick(edit, Qt::Key_Return);
-  QTest::keyClick(list, Qt::Key_Escape);
-  EXPECT_EQ(f.okClicks, 1);
-  EXPECT_EQ(f.cancelClicks, 1);
-
-  // Out of reach behind a disabled frame.
-  f.frame->setEnabled(false);
-  click(tk.widgetOf(*f.check));
-  EXPECT_EQ(f.checkClicks, 2);
-  EXPECT_THAT(viewDifferences(tk, f), IsEmpty());
-
-  // Tab visits the controls in the model's order.
-  f.frame->setEnabled(true);
-  tk.widgetOf(*f.check)->setFocus();
-  std::vector<QWidget*> visited{QApplication::focusWidget()};
-  for (int i = 0; i < 5; ++i) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    visited.push_back(QApplication::focusWidget());
-  }
-  EXPECT_EQ(visited, (std::vector<QWidget*>{tk.widgetOf(*f.check), tk.widgetOf(*f.opt[0]), edit,
-                                            list, tk.widgetOf(*f.ok), tk.widgetOf(*f.cancel)}));
-}
-
-TEST(QtInput, AnAccessKeyTakenTwiceMovesTheFocusWithoutTicking) {
-  Rig rig;
-  rig.app.start();
-  SettingsDialog& s = rig.app.main()->settingsDialog();
-  s.show();
-  ASSERT_TRUE(upInFront(rig.toolkit, s));
-  QWidget* pika = rig.toolkit.widgetOf(*s.signalBoxes[0]);
-  QWidget* furu = rig.toolkit.widgetOf(*s.signalBoxes[1]);
-  pika->setFocus();
-  const int pikaValue = s.signalBoxes[0]->value(), furuValue = s.signalBoxes[1]->value();
-  // Each press gives the focus to the next of the two in turn (the shortcut
-  // and the focus change happen within the key's delivery).
-  std::vector<QWidget*> visited;
-  for (int i = 0; i < 3; ++i) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::AltModifier);
-    visited.push_back(QApplication::focusWidget());
-  }
-  EXPECT_TRUE(std::count(visited.begin(), visited.end(), furu) >= 1);
-  EXPECT_TRUE(std::count(visited.begin(), visited.end(), pika) >= 1);
-  EXPECT_NE(visited[1], visited[2]);
-  EXPECT_EQ(s.signalBoxes[0]->value(), pikaValue);
-  EXPECT_EQ(s.signalBoxes[1]->value(), furuValue);
-  // A label's key moves to the control after it.
-  QTest::keyClick(pika, Qt::Key_M, Qt::AltModifier);
-  EXPECT_TRUE(rig.toolkit.widgetOf(*s.fields[3])->hasFocus());
-}
 
 TEST(QtInput, TheWindowManagersChangesReachTheModel) {
   Rig rig;
@@ -163,38 +69,6 @@ TEST(QtInput, TheWindowManagersChangesReachTheModel) {
   rig.toolkit.widgetOf(m)->close();
   EXPECT_TRUE(rig.app.ended());
   EXPECT_TRUE(rig.toolkit.quitRequested());
-}
-
-TEST(QtInput, TheSettingsDialogRunsModalOverTheMainWindowUntilEscCancelsIt) {
-  Rig rig;
-  rig.app.start();
-  ASSERT_TRUE(windowManagerCaughtUp(rig.toolkit));
-  MainWindow& m = *rig.app.main();
-  rig.toolkit.showOwnWindow(m.hwnd(), kSwShowNormal);
-  QWidget* main = rig.toolkit.widgetOf(m);
-  bool locked = false, closeRefused = false;
-  // The user, from the dialog's loop: waits for it up with the main window
-  // locked, tries to close the main window, then presses Esc in the dialog.
-  QTimer user;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  QObject::connect(&user, &QTimer::timeout, [&] {
-    SettingsDialog* s = rig.app.main()->settingsDialogIfLoaded();
-    QWidget* dialog = s ? rig.toolkit.widgetOf(*s) : nullptr;
-    if (dialog && std::chrono::steady_clock::now() > deadline) dialog->close();  // gives up
-    if (!dialog || !dialog->isVisible() || main->isEnabled()) return;
-    locked = true;
-    main->close();
-    closeRefused = !rig.app.ended();
-    QTest::keyClick(dialog, Qt::Key_Escape);
-    user.stop();
-  });
-  user.start(5);
-  static_cast<QPushButton*>(rig.toolkit.widgetOf(*m.dialogButtons[1]))
-      ->click();  // returns when closed
-  EXPECT_TRUE(locked);
-  EXPECT_TRUE(closeRefused);
-  EXPECT_EQ(rig.app.main()->settingsDialogIfLoaded(), nullptr);
-  EXPECT_TRUE(main->isEnabled());
 }
 
 TEST(QtInput, TheWindowListDialogMinimizesItselfWhileItTails) {

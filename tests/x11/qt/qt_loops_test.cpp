@@ -1,6 +1,4 @@
-// The Qt toolkit's loops: timers go on in a box and never nest, DoEvents
-// runs a due timer once, a modal dialog locks its owner until it closes,
-// quit() leaves every loop and box with nothing running after it, handlers'
+// The Qt toolkit's loops beyond the toolkit contract suite: handlers'
 // exceptions reach the loop that ran them, the end of the session, watched
 // descriptors, and the boxes' styles.
 #include <gmock/gmock.h>
@@ -11,150 +9,16 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <thread>
 
 #include "platform/errors.h"
-#include "tests/x11/qt/qt_kinds_form.h"
 #include "tests/x11/qt/qt_rig.h"
 
 namespace kivo::qt::test {
 namespace {
 
-using ::testing::ElementsAre;
+using contract::TimersForm;
 
-TEST(QtLoops, TimersGoOnInABoxAndAHandlerNeverNests) {
-  QtToolkit tk(testArgc(), testArgv());
-  TimersForm f(tk);
-  f.load();
-  int depth = 0, maxDepth = 0, answer = 0, aInBox = -1, bInBox = -1, aInEvents = -1, bInEvents = -1;
-  // The box stays until the other timer has fired twenty times meanwhile.
-  int bAtBox = 0;
-  BoxUser user(QMessageBox::Ok, [&] { return f.bFires >= bAtBox + 20; });
-  f.onA = [&] {
-    maxDepth = std::max(maxDepth, ++depth);
-    const int a0 = f.aFires, b0 = f.bFires;
-    if (f.aFires == 1) {
-      bAtBox = f.bFires;
-      answer = tk.messageBox(f.hwnd(), "Kivo test: a box held open", "Kivo test",
-                             kMbOkOnly | kMbIconInformation | kMbSystemModal);
-      aInBox = f.aFires - a0, bInBox = f.bFires - b0;
-    } else if (f.aFires == 2) {
-      // The cuckoo count's way: time passes (a chime played to its end),
-      // then the pending events are processed; and again.
-      for (int i = 0; i < 500 && f.bFires < b0 + 5; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        tk.doEvents();
-      }
-      aInEvents = f.aFires - a0, bInEvents = f.bFires - b0;
-    }
-    --depth;
-  };
-  TimersForm::start(*f.b, 10);
-  TimersForm::start(*f.a, 25);
-  EXPECT_TRUE(pumpUntil(tk, [&] { return f.aFires >= 4; }));  // and it goes on afterwards
-  EXPECT_EQ(answer, kIdOk);
-  EXPECT_EQ(maxDepth, 1);
-  EXPECT_EQ(aInBox, 0);
-  EXPECT_GE(bInBox, 20);
-  EXPECT_EQ(aInEvents, 0);
-  EXPECT_GE(bInEvents, 5);
-}
-
-TEST(QtLoops, DoEventsRunsADueTimerOnceAndAStoppedOneNever) {
-  QtToolkit tk(testArgc(), testArgv());
-  TimersForm f(tk);
-  f.load();
-  TimersForm::start(*f.a, 60);
-  TimersForm::start(*f.b, 60);
-  // Three intervals pass with nothing processed; then one DoEvents runs
-  // the due timer once (missed firings do not pile up), and the one
-  // stopped meanwhile not at all.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  f.b->setEnabled(false);
-  tk.doEvents();
-  EXPECT_EQ(f.aFires, 1);
-  EXPECT_EQ(f.bFires, 0);
-}
-
-TEST(QtLoops, AModalDialogLocksItsOwnerUntilItCloses) {
-  QtToolkit tk(testArgc(), testArgv());
-  TimersForm owner(tk, "frmOwner"), dialog(tk, "frmDialog");
-  owner.load();
-  owner.show();
-  QWidget* ownerView = tk.widgetOf(owner);
-  bool lockedMeanwhile = false;
-  // The owner's timer goes on while the dialog runs, and closes it.
-  owner.onA = [&] {
-    if (owner.aFires < 3) return;
-    owner.a->setEnabled(false);
-    lockedMeanwhile = !ownerView->isEnabled();
-    // The owner cannot be closed while the dialog is open; the dialog can.
-    ownerView->close();
-    tk.widgetOf(dialog)->close();
-  };
-  TimersForm::start(*owner.a, 20);
-  dialog.showModal(owner.hwnd());
-  EXPECT_TRUE(dialog.closed());
-  EXPECT_FALSE(owner.closed());
-  EXPECT_TRUE(lockedMeanwhile);
-  EXPECT_TRUE(ownerView->isEnabled());
-
-  // Hiding a modal dialog ends its modal run as well.
-  TimersForm hidden(tk, "frmHidden");
-  hidden.onA = [&] { hidden.hide(); };
-  hidden.load();
-  TimersForm::start(*hidden.a, 20);
-  hidden.showModal(owner.hwnd());
-  EXPECT_FALSE(hidden.visible());
-  EXPECT_TRUE(ownerView->isEnabled());
-}
-
-TEST(QtLoops, QuitLeavesTheBoxTheDialogAndTheMainLoop) {
-  QtToolkit tk(testArgc(), testArgv());
-  TimersForm owner(tk, "frmOwner"), dialog(tk, "frmDialog");
-  owner.load();
-  dialog.load();
-  int boxAnswer = -1, aAtQuit = 0;
-  // In the dialog, a box waits; the other timer fires meanwhile and quits.
-  dialog.onA = [&] {
-    dialog.a->setEnabled(false);
-    boxAnswer = tk.messageBox(dialog.hwnd(), "Kivo toolkit test", "Kivo", kMbOkOnly);
-  };
-  dialog.onB = [&] {
-    if (dialog.bFires < 3) return;
-    aAtQuit = dialog.aFires;
-    tk.quit();
-    EXPECT_EQ(tk.messageBox(0, "never shown", "Kivo", kMbOkOnly), 0);
-  };
-  TimersForm::start(*dialog.a, 10);
-  TimersForm::start(*dialog.b, 30);
-  TimersForm::start(*owner.a, 10);
-  dialog.showModal(owner.hwnd());
-  const int ownerFires = owner.aFires;
-  EXPECT_EQ(boxAnswer, 0);  // the box was left
-  EXPECT_FALSE(dialog.closed());
-  for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<QMessageBox*>(w));
-  EXPECT_EQ(tk.run(), 0);  // at once
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  tk.doEvents();
-  QCoreApplication::processEvents();
-  EXPECT_EQ(owner.aFires, ownerFires);
-  EXPECT_EQ(dialog.aFires, aAtQuit);
-  EXPECT_TRUE(tk.widgetOf(owner)->isEnabled());
-}
-
-TEST(QtLoops, TheMainLoopRunsUntilAHandlerQuitsAndThrowsWhatAHandlerThrew) {
-  {
-    QtToolkit tk(testArgc(), testArgv());
-    TimersForm f(tk);
-    f.load();
-    f.onA = [&] {
-      if (f.aFires == 5) tk.quit();
-    };
-    TimersForm::start(*f.a, 10);
-    EXPECT_EQ(tk.run(), 0);
-    EXPECT_EQ(f.aFires, 5);
-  }
+TEST(QtLoops, TheMainLoopThrowsWhatAHandlerThrew) {
   // An error no procedure traps leaves the loop that dispatched it: the
   // modal loop inside the handler that opened the dialog, then the main
   // loop, where the program reports it.

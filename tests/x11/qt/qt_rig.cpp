@@ -19,6 +19,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 #include "platform/qt/qt_util.h"
@@ -52,90 +53,91 @@ std::string property(Hwnd h, xcb_atom_t name) {
   return out;
 }
 
-template <class T>
-void compare(std::vector<std::string>& out, const std::string& who, const char* part,
-             const T& widget, const T& model) {
-  if (widget == model) return;
-  std::string w, m;
-  if constexpr (std::is_same_v<T, std::string>) {
-    w = "\"" + widget + "\"", m = "\"" + model + "\"";
-  } else {
-    w = std::to_string(widget), m = std::to_string(model);
-  }
-  out.push_back(who + " " + part + ": widget " + w + ", model " + m);
-}
-
-bool reachableEnabled(const Control& c) {
-  for (const Control* p = &c; p; p = p->container()) {
-    if (!p->enabled()) return false;
-  }
-  return true;
-}
-
-bool reachableVisible(const Control& c) {
-  for (const Control* p = &c; p; p = p->container()) {
-    if (!p->visible()) return false;
-  }
-  return true;
-}
-
 int px(int twips, int dpi) { return twipsToPx(twips, dpi); }
 
-void compareControl(std::vector<std::string>& out, QtToolkit& tk, const Control& c, QWidget& w) {
-  const std::string who = c.form().name() + " " + c.id();
+// The face of the design where the widget's font is the face the toolkit
+// resolves it to.
+FontSpec fontOf(QtToolkit& tk, const Control& c, const QWidget& w) {
+  FontSpec f = c.font();
+  if (w.font().family() != tk.resolvedFace(c.font())) f.face = ustr(w.font().family());
+  f.points = w.font().pointSize();
+  f.bold = w.font().bold();
+  return f;
+}
+
+sim::ControlView readControl(QtToolkit& tk, const Control& c, QWidget& w) {
+  sim::ControlView v = sim::buildView(c);  // the parts a kind's widget lacks
   QWidget* view = tk.widgetOf(c.form());
   if (auto* e = qobject_cast<QLineEdit*>(&w)) {
+    v.text = ustr(e->text());
+    // The limit holds for typing; a longer text set by code widens it.
     const auto& box = static_cast<const TextBox&>(c);
-    compare(out, who, "text", ustr(e->text()), box.text());
-    // The limit holds for typing; a longer text set by code is shown whole.
-    if (box.maxLength() > 0)
-      compare(out, who, "maxLength", e->maxLength(),
-              std::max<int>(box.maxLength(), static_cast<int>(e->text().size())));
+    const int limit = e->maxLength() >= 32767 ? 0 : e->maxLength();
+    v.maxLength = limit > box.maxLength() && limit == static_cast<int>(e->text().size())
+                      ? box.maxLength()
+                      : limit;
   } else if (auto* l = qobject_cast<QListWidget*>(&w)) {
-    const auto& list = static_cast<const ListBox&>(c);
-    std::vector<std::string> rows;
-    for (int i = 0; i < l->count(); ++i) rows.push_back(ustr(l->item(i)->text()));
-    compare(out, who, "rows", static_cast<int>(rows.size()), list.listCount());
+    v.rows.clear();
+    for (int i = 0; i < l->count(); ++i) v.rows.push_back(ustr(l->item(i)->text()));
     const QModelIndexList selected = l->selectionModel()->selectedRows();
-    const int row = selected.isEmpty() ? -1 : selected.front().row();
-    if (rows == list.rows()) compare(out, who, "selection", row, list.listIndex());
+    v.selection = selected.isEmpty() ? -1 : selected.front().row();
   } else if (auto* b = qobject_cast<QAbstractButton*>(&w)) {
-    compare(out, who, "caption", ustr(b->text()), c.caption());
+    v.caption = ustr(b->text());
   } else if (auto* g = qobject_cast<QGroupBox*>(&w)) {
-    compare(out, who, "caption", ustr(g->title()), c.caption());
+    v.caption = ustr(g->title());
   } else if (auto* lb = qobject_cast<QLabel*>(&w)) {
-    compare(out, who, "caption", ustr(lb->text()), c.caption());
+    v.caption = ustr(lb->text());
   }
   if (auto* cb = qobject_cast<QCheckBox*>(&w)) {
-    const int v = cb->checkState() == Qt::Checked            ? 1
-                  : cb->checkState() == Qt::PartiallyChecked ? 2
-                                                             : 0;
-    compare(out, who, "value", v, static_cast<const CheckBox&>(c).value());
+    v.value = cb->checkState() == Qt::Checked            ? 1
+              : cb->checkState() == Qt::PartiallyChecked ? 2
+                                                         : 0;
   } else if (auto* r = qobject_cast<QRadioButton*>(&w)) {
-    compare(out, who, "value", r->isChecked(), static_cast<const OptionButton&>(c).value());
-  } else if (auto* pb = qobject_cast<QPushButton*>(&w)) {
-    compare(out, who, "default", pb->isDefault(), static_cast<const CommandButton&>(c).isDefault());
+    v.value = r->isChecked() ? 1 : 0;
   }
-  compare(out, who, "enabled", w.isEnabledTo(view), reachableEnabled(c));
-  compare(out, who, "visible", w.isVisibleTo(view), reachableVisible(c));
-  compare(out, who, "font face", ustr(w.font().family()), ustr(tk.resolvedFace(c.font())));
-  compare(out, who, "font points", w.font().pointSize(), c.font().points);
-  compare(out, who, "font bold", w.font().bold(), c.font().bold);
+  v.enabled = w.isEnabledTo(view);
+  v.visible = w.isVisibleTo(view);
+  v.font = fontOf(tk, c, w);
+  return v;
+}
 
-  // Where the model puts it; a box grown for its text keeps its left edge
-  // and its middle line.
+// Where the model puts a control, against its widget; a box grown for its
+// text keeps its left edge and still covers its place.
+void misplaced(std::vector<std::string>& out, QtToolkit& tk, const Control& c, const QWidget& w) {
   const Twips& t = c.layout();
   const int dx = tk.dpiX(), dy = tk.dpiY();
   const int left = px(t.left, dx), top = px(t.top, dy);
   const int width = px(t.left + t.width, dx) - left, height = px(t.top + t.height, dy) - top;
   const QRect g = w.geometry();
-  compare(out, who, "left", g.x(), left);
-  if (g.width() < width) compare(out, who, "width", g.width(), width);
-  if (g.height() < height) compare(out, who, "height", g.height(), height);
-  // Grown up, down or both ways, it still covers its place in the layout.
-  if (g.height() == height) compare(out, who, "top", g.y(), top);
-  if (g.height() > height && (g.y() > top || g.y() + g.height() < top + height))
-    compare(out, who, "top", g.y(), top);
+  const bool covers = g.y() <= top && g.y() + g.height() >= top + height;
+  if (g.x() != left || g.width() < width || g.height() < height ||
+      (g.height() == height ? g.y() != top : !covers)) {
+    out.push_back(c.id() + " misplaced: widget " + std::to_string(g.x()) + "," +
+                  std::to_string(g.y()) + " " + std::to_string(g.width()) + "x" +
+                  std::to_string(g.height()) + ", model " + std::to_string(left) + "," +
+                  std::to_string(top) + " " + std::to_string(width) + "x" + std::to_string(height));
+  }
+}
+
+// The controls in the order Tab visits those that take the focus.
+std::vector<const Control*> focusChain(QtToolkit& tk, const Form& form) {
+  std::map<QWidget*, const Control*> controls;
+  QWidget* first = nullptr;
+  for (const Control* c : form.tabOrder()) {
+    QWidget* w = tk.widgetOf(*c);
+    if (!w || w->focusPolicy() == Qt::NoFocus) continue;
+    controls[w] = c;
+    if (!first) first = w;
+  }
+  std::vector<const Control*> out;
+  for (QWidget* w = first; w && out.size() < controls.size();) {
+    out.push_back(controls[w]);
+    do {
+      w = w->nextInFocusChain();
+    } while (w != first && !controls.count(w));
+    if (w == first) break;
+  }
+  return out;
 }
 
 }  // namespace
@@ -151,45 +153,33 @@ char** testArgv() {
   return argv;
 }
 
-std::vector<std::string> viewDifferences(QtToolkit& tk, const Form& form) {
-  std::vector<std::string> out;
+std::optional<contract::NativeForm> readForm(QtToolkit& tk, const Form& form) {
   QWidget* view = tk.widgetOf(form);
-  if (!view) return {form.name() + ": no window"};
-  compare(out, form.name(), "handle", static_cast<Hwnd>(view->winId()), form.hwnd());
-  compare(out, form.name(), "class", windowClass(form.hwnd()),
-          std::string("kivo/") + kFormWindowClass);
-  compare(out, form.name(), "caption", ustr(view->windowTitle()), form.caption());
-  compare(out, form.name(), "visible", view->isVisible(), form.visible());
-  if (view->isVisible()) {
-    const int state = view->isMinimized() ? 1 : view->isMaximized() ? 2 : 0;
-    compare(out, form.name(), "state", state, static_cast<int>(form.windowState()));
-  }
+  if (!view) return std::nullopt;
+  contract::NativeForm out;
+  if (static_cast<Hwnd>(view->winId()) != form.hwnd()) out.problems.push_back("handle differs");
+  sim::FormView& f = out.form = sim::buildView(form);
+  f.caption = ustr(view->windowTitle());
+  f.visible = view->isVisible();
+  if (view->isVisible())
+    f.state = view->isMinimized()   ? WindowState::Minimized
+              : view->isMaximized() ? WindowState::Maximized
+                                    : WindowState::Normal;
+  // The client area is at least the model's (grown for text): the window
+  // manager frames it and places it, which placeDifferences checks.
   if (view->width() < px(form.clientWidth(), tk.dpiX()))
-    compare(out, form.name(), "client width", view->width(), px(form.clientWidth(), tk.dpiX()));
+    f.width = view->width() * 1440 / tk.dpiX() + form.width() - form.clientWidth();
   if (view->height() < px(form.clientHeight(), tk.dpiY()))
-    compare(out, form.name(), "client height", view->height(), px(form.clientHeight(), tk.dpiY()));
-  compare(out, form.name(), "icon", !view->windowIcon().isNull(), true);
+    f.height = view->height() * 1440 / tk.dpiY() + form.height() - form.clientHeight();
+  f.icon = view->windowIcon().isNull() ? kNoIcon : form.icon();
   for (const Control* c : form.tabOrder()) {
     QWidget* w = tk.widgetOf(*c);
-    if (!w) {
-      out.push_back(form.name() + " " + c->id() + ": no widget");
-      continue;
-    }
-    compareControl(out, tk, *c, *w);
+    if (!w) continue;
+    out.controls.emplace_back(c, readControl(tk, *c, *w));
+    misplaced(out.problems, tk, *c, *w);
+    if (auto* pb = qobject_cast<QPushButton*>(w); pb && pb->isDefault()) out.defaultButton = c;
   }
-  // Tab visits the controls that take the focus in the model's order.
-  std::vector<QWidget*> order;
-  for (const Control* c : form.tabOrder()) {
-    QWidget* w = tk.widgetOf(*c);
-    if (w && w->focusPolicy() != Qt::NoFocus) order.push_back(w);
-  }
-  for (std::size_t i = 0; i + 1 < order.size(); ++i) {
-    QWidget* next = order[i]->nextInFocusChain();
-    while (next != order[i] && next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
-    if (next != order[i + 1])
-      out.push_back(form.name() + " " + ustr(order[i]->objectName()) + ": tab goes to " +
-                    ustr(next->objectName()));
-  }
+  out.tabOrder = focusChain(tk, form);
   return out;
 }
 
@@ -199,8 +189,12 @@ std::vector<std::string> placeDifferences(QtToolkit& tk, const Form& form) {
   if (!view) return {form.name() + ": no window"};
   if (!view->isVisible() || view->isMinimized()) return out;
   if (view->frameGeometry() == view->geometry()) out.push_back(form.name() + ": not framed");
-  compare(out, form.name(), "left", view->x(), px(form.left(), tk.dpiX()));
-  compare(out, form.name(), "top", view->y(), px(form.top(), tk.dpiY()));
+  const int left = px(form.left(), tk.dpiX()), top = px(form.top(), tk.dpiY());
+  if (view->x() != left || view->y() != top) {
+    out.push_back(form.name() + " at " + std::to_string(view->x()) + "," +
+                  std::to_string(view->y()) + ", model " + std::to_string(left) + "," +
+                  std::to_string(top));
+  }
   return out;
 }
 

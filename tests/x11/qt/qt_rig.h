@@ -21,6 +21,7 @@
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_store.h"
 #include "platform/sim/sim_windows.h"
+#include "tests/contract/toolkit_contract.h"
 
 namespace kivo::qt::test {
 
@@ -44,9 +45,11 @@ struct Rig {
   Kivo app{platform};
 };
 
-// Every part in which a form's widgets differ from its model, one line each
-// ("frmSet chkEtc(3) enabled: widget 1, model 0"); empty when in step.
-std::vector<std::string> viewDifferences(QtToolkit& toolkit, const Form& form);
+// What a form's widgets show, in the model's terms (toolkit_contract.h).
+std::optional<contract::NativeForm> readForm(QtToolkit& toolkit, const Form& form);
+inline std::vector<std::string> viewDifferences(QtToolkit& toolkit, const Form& form) {
+  return contract::viewDifferences(form, readForm(toolkit, form));
+}
 
 // Where a shown window is framed, against the model's left and top (the
 // window manager frames and places a window a little after it is shown).

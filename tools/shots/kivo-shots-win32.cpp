@@ -1,7 +1,7 @@
-// kivo_shots.exe: puts kivo.exe's windows on the screen one after another
+// kivo-shots-win32.exe: puts kivo.exe's windows on the screen one after another
 // for scripts/screenshots.sh, which photographs each.
 //
-//   kivo_shots.exe DIR
+//   kivo-shots-win32.exe DIR
 //
 // Before each picture it writes DIR\NAME.ready holding the area to keep
 // (WxH+X+Y, screen pixels) and waits for the script's DIR\NAME.done. It
@@ -37,14 +37,14 @@ bool picture(const char* name, HWND window) {
                r.left - m, r.top - m);
   std::fclose(ready);
   if (!waitFor([&] { return fileExists(base + L".done"); }, 60s)) {
-    std::fprintf(stderr, "kivo_shots: no picture of %s\n", name);
+    std::fprintf(stderr, "kivo-shots-win32: no picture of %s\n", name);
     return false;
   }
   return true;
 }
 
 bool failed(const char* what) {
-  std::fprintf(stderr, "kivo_shots: %s\n", what);
+  std::fprintf(stderr, "kivo-shots-win32: %s\n", what);
   return false;
 }
 
@@ -99,7 +99,8 @@ bool shoot() {
                          5s)) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    std::fprintf(stderr, "kivo_shots: at %02d:%02d:%02d\n", now.wHour, now.wMinute, now.wSecond);
+    std::fprintf(stderr, "kivo-shots-win32: at %02d:%02d:%02d\n", now.wHour, now.wMinute,
+                 now.wSecond);
     return failed("the editor lost its clock");
   }
   HWND box = nullptr;
@@ -118,7 +119,7 @@ bool shoot() {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: kivo_shots DIR\n");
+    std::fprintf(stderr, "usage: kivo-shots-win32 DIR\n");
     return 2;
   }
   dir = argv[1];

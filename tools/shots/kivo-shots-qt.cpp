@@ -1,9 +1,9 @@
-// kivo-qt-show FORM READY: shows one of the program's three windows
+// kivo-shots-qt FORM READY: shows one of the program's three windows
 // (frmMain, frmSet, frmWSet), or the alarm box (alarm), over the Qt toolkit
 // as a user opens it, prints any clipped caption, overlap or view
 // difference, then writes the window's place on the screen with its frame
 // ("x y width height") to the file READY and keeps the window up until that
-// file is removed (show-windows.sh takes the picture meanwhile).
+// file is removed (scripts/x11-screenshots.sh takes the picture meanwhile).
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
@@ -124,7 +124,7 @@ int show(const std::string& name, const std::string& ready) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: kivo-qt-show frmMain|frmSet|frmWSet|alarm READY\n");
+    std::fprintf(stderr, "usage: kivo-shots-qt frmMain|frmSet|frmWSet|alarm READY\n");
     return 2;
   }
   QApplication app(kivo::qt::test::testArgc(), kivo::qt::test::testArgv());
