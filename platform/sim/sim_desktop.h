@@ -41,4 +41,29 @@ struct SimDesktop {
   SimDesktop& operator=(const SimDesktop&) = delete;
 };
 
+// The simulated services around a real toolkit: the program's forms are
+// real windows, and nothing else of the desktop is touched (no store, no
+// sound, no clock of the machine). `platformWith` gives the bundle with the
+// toolkit, and with a real window system where one is given.
+struct SimServices {
+  EventLog log;
+  SimClock clock;
+  SimStore store;
+  SimWindowSystem windows{log};
+  SimSound sound{log};
+  SimShell shell{log};
+  SimFileDialog fileDialog{log};
+  SimProgramInfo program;
+  NoDecorationJournal journal;
+
+  Platform platformWith(Toolkit& toolkit) { return platformWith(toolkit, windows); }
+  Platform platformWith(Toolkit& toolkit, WindowSystem& windowSystem) {
+    return Platform{windowSystem, sound, shell, fileDialog, toolkit, store, clock, program, journal};
+  }
+
+  SimServices() = default;
+  SimServices(const SimServices&) = delete;
+  SimServices& operator=(const SimServices&) = delete;
+};
+
 }  // namespace kivo::sim

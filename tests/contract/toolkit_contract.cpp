@@ -7,11 +7,7 @@
 #include <algorithm>
 
 #include "app/program.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_events.h"
-#include "platform/sim/sim_services.h"
-#include "platform/sim/sim_store.h"
-#include "platform/sim/sim_windows.h"
+#include "platform/sim/sim_desktop.h"
 #include "ui/main_window.h"
 #include "ui/settings_dialog.h"
 #include "ui/window_list_dialog.h"
@@ -23,18 +19,8 @@ namespace {
 using ::testing::IsEmpty;
 
 // The program on the rig's toolkit, the rest of the desktop simulated.
-struct Program {
-  explicit Program(Toolkit& toolkit)
-      : platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal} {}
-  sim::EventLog log;
-  sim::SimClock clock;
-  sim::SimStore store;
-  sim::SimWindowSystem windows{log};
-  sim::SimSound sound{log};
-  sim::SimShell shell{log};
-  sim::SimFileDialog fileDialog{log};
-  sim::SimProgramInfo program;
-  NoDecorationJournal journal;
+struct Program : sim::SimServices {
+  explicit Program(Toolkit& toolkit) : platform{platformWith(toolkit)} {}
   Platform platform;
   Kivo app{platform};
 };

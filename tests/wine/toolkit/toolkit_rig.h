@@ -12,46 +12,25 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_events.h"
-#include "platform/sim/sim_services.h"
-#include "platform/sim/sim_store.h"
-#include "platform/sim/sim_windows.h"
+#include "platform/sim/sim_desktop.h"
 #include "platform/win32/win32_toolkit.h"
 #include "platform/win32/win32_windows.h"
 #include "tests/contract/toolkit_contract.h"
 
 namespace kivo::win32::test {
 
-struct Rig {
-  sim::EventLog log;
-  sim::SimClock clock;
-  sim::SimStore store;
-  sim::SimWindowSystem windows{log};
-  sim::SimSound sound{log};
-  sim::SimShell shell{log};
-  sim::SimFileDialog fileDialog{log};
-  sim::SimProgramInfo program;
+struct Rig : sim::SimServices {
   Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
-  NoDecorationJournal journal;
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
+  Platform platform = platformWith(toolkit);
   Kivo app{platform};
 };
 
 // The same with the real window functions: the program's windows are found,
 // shown and titled through them, as another instance or the engine does.
-struct DesktopRig {
-  sim::EventLog log;
-  sim::SimClock clock;
-  sim::SimStore store;
-  Win32WindowSystem windows;
-  sim::SimSound sound{log};
-  sim::SimShell shell{log};
-  sim::SimFileDialog fileDialog{log};
-  sim::SimProgramInfo program;
+struct DesktopRig : sim::SimServices {
+  Win32WindowSystem realWindows;
   Win32Toolkit toolkit{GetModuleHandleW(nullptr)};
-  NoDecorationJournal journal;
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
+  Platform platform = platformWith(toolkit, realWindows);
   Kivo app{platform};
 };
 

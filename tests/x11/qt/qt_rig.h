@@ -15,12 +15,8 @@
 #include <vector>
 
 #include "app/program.h"
+#include "platform/sim/sim_desktop.h"
 #include "platform/qt/qt_toolkit.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_events.h"
-#include "platform/sim/sim_services.h"
-#include "platform/sim/sim_store.h"
-#include "platform/sim/sim_windows.h"
 #include "tests/contract/toolkit_contract.h"
 
 namespace kivo::qt::test {
@@ -30,18 +26,9 @@ namespace kivo::qt::test {
 int& testArgc();
 char** testArgv();
 
-struct Rig {
-  sim::EventLog log;
-  sim::SimClock clock;
-  sim::SimStore store;
-  sim::SimWindowSystem windows{log};
-  sim::SimSound sound{log};
-  sim::SimShell shell{log};
-  sim::SimFileDialog fileDialog{log};
-  sim::SimProgramInfo program;
+struct Rig : sim::SimServices {
   QtToolkit toolkit{testArgc(), testArgv()};
-  NoDecorationJournal journal;
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
+  Platform platform = platformWith(toolkit);
   Kivo app{platform};
 };
 
