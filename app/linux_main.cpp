@@ -46,7 +46,7 @@ int endByRuntimeError(kivo::LinuxDesktop& desktop, kivo::Kivo& app, const kivo::
   }
   std::fprintf(stderr, "kivo: run-time error %d: %s\n", e.number(), e.description().c_str());
   const std::string text =
-      "実行時エラー '" + std::to_string(e.number()) + "':\n\n" + e.description();
+      app.texts()("実行時エラー '") + std::to_string(e.number()) + "':\n\n" + e.description();
   // A termination signal ends the box too: nothing is left to give back.
   desktop.toolkit.showLastBox(text, "Kivo");
   return 1;

@@ -8,7 +8,7 @@ namespace kivo {
 Kivo::Kivo(Platform& platform)
     : platform_(platform),
       store_(platform.store),
-      errors_(platform.toolkit),
+      errors_(platform.toolkit, texts_),
       shake_(platform.windows, platform.toolkit, store_, errors_,
              [this] { return mainWindowHandle(); }),
       flash_(platform.windows, store_, errors_, [this] { return mainWindowHandle(); }),
@@ -29,13 +29,15 @@ void Kivo::startFlash() {
 }
 
 void Kivo::start() {
+  texts_.use(chooseLanguage(readText(store_, keys::Language), platform_.program.userLanguage()));
   const WindowContext context{platform_.toolkit,
                               platform_.windows,
                               platform_.fileDialog,
                               platform_.program,
                               store_,
                               settings_,
-                              errors_};
+                              errors_,
+                              texts_};
   main_ = std::make_unique<MainWindow>(context, engine_, flash_, [this] { end(); });
   main_->load();
 }

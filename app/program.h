@@ -43,6 +43,8 @@ class Kivo {
   const HourlySignals& hourlySignals() const { return hourly_; }
   const DailyAlarm& alarm() const { return alarm_; }
   const FlashBurst& flash() const { return flash_; }
+  // The language the windows and boxes speak, chosen at the start-up.
+  const Translation& texts() const { return texts_; }
 
  private:
   Hwnd mainWindowHandle() const;
@@ -50,6 +52,7 @@ class Kivo {
 
   Platform& platform_;
   HeldSettingsStore store_;
+  Translation texts_;
   ErrorBoxes errors_;
   RunningSettings settings_;
   WindowShake shake_;

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/untrapped_error_for_tests.h"
 #include "app/program.h"
+#include "app/untrapped_error_for_tests.h"
 #include "platform/errors.h"
 #include "platform/utf16.h"
 #include "platform/win32/win32_desktop.h"
@@ -28,7 +28,7 @@ int endByRuntimeError(kivo::win32::Win32Desktop& desktop, kivo::Kivo& app,
   while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
   const std::string text =
-      "実行時エラー '" + std::to_string(e.number()) + "':\r\n\r\n" + e.description();
+      app.texts()("実行時エラー '") + std::to_string(e.number()) + "':\r\n\r\n" + e.description();
   MessageBoxW(nullptr, kivo::text::toWide(text).c_str(), L"Kivo",
               MB_OK | MB_ICONSTOP | MB_SYSTEMMODAL);
   return 1;

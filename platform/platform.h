@@ -289,6 +289,9 @@ class ProgramInfo {
  public:
   virtual ~ProgramInfo() = default;
   virtual bool previousInstance() = 0;
+  // The user's interface language as the desktop names it ("ja_JP.UTF-8",
+  // "ja-JP", "en_US" ...); empty when it names none.
+  virtual std::string userLanguage() const = 0;
 };
 
 // The longest class name Windows allows (256 characters) and its NUL.

@@ -30,8 +30,11 @@ inline constexpr std::size_t kWindowListSize = 3;
 namespace keys {
 // Main window options.
 inline constexpr SettingKey ClockRight{kSectionMain, "ClockRight", StoredForm::ByteFlag, "0"};
-inline constexpr SettingKey CheckInterval{kSectionMain, "CheckInterval", StoredForm::Integer, "250"};
+inline constexpr SettingKey CheckInterval{kSectionMain, "CheckInterval", StoredForm::Integer,
+                                          "250"};
 inline constexpr SettingKey UserTaste{kSectionMain, "UserTaste", StoredForm::Flag, "0"};
+// The language of the windows: "ja", "en", or empty for the user's own.
+inline constexpr SettingKey Language{kSectionMain, "Language", StoredForm::Text, ""};
 // What the standard clock shows.
 inline constexpr SettingKey Show24h{kSectionMain, "24h", StoredForm::Flag, "1"};
 inline constexpr SettingKey ShowSecond{kSectionMain, "ShowSecond", StoredForm::Flag, "0"};
@@ -49,7 +52,8 @@ inline constexpr SettingKey WaveFilePath1{kSectionMain, "WaveFilePath1", StoredF
 // Daily alarm.
 inline constexpr SettingKey Alarm{kSectionMain, "Alarm", StoredForm::ByteFlag, "0"};
 inline constexpr SettingKey AlarmTime{kSectionMain, "AlarmTime", StoredForm::Time, ""};
-inline constexpr SettingKey AlarmMessage{kSectionMain, "AlarmMessage", StoredForm::Text, "時間だよ(^^)"};
+inline constexpr SettingKey AlarmMessage{kSectionMain, "AlarmMessage", StoredForm::Text,
+                                         "時間だよ(^^)"};
 inline constexpr SettingKey WaveFilePath2{kSectionMain, "WaveFilePath2", StoredForm::Text, ""};
 // Tuning kept only in the store.
 inline constexpr SettingKey FlashLimit{kSectionMain, "FlashLimit", StoredForm::Integer, "50"};
@@ -69,12 +73,13 @@ inline constexpr std::array<SettingKey, kWindowListSize> WindowList{{
 
 // Every key, in the order of the table of record.
 inline constexpr std::array<SettingKey, 28> kAllSettings{{
-    keys::ClockRight, keys::CheckInterval, keys::UserTaste, keys::Show24h, keys::ShowSecond,
-    keys::ShowDate, keys::ShowDay, keys::ShowYear, keys::EqualSeparate, keys::TimePika,
-    keys::TimeFuru, keys::TimeFuruCount, keys::TimePipo, keys::PipoHato, keys::WaveFilePath1,
-    keys::Alarm, keys::AlarmTime, keys::AlarmMessage, keys::WaveFilePath2, keys::FlashLimit,
-    keys::VibrateWidth, keys::XXFormat, keys::WindowList[0], keys::WindowList[1],
-    keys::WindowList[2], keys::Vudadiz, keys::KivoTT, keys::KivoXX,
+    keys::ClockRight,    keys::CheckInterval, keys::UserTaste,     keys::Show24h,
+    keys::ShowSecond,    keys::ShowDate,      keys::ShowDay,       keys::ShowYear,
+    keys::EqualSeparate, keys::TimePika,      keys::TimeFuru,      keys::TimeFuruCount,
+    keys::TimePipo,      keys::PipoHato,      keys::WaveFilePath1, keys::Alarm,
+    keys::AlarmTime,     keys::AlarmMessage,  keys::WaveFilePath2, keys::FlashLimit,
+    keys::VibrateWidth,  keys::XXFormat,      keys::WindowList[0], keys::WindowList[1],
+    keys::WindowList[2], keys::Vudadiz,       keys::KivoTT,        keys::KivoXX,
 }};
 
 // Readers: the stored text (or the default), converted as named. The

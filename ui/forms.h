@@ -133,7 +133,8 @@ class Form {
  protected:
   // Adds a control; the tab index is the order of adding (timers excluded).
   template <class T>
-  T& add(std::string name, int index, std::string caption, Twips layout, Control* container = nullptr) {
+  T& add(std::string name, int index, std::string caption, Twips layout,
+         Control* container = nullptr) {
     auto c = std::make_unique<T>(*this, kindOf<T>(), std::move(name), index, std::move(caption),
                                  layout, container);
     T& ref = *c;
@@ -172,13 +173,37 @@ class Form {
   std::vector<std::unique_ptr<Control>> controls_;
 };
 
-template <> constexpr ControlKind Form::kindOf<Frame>() { return ControlKind::Frame; }
-template <> constexpr ControlKind Form::kindOf<Label>() { return ControlKind::Label; }
-template <> constexpr ControlKind Form::kindOf<CheckBox>() { return ControlKind::CheckBox; }
-template <> constexpr ControlKind Form::kindOf<OptionButton>() { return ControlKind::OptionButton; }
-template <> constexpr ControlKind Form::kindOf<CommandButton>() { return ControlKind::CommandButton; }
-template <> constexpr ControlKind Form::kindOf<TextBox>() { return ControlKind::TextBox; }
-template <> constexpr ControlKind Form::kindOf<ListBox>() { return ControlKind::ListBox; }
-template <> constexpr ControlKind Form::kindOf<Timer>() { return ControlKind::Timer; }
+template <>
+constexpr ControlKind Form::kindOf<Frame>() {
+  return ControlKind::Frame;
+}
+template <>
+constexpr ControlKind Form::kindOf<Label>() {
+  return ControlKind::Label;
+}
+template <>
+constexpr ControlKind Form::kindOf<CheckBox>() {
+  return ControlKind::CheckBox;
+}
+template <>
+constexpr ControlKind Form::kindOf<OptionButton>() {
+  return ControlKind::OptionButton;
+}
+template <>
+constexpr ControlKind Form::kindOf<CommandButton>() {
+  return ControlKind::CommandButton;
+}
+template <>
+constexpr ControlKind Form::kindOf<TextBox>() {
+  return ControlKind::TextBox;
+}
+template <>
+constexpr ControlKind Form::kindOf<ListBox>() {
+  return ControlKind::ListBox;
+}
+template <>
+constexpr ControlKind Form::kindOf<Timer>() {
+  return ControlKind::Timer;
+}
 
 }  // namespace kivo

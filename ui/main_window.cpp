@@ -26,27 +26,30 @@ MainWindow::MainWindow(WindowContext context, CaptionEngine& engine, FlashBurst&
       endProgram_(std::move(endProgram)) {
   // The program's own window carries its icon; the dialogs have none.
   setIcon(kProgramIcon);
-  frames[0] = &add<Frame>("fraMain", 0, "アクティブウィンドウ検出精度", {120, 120, 3432, 1455});
-  precision[High] = &add<OptionButton>("optInterval", 0, "Hi    - CPU負担大(&H)",
+  frames[0] =
+      &add<Frame>("fraMain", 0, cx_.texts("アクティブウィンドウ検出精度"), {120, 120, 3432, 1455});
+  precision[High] = &add<OptionButton>("optInterval", 0, cx_.texts("Hi    - CPU負担大(&H)"),
                                        {180, 300, 2532, 312}, frames[0]);
-  precision[Middle] =
-      &add<OptionButton>("optInterval", 1, "Middle(&M)", {180, 660, 1512, 312}, frames[0]);
-  precision[Low] = &add<OptionButton>("optInterval", 2, "Low  - CPU負担小(&L)",
+  precision[Middle] = &add<OptionButton>("optInterval", 1, cx_.texts("Middle(&M)"),
+                                         {180, 660, 1512, 312}, frames[0]);
+  precision[Low] = &add<OptionButton>("optInterval", 2, cx_.texts("Low  - CPU負担小(&L)"),
                                       {180, 1020, 2532, 312}, frames[0]);
-  frames[1] = &add<Frame>("fraMain", 1, "ユーザーの好み", {120, 1680, 3432, 1512});
+  frames[1] = &add<Frame>("fraMain", 1, cx_.texts("ユーザーの好み"), {120, 1680, 3432, 1512});
   style[WesternStyle] =
-      &add<OptionButton>("optTaste", 0, "弱洋風(&A)", {180, 300, 1512, 312}, frames[1]);
+      &add<OptionButton>("optTaste", 0, cx_.texts("弱洋風(&A)"), {180, 300, 1512, 312}, frames[1]);
   style[GeneralStyle] =
-      &add<OptionButton>("optTaste", 1, "一般(&N)", {180, 660, 1512, 312}, frames[1]);
-  clockOnRight = &add<CheckBox>("chkRight", -1, "時計は右(&C)", {180, 1080, 1512, 312}, frames[1]);
-  dialogButtons[OpenWindowList] =
-      &add<CommandButton>("cmdToSet", 0, "あの子嫌い(&B)", {1800, 300, 1452, 495}, frames[1]);
+      &add<OptionButton>("optTaste", 1, cx_.texts("一般(&N)"), {180, 660, 1512, 312}, frames[1]);
+  clockOnRight =
+      &add<CheckBox>("chkRight", -1, cx_.texts("時計は右(&C)"), {180, 1080, 1512, 312}, frames[1]);
+  dialogButtons[OpenWindowList] = &add<CommandButton>("cmdToSet", 0, cx_.texts("あの子嫌い(&B)"),
+                                                      {1800, 300, 1452, 495}, frames[1]);
   dialogButtons[OpenSettings] =
-      &add<CommandButton>("cmdToSet", 1, "詳細(&S)", {1800, 900, 1452, 495}, frames[1]);
+      &add<CommandButton>("cmdToSet", 1, cx_.texts("詳細(&S)"), {1800, 900, 1452, 495}, frames[1]);
   buttons[Ok] = &add<CommandButton>("cmdMain", 0, "OK", {3720, 240, 1152, 495});
   buttons[Cancel] = &add<CommandButton>("cmdMain", 1, "Cancel", {3720, 900, 1152, 495});
-  buttons[About] = &add<CommandButton>("cmdMain", 2, "About(&A)", {3720, 1620, 1152, 495});
-  buttons[Exit] = &add<CommandButton>("cmdMain", 3, "Exit(&X)", {3720, 2700, 1152, 495});
+  buttons[About] =
+      &add<CommandButton>("cmdMain", 2, cx_.texts("About(&A)"), {3720, 1620, 1152, 495});
+  buttons[Exit] = &add<CommandButton>("cmdMain", 3, cx_.texts("Exit(&X)"), {3720, 2700, 1152, 495});
   flashTimer = &add<Timer>("tmrFlash", -1, "", {});
   tickTimer = &add<Timer>("tmrMain", -1, "", {});
 

@@ -78,7 +78,7 @@ void MainWindow::clickButton(Button button) {
       }
       break;
     case About:
-      cx_.toolkit.messageBox(hwnd(), versionText(), kVersionBoxTitle, kVersionBoxStyle);
+      cx_.toolkit.messageBox(hwnd(), versionText(), cx_.texts(kVersionBoxTitle), kVersionBoxStyle);
       break;
     case Exit: unload(); break;  // the unload ends the program
   }

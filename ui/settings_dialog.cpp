@@ -10,46 +10,48 @@
 namespace kivo {
 
 SettingsDialog::SettingsDialog(WindowContext context)
-    : Form(context.toolkit, "frmSet", "詳細", 5172, 4284, BorderStyle::FixedDialog), cx_(context) {
-  frames[1] = &add<Frame>("fraSet", 1, "表示", Twips{120, 120, 4932, 1152});
+    : Form(context.toolkit, "frmSet", context.texts("詳細"), 5172, 4284, BorderStyle::FixedDialog),
+      cx_(context) {
+  frames[1] = &add<Frame>("fraSet", 1, cx_.texts("表示"), Twips{120, 120, 4932, 1152});
   displayBoxes[Seconds] =
-      &add<CheckBox>("chkShow", 0, "秒(&S)", Twips{240, 300, 1092, 312}, frames[1]);
+      &add<CheckBox>("chkShow", 0, cx_.texts("秒(&S)"), Twips{240, 300, 1092, 312}, frames[1]);
   displayBoxes[Date] =
-      &add<CheckBox>("chkShow", 1, "日付(&D)", Twips{240, 720, 1092, 312}, frames[1]);
+      &add<CheckBox>("chkShow", 1, cx_.texts("日付(&D)"), Twips{240, 720, 1092, 312}, frames[1]);
   displayBoxes[Weekday] =
-      &add<CheckBox>("chkShow", 2, "曜日(&W)", Twips{1620, 300, 1092, 312}, frames[1]);
+      &add<CheckBox>("chkShow", 2, cx_.texts("曜日(&W)"), Twips{1620, 300, 1092, 312}, frames[1]);
   displayBoxes[Year] =
-      &add<CheckBox>("chkShow", 3, "西暦(&A)", Twips{1620, 720, 1092, 312}, frames[1]);
+      &add<CheckBox>("chkShow", 3, cx_.texts("西暦(&A)"), Twips{1620, 720, 1092, 312}, frames[1]);
   displayBoxes[Hours24] =
-      &add<CheckBox>("chkShow", 4, "24h(&H)", Twips{3000, 300, 1092, 312}, frames[1]);
-  displayBoxes[EqualsSeparator] =
-      &add<CheckBox>("chkShow", 5, "\" = \"(&E)", Twips{3000, 720, 1092, 312}, frames[1]);
+      &add<CheckBox>("chkShow", 4, cx_.texts("24h(&H)"), Twips{3000, 300, 1092, 312}, frames[1]);
+  displayBoxes[EqualsSeparator] = &add<CheckBox>("chkShow", 5, cx_.texts("\" = \"(&E)"),
+                                                 Twips{3000, 720, 1092, 312}, frames[1]);
 
-  frames[0] = &add<Frame>("fraSet", 0, "その他", Twips{120, 1380, 4932, 2352});
+  frames[0] = &add<Frame>("fraSet", 0, cx_.texts("その他"), Twips{120, 1380, 4932, 2352});
   // Both hourly boxes keep the access key P, as users know them; with the
   // key taken twice, Alt+P moves between the two instead of ticking one.
-  signalBoxes[HourlyFlash] =
-      &add<CheckBox>("chkEtc", 0, "時報ぴかっと(&P)", Twips{180, 300, 1812, 312}, frames[0]);
-  signalBoxes[HourlyShake] =
-      &add<CheckBox>("chkEtc", 1, "時報ふるふる(&P)", Twips{180, 720, 1812, 312}, frames[0]);
+  signalBoxes[HourlyFlash] = &add<CheckBox>("chkEtc", 0, cx_.texts("時報ぴかっと(&P)"),
+                                            Twips{180, 300, 1812, 312}, frames[0]);
+  signalBoxes[HourlyShake] = &add<CheckBox>("chkEtc", 1, cx_.texts("時報ふるふる(&P)"),
+                                            Twips{180, 720, 1812, 312}, frames[0]);
   fields[ShakeCount] = &add<TextBox>("txtEtc", 0, "", Twips{960, 1080, 552, 312}, frames[0]);
-  labels[3] = &add<Label>("lblEtc", 3, "回", Twips{1620, 1200, 192, 192}, frames[0]);
-  signalBoxes[HourlyChime] =
-      &add<CheckBox>("chkEtc", 2, "時報ぴぽんと(&J)", Twips{180, 1500, 1812, 312}, frames[0]);
-  browse[ChimeSound] =
-      &add<CommandButton>("cmdWavSet", 0, "素(&B)", Twips{180, 1860, 672, 312}, frames[0]);
+  labels[3] = &add<Label>("lblEtc", 3, cx_.texts("回"), Twips{1620, 1200, 192, 192}, frames[0]);
+  signalBoxes[HourlyChime] = &add<CheckBox>("chkEtc", 2, cx_.texts("時報ぴぽんと(&J)"),
+                                            Twips{180, 1500, 1812, 312}, frames[0]);
+  browse[ChimeSound] = &add<CommandButton>("cmdWavSet", 0, cx_.texts("素(&B)"),
+                                           Twips{180, 1860, 672, 312}, frames[0]);
   signalBoxes[Cuckoo] =
-      &add<CheckBox>("chkEtc", 3, "鳩時計(&H)", Twips{900, 1860, 1212, 312}, frames[0]);
-  signalBoxes[AlarmOn] =
-      &add<CheckBox>("chkEtc", 4, "アラーム(&A)", Twips{2220, 300, 1872, 312}, frames[0]);
+      &add<CheckBox>("chkEtc", 3, cx_.texts("鳩時計(&H)"), Twips{900, 1860, 1212, 312}, frames[0]);
+  signalBoxes[AlarmOn] = &add<CheckBox>("chkEtc", 4, cx_.texts("アラーム(&A)"),
+                                        Twips{2220, 300, 1872, 312}, frames[0]);
   fields[AlarmHour] = &add<TextBox>("txtEtc", 1, "", Twips{2220, 660, 552, 312}, frames[0]);
-  labels[0] = &add<Label>("lblEtc", 0, "時", Twips{2880, 720, 252, 252}, frames[0]);
+  labels[0] = &add<Label>("lblEtc", 0, cx_.texts("時"), Twips{2880, 720, 252, 252}, frames[0]);
   fields[AlarmMinute] = &add<TextBox>("txtEtc", 2, "", Twips{3240, 660, 612, 312}, frames[0]);
-  labels[1] = &add<Label>("lblEtc", 1, "分", Twips{3900, 720, 252, 252}, frames[0]);
-  labels[2] = &add<Label>("lblEtc", 2, "メッセージ(&M)", Twips{2220, 1260, 1272, 252}, frames[0]);
+  labels[1] = &add<Label>("lblEtc", 1, cx_.texts("分"), Twips{3900, 720, 252, 252}, frames[0]);
+  labels[2] = &add<Label>("lblEtc", 2, cx_.texts("メッセージ(&M)"), Twips{2220, 1260, 1272, 252},
+                          frames[0]);
   fields[AlarmMessage] = &add<TextBox>("txtEtc", 3, "", Twips{2220, 1560, 2532, 312}, frames[0]);
-  browse[AlarmFile] =
-      &add<CommandButton>("cmdWavSet", 1, "Call Me(&C)", Twips{3540, 1200, 1212, 312}, frames[0]);
+  browse[AlarmFile] = &add<CommandButton>("cmdWavSet", 1, cx_.texts("Call Me(&C)"),
+                                          Twips{3540, 1200, 1212, 312}, frames[0]);
 
   buttons[OkButton] = &add<CommandButton>("cmdSet", 0, "OK", Twips{2340, 3840, 1272, 372});
   buttons[CancelButton] = &add<CommandButton>("cmdSet", 1, "Cancel", Twips{3780, 3840, 1272, 372});

@@ -46,7 +46,8 @@ void SettingsDialog::browseFile(BrowseButton button) {
   // it whole, rather than being cut into a path to another file.
   request.maxFile =
       std::max<int>(kPathBufferChars, static_cast<int>(text::length(request.file)) + 1);
-  request.title = chime ? "ファイルの参照 - ぴぽんと" : "ファイルの参照 - Call Me";
+  request.title =
+      chime ? cx_.texts("ファイルの参照 - ぴぽんと") : cx_.texts("ファイルの参照 - Call Me");
   request.flags = kOfnFileMustExist | kOfnHideReadOnly;
   bool chosen = false;
   // The file dialog's window may fail to open.
@@ -55,14 +56,14 @@ void SettingsDialog::browseFile(BrowseButton button) {
   if (chosen) {
     // Written at once, whatever OK or Cancel does later. The path is kept
     // whole up to its first NUL, however long it is.
-    SettingsSave save(cx_.store,
-                      chime ? "the sound file of ぴぽんと" : "the sound file of Call Me");
+    SettingsSave save(
+        cx_.store, chime ? cx_.texts("the sound file of ぴぽんと") : "the sound file of Call Me");
     save.text(key, std::string(text::cutAtNul(request.file)));
     tellIfRefused(cx_.toolkit, hwnd(), save);
     return;
   }
-  if (cx_.toolkit.messageBox(hwnd(), "ぴぽんとを OFF にしますか?", "ぴぽんと", kSwitchOffStyle) !=
-      kIdYes) {
+  if (cx_.toolkit.messageBox(hwnd(), cx_.texts("ぴぽんとを OFF にしますか?"), cx_.texts("ぴぽんと"),
+                             kSwitchOffStyle) != kIdYes) {
     return;
   }
   if (chime) {

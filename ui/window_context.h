@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "settings/held_store.h"
 #include "settings/running_settings.h"
+#include "ui/translation.h"
 
 namespace kivo {
 
@@ -18,6 +19,7 @@ struct WindowContext {
   HeldSettingsStore& store;
   RunningSettings& settings;
   ErrorReporter& errors;
+  const Translation& texts = kJapaneseTexts;
 };
 
 // Puts `window` on top (behind `insertAfter`) and shows it, without moving

@@ -20,13 +20,15 @@ constexpr int kListSize = static_cast<int>(kWindowListSize);
 }  // namespace
 
 WindowListDialog::WindowListDialog(WindowContext context)
-    : Form(context.toolkit, "frmWSet", "あの子嫌い！", 4572, 1992, BorderStyle::FixedDialog),
+    : Form(context.toolkit, "frmWSet", context.texts("あの子嫌い！"), 4572, 1992,
+           BorderStyle::FixedDialog),
       cx_(context) {
-  caption = &add<Label>("lblWSet", -1, "名簿(&L)", Twips{180, 180, 1032, 252});
+  caption = &add<Label>("lblWSet", -1, cx_.texts("名簿(&L)"), Twips{180, 180, 1032, 252});
   list = &add<ListBox>("lstWSet", -1, "", Twips{120, 480, 2652, 816});
-  buttons[Tail] = &add<CommandButton>("cmdWSet", 0, "尾行開始っ(&F)", Twips{2880, 300, 1572, 432});
+  buttons[Tail] =
+      &add<CommandButton>("cmdWSet", 0, cx_.texts("尾行開始っ(&F)"), Twips{2880, 300, 1572, 432});
   buttons[Remove] =
-      &add<CommandButton>("cmdWSet", 1, "あきらめる(&G)", Twips{2880, 840, 1572, 432});
+      &add<CommandButton>("cmdWSet", 1, cx_.texts("あきらめる(&G)"), Twips{2880, 840, 1572, 432});
   buttons[OkButton] = &add<CommandButton>("cmdWSet", 2, "OK", Twips{1500, 1440, 1632, 432});
   buttons[OkButton]->setDefault(true);
   tailTimer = &add<Timer>("tmrWSet", -1, "", Twips{});
@@ -61,7 +63,7 @@ void WindowListDialog::startTail() {
     tailTimer->setEnabled(true);
   } else {
     tailTimer->setEnabled(false);
-    cx_.toolkit.messageBox(hwnd(), kListFull, kBoxTitle, kBoxStyle);
+    cx_.toolkit.messageBox(hwnd(), cx_.texts(kListFull), cx_.texts(kBoxTitle), kBoxStyle);
   }
 }
 
@@ -84,7 +86,7 @@ void WindowListDialog::finishTail() {
   const int copied = cx_.windows.getClassName(target, name, kClassNameBufferChars);
   name = std::string(text::cutAtNul(name));
   if (copied == 0) {
-    cx_.toolkit.messageBox(hwnd(), "失敗しちゃった", kBoxTitle, kBoxStyle);
+    cx_.toolkit.messageBox(hwnd(), cx_.texts("失敗しちゃった"), cx_.texts(kBoxTitle), kBoxStyle);
     return;
   }
   forgetHiddenEntries();
@@ -96,12 +98,12 @@ void WindowListDialog::finishTail() {
   // Tailing starts only with a free row, so a free entry is always there;
   // should the list fill up meanwhile, refuse rather than write past its end.
   if (entry < 0) {
-    cx_.toolkit.messageBox(hwnd(), kListFull, kBoxTitle, kBoxStyle);
+    cx_.toolkit.messageBox(hwnd(), cx_.texts(kListFull), cx_.texts(kBoxTitle), kBoxStyle);
     return;
   }
   classes[entry] = name;
   list->setRow(entry, name);
-  cx_.toolkit.messageBox(hwnd(), "名簿に登録しました", kBoxTitle, kBoxStyle);
+  cx_.toolkit.messageBox(hwnd(), cx_.texts("名簿に登録しました"), cx_.texts(kBoxTitle), kBoxStyle);
 }
 
 // The store keeps an unbroken run from WindowList0: the entries up to the

@@ -53,9 +53,14 @@ class SimProgramInfo : public ProgramInfo {
  public:
   bool previousInstance() override { return previous_; }
   void setPreviousInstance(bool running) { previous_ = running; }
+  // A Japanese user unless told otherwise: the simulated desktop speaks as
+  // the program always has.
+  std::string userLanguage() const override { return userLanguage_; }
+  void setUserLanguage(std::string language) { userLanguage_ = std::move(language); }
 
  private:
   bool previous_ = false;
+  std::string userLanguage_ = "ja_JP.UTF-8";
 };
 
 }  // namespace kivo::sim

@@ -115,4 +115,11 @@ void Win32ProgramInfo::giveUp() {
   mutex_ = nullptr;
 }
 
+std::string Win32ProgramInfo::userLanguage() const {
+  wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+  const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
+  if (LCIDToLocaleName(locale, name, LOCALE_NAME_MAX_LENGTH, 0) == 0) return {};
+  return text::fromWide(name);
+}
+
 }  // namespace kivo::win32

@@ -52,6 +52,8 @@ class Win32ProgramInfo : public ProgramInfo {
 
   // Whether the mutex already existed when this object was made.
   bool previousInstance() override { return previous_; }
+  // The user's interface language as a locale name ("ja-JP").
+  std::string userLanguage() const override;
   // Closes the mutex before the program's end: a start from then on is a
   // first start (the fatal box may stay up for long).
   void giveUp();

@@ -52,6 +52,17 @@ void X11ProgramInfo::takeSelection() {
   previous_ = !owning_;
 }
 
+std::string X11ProgramInfo::userLanguage() const {
+  // The order gettext reads them in; LANGUAGE may list several.
+  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    const std::string text = value;
+    return text.substr(0, text.find(':'));
+  }
+  return {};
+}
+
 X11ProgramInfo::~X11ProgramInfo() {
   x_.removeEventHandler(handlerId_);
   x_.setInstanceOwner(XCB_NONE);

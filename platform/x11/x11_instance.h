@@ -37,6 +37,9 @@ class X11ProgramInfo : public ProgramInfo {
 
   // True when another instance held the selection when this one started.
   bool previousInstance() override { return previous_; }
+  // The language of the user's messages, as the environment names it:
+  // LANGUAGE's first entry, else LC_ALL, LC_MESSAGES, LANG.
+  std::string userLanguage() const override;
 
   // The windows to advertise and to carry requests out on (nullptr: none).
   void setLocalWindows(LocalWindows* local);
