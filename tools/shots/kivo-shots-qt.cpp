@@ -1,5 +1,6 @@
-// kivo-shots-qt FORM READY: shows one of the program's three windows
+// kivo-shots-qt FORM READY [LANGUAGE]: shows one of the program's three windows
 // (frmMain, frmSet, frmWSet), or the alarm box (alarm), over the Qt toolkit
+// in Japanese or English (ja, the default, or en)
 // as a user opens it, prints any clipped caption, overlap or view
 // difference, then writes the window's place on the screen with its frame
 // ("x y width height") to the file READY and keeps the window up until that
@@ -26,8 +27,9 @@ void tell(const std::string& ready, const QRect& r) {
   std::ofstream(ready) << r.x() << " " << r.y() << " " << r.width() << " " << r.height() << "\n";
 }
 
-int show(const std::string& name, const std::string& ready) {
+int show(const std::string& name, const std::string& ready, const std::string& language) {
   Rig rig;
+  rig.store.saveSetting("Main", "Language", language);
   rig.store.saveSetting("Main", "WindowList0", "Notepad");
   rig.store.saveSetting("Main", "WindowList1", "XLMAIN");
   rig.store.saveSetting("Main", "Alarm", "1");
@@ -123,10 +125,10 @@ int show(const std::string& name, const std::string& ready) {
 }  // namespace kivo::qt::test
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: kivo-shots-qt frmMain|frmSet|frmWSet|alarm READY\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: kivo-shots-qt frmMain|frmSet|frmWSet|alarm READY [ja|en]\n");
     return 2;
   }
   QApplication app(kivo::qt::test::testArgc(), kivo::qt::test::testArgv());
-  return kivo::qt::test::show(argv[1], argv[2]);
+  return kivo::qt::test::show(argv[1], argv[2], argc == 4 ? argv[3] : "ja");
 }
