@@ -49,6 +49,7 @@ void Kivo::end() {
   // left in a caption would stay there for good, and the next start would
   // take it for part of the title and put a second clock beside it.
   engine_.restoreOnExit();
+  if (main_) main_->removeTrayIcon();
   // Ending "at once" means no tick may run after this, whatever the toolkit
   // still has queued.
   if (main_) {

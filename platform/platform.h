@@ -9,6 +9,8 @@
 // bytes or UTF-16 units. Backends convert at the boundary (utf16.h).
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -218,6 +220,32 @@ enum FormChange : std::uint32_t {
   kFormWindowState = 1u << 3,
 };
 
+// One item of the tray icon's menu.
+struct TrayMenuItem {
+  std::string text;  // the access key marked with "&"
+  bool checkable = false;
+  bool checked = false;
+  bool separatorBefore = false;
+};
+
+// The program's icon in the notification area (Windows) or the system tray
+// (Linux). Its menu is asked for afresh each time the user opens it.
+class TrayIcon {
+ public:
+  virtual ~TrayIcon() = default;
+  // Puts the icon up with `tooltip`, or changes the tooltip of the icon
+  // that is up. False when the desktop has no notification area (now: a
+  // backend puts the icon up by itself once one appears).
+  virtual bool show(const std::string& tooltip) = 0;
+  // Takes the icon away; it stays away until the next show().
+  virtual void hide() = 0;
+
+  // The menu's items, asked for when the user opens it.
+  std::function<std::vector<TrayMenuItem>()> menu;
+  // The user chose item `index` of the menu; -1: double-clicked the icon.
+  std::function<void(int index)> onChoose;
+};
+
 class Toolkit {
  public:
   virtual ~Toolkit() = default;
@@ -264,6 +292,9 @@ class Toolkit {
   // handler runs after it, open modal loops and message boxes are left, and
   // the toolkit's event loop returns.
   virtual void quit() = 0;
+  // A new icon in the notification area, not yet shown; null where the
+  // toolkit has none.
+  virtual std::unique_ptr<TrayIcon> createTrayIcon() { return nullptr; }
 };
 
 class SettingsStore {
@@ -292,6 +323,12 @@ class ProgramInfo {
   // The user's interface language as the desktop names it ("ja_JP.UTF-8",
   // "ja-JP", "en_US" ...); empty when it names none.
   virtual std::string userLanguage() const = 0;
+  // Whether the desktop starts Kivo when the user logs in, as the desktop
+  // itself records it (the user may change it elsewhere).
+  virtual bool startsAtLogin() const = 0;
+  // Makes the desktop start Kivo at login, or no more; false when that
+  // could not be recorded.
+  virtual bool setStartAtLogin(bool on) = 0;
 };
 
 // The longest class name Windows allows (256 characters) and its NUL.

@@ -33,6 +33,8 @@ inline constexpr SettingKey ClockRight{kSectionMain, "ClockRight", StoredForm::B
 inline constexpr SettingKey CheckInterval{kSectionMain, "CheckInterval", StoredForm::Integer,
                                           "250"};
 inline constexpr SettingKey UserTaste{kSectionMain, "UserTaste", StoredForm::Flag, "0"};
+// Whether Kivo puts its icon in the notification area.
+inline constexpr SettingKey TrayIcon{kSectionMain, "TrayIcon", StoredForm::Flag, "1"};
 // The language of the windows: "ja", "en", or empty for the user's own.
 inline constexpr SettingKey Language{kSectionMain, "Language", StoredForm::Text, ""};
 // What the standard clock shows.
@@ -72,7 +74,7 @@ inline constexpr std::array<SettingKey, kWindowListSize> WindowList{{
 }  // namespace keys
 
 // Every key, in the order of the table of record.
-inline constexpr std::array<SettingKey, 28> kAllSettings{{
+inline constexpr std::array<SettingKey, 30> kAllSettings{{
     keys::ClockRight,    keys::CheckInterval, keys::UserTaste,     keys::Show24h,
     keys::ShowSecond,    keys::ShowDate,      keys::ShowDay,       keys::ShowYear,
     keys::EqualSeparate, keys::TimePika,      keys::TimeFuru,      keys::TimeFuruCount,
@@ -80,6 +82,7 @@ inline constexpr std::array<SettingKey, 28> kAllSettings{{
     keys::AlarmTime,     keys::AlarmMessage,  keys::WaveFilePath2, keys::FlashLimit,
     keys::VibrateWidth,  keys::XXFormat,      keys::WindowList[0], keys::WindowList[1],
     keys::WindowList[2], keys::Vudadiz,       keys::KivoTT,        keys::KivoXX,
+    keys::TrayIcon,      keys::Language,
 }};
 
 // Readers: the stored text (or the default), converted as named. The

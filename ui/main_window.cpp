@@ -4,7 +4,9 @@
 #include "engine/caption_engine.h"
 #include "engine/clock_template.h"
 #include "settings/defaults_store.h"
+#include "settings/settings_save.h"
 #include "signals/flash_burst.h"
+#include "ui/refused_save_box.h"
 #include "ui/settings_dialog.h"
 #include "ui/window_list_dialog.h"
 
@@ -19,7 +21,7 @@ MainWindow::MainWindow(WindowContext context, CaptionEngine& engine, FlashBurst&
     // The caption a second start looks for is set only once start-up has
     // made sure no other instance runs, so the new window is never mistaken
     // for the running one.
-    : Form(context.toolkit, "frmMain", "Kivo", 4992, 3312, BorderStyle::FixedSingle),
+    : Form(context.toolkit, "frmMain", "Kivo", 4992, 3732, BorderStyle::FixedSingle),
       cx_(context),
       engine_(engine),
       flash_(flash),
@@ -50,6 +52,10 @@ MainWindow::MainWindow(WindowContext context, CaptionEngine& engine, FlashBurst&
   buttons[About] =
       &add<CommandButton>("cmdMain", 2, cx_.texts("About(&A)"), {3720, 1620, 1152, 495});
   buttons[Exit] = &add<CommandButton>("cmdMain", 3, cx_.texts("Exit(&X)"), {3720, 2700, 1152, 495});
+  trayIconBox =
+      &add<CheckBox>("chkTray", -1, cx_.texts("トレイアイコン(&T)"), {180, 3300, 1572, 312});
+  loginStartBox =
+      &add<CheckBox>("chkLogin", -1, cx_.texts("ログイン時に起動(&G)"), {1800, 3300, 1872, 312});
   flashTimer = &add<Timer>("tmrFlash", -1, "", {});
   tickTimer = &add<Timer>("tmrMain", -1, "", {});
 
@@ -83,7 +89,25 @@ MainWindow::MainWindow(WindowContext context, CaptionEngine& engine, FlashBurst&
   flashTimer->onTimer = [this] {
     if (!flash_.step(engine_.state().front)) flashTimer->setEnabled(false);
   };
-  tickTimer->onTimer = [this] { engine_.tick(); };
+  tickTimer->onTimer = [this] {
+    engine_.tick();
+    updateTrayTooltip();
+  };
+  trayIconBox->onClick = [this] {
+    if (showingState_) return;
+    SettingsSave save(cx_.store, "the tray icon");
+    save.text(keys::TrayIcon, trayIconBox->value() ? "1" : "0");
+    tellIfRefused(cx_.toolkit, hwnd(), save);
+    applyTrayIcon();
+  };
+  loginStartBox->onClick = [this] {
+    if (showingState_) return;
+    if (!cx_.program.setStartAtLogin(loginStartBox->value() == 1)) {
+      cx_.toolkit.messageBox(hwnd(), cx_.texts("ログイン時の起動を変更できませんでした。"), "Kivo",
+                             kMbOkOnly | kMbIconExclamation);
+    }
+    showLoginState();
+  };
 }
 
 MainWindow::~MainWindow() = default;
@@ -106,6 +130,7 @@ void MainWindow::onLoad() {
   setWindowState(WindowState::Minimized);
   hide();
   engine_.giveBackLeftOverTitles();
+  loadTrayAndLogin();
 }
 
 void MainWindow::handOver() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/forms.h"
 #include "ui/window_context.h"
@@ -42,6 +43,10 @@ class MainWindow : public Form {
   CheckBox* clockOnRight = nullptr;
   std::array<CommandButton*, 2> dialogButtons{};
   std::array<CommandButton*, 4> buttons{};
+  // Act at once, without OK: the icon in the notification area, and the
+  // desktop starting Kivo at login (shown as the desktop records it).
+  CheckBox* trayIconBox = nullptr;
+  CheckBox* loginStartBox = nullptr;
   Timer* flashTimer = nullptr;
   Timer* tickTimer = nullptr;
 
@@ -55,6 +60,17 @@ class MainWindow : public Form {
 
   // The text of the version box.
   std::string versionText() const;
+
+  // The tray icon's menu, in its order.
+  enum TrayItem { OpenWindow, TraySettings, TrayWindowList, StartAtLogin, TrayAbout, TrayExit };
+  std::vector<TrayMenuItem> trayMenu() const;
+  // What choosing a menu item (or -1, a double-click on the icon) does: the
+  // same as the window's own buttons.
+  void chooseTrayItem(int item);
+  // Shows the window and brings it to the front, as a second start does.
+  void bringUp();
+  // Takes the icon out of the notification area: every way out does.
+  void removeTrayIcon();
 
  private:
   void onLoad() override;
@@ -70,6 +86,10 @@ class MainWindow : public Form {
   void openDialog(DialogButton button);
   void dropSettingsDialog();
   void dropWindowListDialog();
+  void loadTrayAndLogin();
+  void applyTrayIcon();
+  void showLoginState();
+  void updateTrayTooltip();
 
   WindowContext cx_;
   CaptionEngine& engine_;
@@ -80,6 +100,11 @@ class MainWindow : public Form {
   bool resizeArmed_ = false;
   std::unique_ptr<SettingsDialog> settingsDialog_;
   std::unique_ptr<WindowListDialog> windowListDialog_;
+  std::unique_ptr<TrayIcon> tray_;
+  std::string trayTooltip_;
+  // Set while the boxes are made to show what is stored, so that doing so
+  // changes nothing.
+  bool showingState_ = false;
 };
 
 }  // namespace kivo

@@ -58,7 +58,8 @@ struct SimServices {
 
   Platform platformWith(Toolkit& toolkit) { return platformWith(toolkit, windows); }
   Platform platformWith(Toolkit& toolkit, WindowSystem& windowSystem) {
-    return Platform{windowSystem, sound, shell, fileDialog, toolkit, store, clock, program, journal};
+    return Platform{windowSystem, sound, shell,   fileDialog, toolkit,
+                    store,        clock, program, journal};
   }
 
   SimServices() = default;

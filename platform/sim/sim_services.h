@@ -57,10 +57,19 @@ class SimProgramInfo : public ProgramInfo {
   // the program always has.
   std::string userLanguage() const override { return userLanguage_; }
   void setUserLanguage(std::string language) { userLanguage_ = std::move(language); }
+  bool startsAtLogin() const override { return startsAtLogin_; }
+  bool setStartAtLogin(bool on) override {
+    if (loginEntryRefused) return false;
+    startsAtLogin_ = on;
+    return true;
+  }
+  // The desktop refuses to record the start at login.
+  bool loginEntryRefused = false;
 
  private:
   bool previous_ = false;
   std::string userLanguage_ = "ja_JP.UTF-8";
+  bool startsAtLogin_ = false;
 };
 
 }  // namespace kivo::sim

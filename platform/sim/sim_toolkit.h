@@ -7,12 +7,14 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_events.h"
+#include "platform/sim/sim_tray.h"
 #include "platform/sim/sim_views.h"
 #include "platform/sim/sim_windows.h"
 
@@ -58,6 +60,10 @@ class SimToolkit : public Toolkit {
   void timerChanged(Timer& timer) override;
   // Ends every form's program: see endProgram.
   void quit() override;
+  // An icon of the simulated notification area (tray()).
+  std::unique_ptr<TrayIcon> createTrayIcon() override {
+    return std::make_unique<SimTrayIcon>(tray_);
+  }
 
   // Test-side control.
   // Queues the answer of the next message box; holdMs is how long the box
@@ -118,6 +124,7 @@ class SimToolkit : public Toolkit {
   bool userClose(Form& form);
   // The caption bar's minimize and restore buttons.
   bool userSetState(Form& form, WindowState state);
+  SimTrayArea& tray() { return tray_; }
 
  private:
   struct Answer {
@@ -148,6 +155,7 @@ class SimToolkit : public Toolkit {
 
   EventLog& log_;
   SimClock& clock_;
+  SimTrayArea tray_;
   SimWindowSystem* windows_ = nullptr;
   std::deque<Answer> answers_;
   std::deque<RecordedBox> boxes_;

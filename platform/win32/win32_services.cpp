@@ -115,6 +115,54 @@ void Win32ProgramInfo::giveUp() {
   mutex_ = nullptr;
 }
 
+namespace {
+
+constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Task Manager's startup list: a value of the same name whose first byte
+// is odd has been switched off there.
+constexpr const wchar_t* kApprovedKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+constexpr const wchar_t* kRunValue = L"Kivo";
+
+std::wstring programPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) return path.substr(0, n);
+    path.resize(path.size() * 2);
+  }
+}
+
+bool deleted(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+
+}  // namespace
+
+bool Win32ProgramInfo::startsAtLogin() const {
+  if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ,
+                   nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  BYTE approved[12] = {};
+  DWORD bytes = sizeof approved;
+  const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, kApprovedKey, kRunValue, RRF_RT_REG_BINARY,
+                                      nullptr, approved, &bytes);
+  return status != ERROR_SUCCESS || bytes == 0 || (approved[0] & 1) == 0;
+}
+
+bool Win32ProgramInfo::setStartAtLogin(bool on) {
+  // Switching it on here overrides an earlier "off" in Task Manager: the
+  // user has just asked for it.
+  if (!deleted(RegDeleteKeyValueW(HKEY_CURRENT_USER, kApprovedKey, kRunValue))) return false;
+  if (!on) return deleted(RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue));
+  const std::wstring path = programPath();
+  if (path.empty()) return false;
+  const std::wstring command = L"\"" + path + L"\"";
+  return RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, REG_SZ, command.c_str(),
+                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) ==
+         ERROR_SUCCESS;
+}
+
 std::string Win32ProgramInfo::userLanguage() const {
   wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
   const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);

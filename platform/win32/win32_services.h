@@ -54,6 +54,10 @@ class Win32ProgramInfo : public ProgramInfo {
   bool previousInstance() override { return previous_; }
   // The user's interface language as a locale name ("ja-JP").
   std::string userLanguage() const override;
+  // The value "Kivo" under HKCU\...\CurrentVersion\Run, unless Task
+  // Manager's startup list has switched it off.
+  bool startsAtLogin() const override;
+  bool setStartAtLogin(bool on) override;
   // Closes the mutex before the program's end: a start from then on is a
   // first start (the fatal box may stay up for long).
   void giveUp();

@@ -20,7 +20,6 @@
 #include "platform/x11/ini_store.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +34,7 @@
 
 #include "platform/errors.h"
 #include "platform/text.h"
+#include "platform/x11/user_dirs.h"
 
 namespace kivo::x11 {
 
@@ -249,29 +249,7 @@ void checkStorable(const std::string& section, const std::string& key, const std
 IniStore::IniStore(std::string path, std::function<void(const std::string&)> onProblem)
     : path_(std::move(path)), onProblem_(std::move(onProblem)) {}
 
-std::string IniStore::defaultPath() {
-  std::string base;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && xdg[0] == '/') {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    std::string dir = home != nullptr && home[0] == '/' ? home : "";
-    if (dir.empty()) {
-      // No usable HOME: the account's home directory.
-      struct passwd pw {};
-      struct passwd* found = nullptr;
-      char buffer[4096];
-      if (::getpwuid_r(::getuid(), &pw, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
-          found->pw_dir != nullptr) {
-        dir = found->pw_dir;
-      }
-    }
-    base = (dir == "/" ? "" : dir) + "/.config";
-  }
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  return base + "/kivo/settings.ini";
-}
+std::string IniStore::defaultPath() { return configHome() + "/kivo/settings.ini"; }
 
 void IniStore::report(const std::string& problem) {
   if (reported_ == problem) return;

@@ -2,7 +2,10 @@
 #include "platform/x11/x11_instance.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
+
+#include "platform/x11/autostart.h"
 
 namespace kivo::x11 {
 
@@ -61,6 +64,15 @@ std::string X11ProgramInfo::userLanguage() const {
     return text.substr(0, text.find(':'));
   }
   return {};
+}
+
+bool X11ProgramInfo::startsAtLogin() const { return autostartEnabled(autostartEntryPath()); }
+
+bool X11ProgramInfo::setStartAtLogin(bool on) {
+  std::error_code error;
+  const std::string program = std::filesystem::read_symlink("/proc/self/exe", error).string();
+  if (on && error) return false;
+  return setAutostart(autostartEntryPath(), on, program);
 }
 
 X11ProgramInfo::~X11ProgramInfo() {

@@ -40,6 +40,9 @@ class X11ProgramInfo : public ProgramInfo {
   // The language of the user's messages, as the environment names it:
   // LANGUAGE's first entry, else LC_ALL, LC_MESSAGES, LANG.
   std::string userLanguage() const override;
+  // The user's autostart entry (autostart.h), starting this program file.
+  bool startsAtLogin() const override;
+  bool setStartAtLogin(bool on) override;
 
   // The windows to advertise and to carry requests out on (nullptr: none).
   void setLocalWindows(LocalWindows* local);
