@@ -1,5 +1,5 @@
 // Tests of the forms model: click-on-change values, option groups, list
-// rows, timers that never nest, and the form lifecycle with modal dialogs.
+// rows, timers that never nest, the form lifecycle and the change reports.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -102,18 +102,14 @@ TEST(Forms, OptionButtonsAreExclusiveWithinTheirContainer) {
   EXPECT_EQ(f.optClicks.size(), 3u);
 }
 
-TEST(Forms, TypingIsCutToTheMaximumLengthInCharacters) {
+TEST(Forms, TypingIsCutInCharactersAndListRowsAppendReplaceAndRemove) {
   sim::SimDesktop d;
   TestForm f(d.toolkit);
   f.txt->userType("時報だ");
   EXPECT_EQ(f.txt->text(), "時報");
   f.txt->setText("12345");  // code is not limited
   EXPECT_EQ(f.txt->text(), "12345");
-}
 
-TEST(Forms, ListRowsAppendReplaceAndRemove) {
-  sim::SimDesktop d;
-  TestForm f(d.toolkit);
   ListBox& l = *f.lst;
   l.setRow(0, "A");
   l.setRow(1, "B");
@@ -256,35 +252,6 @@ TEST(Forms, ReportsNameTheControlAndWhatChanged) {
   f.unload();
   f.chk->setCaption("y");
   EXPECT_EQ(took(), std::vector<R>{});
-}
-
-TEST(Forms, ModalDialogReturnsWhenClosed) {
-  sim::SimDesktop d;
-  TestForm outer(d.toolkit);
-  TestForm inner(d.toolkit);
-  outer.cmd->onClick = [&] { outer.unload(); };
-  // The first input opens a nested dialog; the pump has nothing for it, so
-  // the system closes it. The next input presses OK of the outer dialog.
-  int pumped = 0;
-  d.toolkit.modalPump = [&] {
-    ++pumped;
-    if (pumped == 1) {
-      inner.showModal(outer.hwnd());
-      EXPECT_EQ(d.toolkit.modalForms().size(), 1u);
-      return true;
-    }
-    if (pumped == 2) return false;  // inner's loop: no more input
-    EXPECT_EQ(d.toolkit.modalForms().back(), &outer);
-    outer.cmd->userClick();
-    return true;
-  };
-  outer.showModal(0);
-  EXPECT_TRUE(outer.closed());
-  EXPECT_TRUE(inner.closed());
-  EXPECT_EQ(pumped, 3);
-  EXPECT_EQ(inner.unloads, 1);
-  EXPECT_EQ(outer.unloads, 1);
-  EXPECT_TRUE(d.toolkit.modalForms().empty());
 }
 
 }  // namespace
