@@ -6,36 +6,24 @@
 // contract suite's, which runs on the simulated desktop too).
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/program.h"
 #include "platform/sim/sim_desktop.h"
-#include "settings/layout.h"
 #include "ui/main_window.h"
-#include "ui/settings_dialog.h"
 
 namespace kivo {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// A program on the simulated desktop whose dialogs run a list of user steps.
+// A program on the simulated desktop.
 struct Session {
   sim::SimDesktop d;
   Kivo app{d.platform};
-  std::vector<std::function<void()>> steps;
-  std::size_t next = 0;
 
-  Session() {
-    d.toolkit.modalPump = [this] {
-      if (next == steps.size()) return false;
-      steps[next++]();
-      return true;
-    };
-    app.start();
-  }
+  Session() { app.start(); }
   MainWindow& m() { return *app.main(); }
   // Every view against its model, and the reports that changed nothing.
   void expectInStep(const char* where) {
@@ -74,43 +62,6 @@ TEST(Views, MainWindowStartUpAndOptions) {
   s.expectInStep("Cancel reloads");
   EXPECT_EQ(tk.view(*s.m().clockOnRight)->value, 1);
   EXPECT_EQ(tk.view(*s.m().style[1])->value, 1);
-}
-
-TEST(Views, SettingsDialogLoadEditAndOk) {
-  Session s;
-  sim::SimToolkit& tk = s.d.toolkit;
-  SettingsDialog* f = nullptr;
-  Hwnd dialog = 0;
-  s.steps = {
-      [&] {
-        f = s.m().settingsDialogIfLoaded();
-        dialog = f->hwnd();
-        s.expectInStep("loaded");
-        // The chime's options are out of reach until the chime is on.
-        EXPECT_FALSE(tk.userClick(*f->signalBoxes[3]));
-        EXPECT_TRUE(tk.userClick(*f->signalBoxes[2]));
-        EXPECT_TRUE(tk.view(*f->signalBoxes[3])->enabled);
-        EXPECT_TRUE(tk.userClick(*f->signalBoxes[3]));
-        EXPECT_TRUE(tk.userClick(*f->signalBoxes[4]));  // offers 12:00
-        EXPECT_TRUE(tk.userType(*f->fields[0], "x"));
-        EXPECT_TRUE(tk.userType(*f->fields[2], "305"));
-        s.expectInStep("edited");
-        EXPECT_EQ(tk.view(*f->fields[1])->text, "12");
-        EXPECT_EQ(tk.view(*f->fields[2])->text, "30");
-        // The main window behind the dialog takes nothing.
-        EXPECT_FALSE(tk.userClick(*s.m().buttons[MainWindow::About]));
-      },
-      [&] {
-        tk.userClick(*f->signalBoxes[1]);
-        tk.userClick(*f->buttons[0]);  // the count is refused: its box, then OK closes
-      },
-  };
-  tk.userClick(*s.m().dialogButtons[MainWindow::OpenSettings]);
-  EXPECT_EQ(s.next, 2u);
-  s.expectInStep("after OK");
-  ASSERT_EQ(tk.boxes().size(), 1u);
-  EXPECT_EQ(tk.boxes()[0].owner, dialog);
-  EXPECT_EQ(readText(s.d.store, keys::PipoHato), "1");
 }
 
 class Panel : public Form {
