@@ -33,6 +33,9 @@ struct Running {
 TEST(MainWindow, FreshStoreAndAnIntervalOutOfRange) {
   for (const char* stored : {static_cast<const char*>(nullptr), "100"}) {
     Running r(stored);
+    EXPECT_FALSE(r.m->visible());  // started hidden
+    EXPECT_EQ(r.m->windowState(), WindowState::Minimized);
+    EXPECT_EQ(r.app.settings().layout.equalsSeparator, 1);
     EXPECT_TRUE(r.m->precision[MainWindow::Middle]->value());
     EXPECT_EQ(r.m->tickTimer->interval(), 250);
     EXPECT_EQ(r.app.settings().checkInterval, 250);
