@@ -40,6 +40,7 @@ class SimToolkitRig : public ToolkitRig {
     }
     return out;
   }
+  // It draws no text.
   std::vector<std::string> clipped(const Form&) override { return {}; }
 
   void click(Control& c) override { tk().userClick(c); }
@@ -66,8 +67,7 @@ class SimToolkitRig : public ToolkitRig {
     }
     return true;
   }
-  std::optional<std::string> cannot(ToolkitPromise promise) override {
-    if (promise == ToolkitPromise::NothingClipped) return "the simulated desktop draws no text";
+  std::optional<std::string> cannot(ToolkitPromise) override {
     return "the simulated desktop has no keyboard";
   }
 

@@ -29,7 +29,9 @@ class Win32Backend : public ContractBackend {
     // Every section is gone by now, and every record forgotten; the
     // journal's key and the scratch application's key go too.
     RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(journal_.keyPath()).c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(applicationPath()).c_str());
+    const std::string application =
+        std::string(win32::kClassicSettingsRoot) + "\\" + store_.application();
+    RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(application).c_str());
   }
 
   WindowSystem& windows() override { return windows_; }
@@ -110,10 +112,6 @@ class Win32Backend : public ContractBackend {
   void letTimePass(milliseconds duration) override { Sleep(static_cast<DWORD>(duration.count())); }
 
  private:
-  std::string applicationPath() const {
-    return std::string(win32::kClassicSettingsRoot) + "\\" + store_.application();
-  }
-
   win32::Win32WindowSystem windows_;
   // A scratch application of this run at the classic place: the suite
   // writes where the program does, yet never touches the program's own
