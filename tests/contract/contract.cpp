@@ -33,14 +33,12 @@ ContractBackend& backend() {
 }
 
 const std::string& runToken() {
+  // Each case may run in a process of its own, side by side with others:
+  // the system's entropy mixed with the steady clock, in case a platform's
+  // random device is weak.
   static const std::string token = [] {
-    // Each case may run in a process of its own, side by side with others:
-    // mix the system's entropy with the steady clock, in case a platform's
-    // random device is weak.
-    std::random_device device;
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    const std::uint32_t value =
-        device() ^ static_cast<std::uint32_t>(ticks) ^ static_cast<std::uint32_t>(ticks >> 32);
+    const auto value = static_cast<std::uint32_t>(std::random_device{}() ^ ticks ^ (ticks >> 32));
     char text[9];
     std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(value));
     return std::string(text);

@@ -21,7 +21,6 @@ std::vector<DecorationRecord> recordsOf(DecorationJournal& journal, Hwnd h) {
 }
 
 TEST(JournalContract, RecordsOutliveTheProgramUntilForgotten) {
-  KIVO_CONTRACT(Promise::RecordsOutliveTheProgram);
   TestWindow editor('E', "Editor"), mail('M', "メール 😀");
   ASSERT_NE(editor.get(), 0u);
   ASSERT_NE(mail.get(), 0u);
@@ -48,7 +47,6 @@ TEST(JournalContract, RecordsOutliveTheProgramUntilForgotten) {
 }
 
 TEST(JournalContract, RecordDiesWithItsWindow) {
-  KIVO_CONTRACT(Promise::RecordDiesWithItsWindow);
   TestWindow gone('G', "Gone"), stays('S', "Stays");
   ASSERT_NE(gone.get(), 0u);
   const Hwnd goneHandle = gone.get();

@@ -1,7 +1,6 @@
 // The settings store's promises: defaults for what is missing, values kept
 // verbatim, the delete rules, and one storage behind every store object.
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,34 +11,20 @@
 namespace kivo::contract {
 namespace {
 
-// A section of this run only. Every key a case writes is deleted when the
-// case ends, then what is left of the section, so a real store (registry,
-// INI file) is left as it was.
+// A section of this run only, dropped when the case ends with every key in
+// it, so a real store (registry, INI file) is left as it was.
 class ScratchSection {
  public:
   ScratchSection() : name_("Kivo contract " + runToken()) {}
-  ~ScratchSection() {
-    for (const std::string& key : keys_) {
-      try {
-        backend().store().deleteSetting(name_, key);
-      } catch (const RuntimeError&) {
-        // Already gone: the case deleted it, or the store keeps nothing.
-      }
-    }
-    backend().dropSection(name_);
-  }
+  ~ScratchSection() { backend().dropSection(name_); }
   ScratchSection(const ScratchSection&) = delete;
   ScratchSection& operator=(const ScratchSection&) = delete;
 
   const std::string& name() const { return name_; }
   // A section never written in this run.
   std::string missing() const { return name_ + " missing"; }
-  void save(SettingsStore& store, const std::string& key, const std::string& value) {
-    keys_.insert(key);
-    store.saveSetting(name_, key, value);
-  }
   void save(const std::string& key, const std::string& value) {
-    save(backend().store(), key, value);
+    backend().store().saveSetting(name_, key, value);
   }
   std::string get(const std::string& key, const std::string& defaultValue = "<default>") const {
     return backend().store().getSetting(name_, key, defaultValue);
@@ -47,7 +32,6 @@ class ScratchSection {
 
  private:
   std::string name_;
-  std::set<std::string> keys_;
 };
 
 // The error number deleting the key raises, 0 when none.
@@ -61,7 +45,6 @@ int deleteError(SettingsStore& store, const std::string& section, const std::str
 }
 
 TEST(SettingsContract, MissingKeyOrSectionGivesTheDefault) {
-  KIVO_CONTRACT(Promise::MissingSettingGivesDefault);
   ScratchSection s;
   SettingsStore& store = backend().store();
   EXPECT_EQ(store.getSetting(s.missing(), "CheckInterval", "250"), "250");
@@ -75,7 +58,6 @@ TEST(SettingsContract, MissingKeyOrSectionGivesTheDefault) {
 }
 
 TEST(SettingsContract, ValuesComeBackVerbatim) {
-  KIVO_CONTRACT(Promise::SettingValuesVerbatim);
   std::string longValue;
   for (int i = 0; i < 300; ++i) longValue += "時計a,";  // 1200 characters
   // What INI files, the registry and their escapes are known to trip on.
@@ -115,27 +97,20 @@ TEST(SettingsContract, ValuesComeBackVerbatim) {
   EXPECT_EQ(s.get("Value1"), values[1]);
 }
 
-TEST(SettingsContract, DeletingAMissingKeyFailsWithError5) {
-  KIVO_CONTRACT(Promise::DeleteMissingSettingFails);
+TEST(SettingsContract, DeletingRemovesTheKeyAloneAndAMissingKeyFailsWithError5) {
   ScratchSection s;
-  EXPECT_EQ(deleteError(backend().store(), s.missing(), "Absent"), kErrInvalidCall);
-  s.save("Present", "1");
-  EXPECT_EQ(deleteError(backend().store(), s.name(), "Absent"), kErrInvalidCall);
-}
-
-TEST(SettingsContract, DeletingAKeyRemovesItAndOnlyIt) {
-  KIVO_CONTRACT(Promise::DeleteSettingRemovesIt);
-  ScratchSection s;
+  SettingsStore& store = backend().store();
+  EXPECT_EQ(deleteError(store, s.missing(), "Absent"), kErrInvalidCall);
   s.save("Doomed", "0");
   s.save("Kept", "1");
-  EXPECT_EQ(deleteError(backend().store(), s.name(), "Doomed"), 0);
+  EXPECT_EQ(deleteError(store, s.name(), "Absent"), kErrInvalidCall);
+  EXPECT_EQ(deleteError(store, s.name(), "Doomed"), 0);
   EXPECT_EQ(s.get("Doomed"), "<default>");
   EXPECT_EQ(s.get("Kept"), "1");
-  EXPECT_EQ(deleteError(backend().store(), s.name(), "Doomed"), kErrInvalidCall);
+  EXPECT_EQ(deleteError(store, s.name(), "Doomed"), kErrInvalidCall);
 }
 
 TEST(SettingsContract, AFreshStoreObjectSharesTheStorage) {
-  KIVO_CONTRACT(Promise::FreshStoreSharesStorage);
   ScratchSection s;
   s.save("Written", "by the first 時計");
   const std::unique_ptr<SettingsStore> fresh = backend().freshStore();
@@ -143,7 +118,7 @@ TEST(SettingsContract, AFreshStoreObjectSharesTheStorage) {
   EXPECT_EQ(fresh->getSetting(s.name(), "Written", "<default>"), "by the first 時計");
 
   // And back: the first object reads what the fresh one wrote or deleted.
-  s.save(*fresh, "Answer", "by the fresh one");
+  fresh->saveSetting(s.name(), "Answer", "by the fresh one");
   EXPECT_EQ(s.get("Answer"), "by the fresh one");
   EXPECT_EQ(deleteError(*fresh, s.name(), "Written"), 0);
   EXPECT_EQ(s.get("Written"), "<default>");

@@ -13,8 +13,6 @@ class SimBackend : public ContractBackend {
   std::unique_ptr<SettingsStore> freshStore() override {
     return std::make_unique<sim::SimStore>(d_.store.storage());
   }
-  // The simulated store has keys only; a section is gone with its last key.
-  void dropSection(const std::string&) override {}
 
   DecorationJournal& journal() override { return d_.journal; }
   std::unique_ptr<DecorationJournal> freshJournal() override {
@@ -42,8 +40,6 @@ class SimBackend : public ContractBackend {
   void answerNextBox(int answer, milliseconds hold) override {
     d_.toolkit.queueAnswer(answer, hold.count());
   }
-
-  std::optional<std::string> cannot(Promise) override { return std::nullopt; }
 
  private:
   sim::SimDesktop d_;

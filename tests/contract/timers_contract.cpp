@@ -6,138 +6,113 @@
 // subject timer did is judged against how often the reference fired, never
 // against a sleep, so the same cases hold on simulated and real time.
 #include <algorithm>
-#include <functional>
-#include <string>
 
 #include "tests/contract/contract.h"
-#include "ui/forms.h"
+#include "tests/contract/toolkit_contract.h"
 
 namespace kivo::contract {
 namespace {
 
 constexpr int kReferenceMs = 20;
 
-// A form with the two timers, its view made by the backend's toolkit.
-class TimerForm : public Form {
- public:
-  TimerForm()
-      : Form(backend().toolkit(), "frmContract", "Kivo contract timers " + runToken(), 3000, 2000,
-             BorderStyle::FixedSingle) {
-    subject = &add<Timer>("tmrSubject", -1, "", {});
-    reference = &add<Timer>("tmrReference", -1, "", {});
-    subject->onTimer = [this] {
-      ++subjectFires;
-      if (onSubject) onSubject();
-    };
-    reference->onTimer = [this] {
-      ++referenceFires;
-      if (onReference) onReference();
-    };
-    load();
-  }
-
-  // Starts (or restarts) a timer at this interval.
-  static void start(Timer& timer, int ms) {
-    timer.setEnabled(true);
-    timer.setInterval(ms);
-  }
+// The subject timer is `a`, the reference `b`; the form's view is made by
+// the backend's toolkit.
+struct TimerForm : TimersForm {
+  TimerForm() : TimersForm(backend().toolkit(), "frmContract") { load(); }
   // Processes events until the reference has fired n more times.
   bool referenceFiresMore(int n) {
-    const int until = referenceFires + n;
-    return backend().pumpUntil([&] { return referenceFires >= until; }, kDeadline);
+    const int until = bFires + n;
+    return backend().pumpUntil([&] { return bFires >= until; }, kDeadline);
   }
   bool subjectFiresAtLeast(int n) {
-    return backend().pumpUntil([&] { return subjectFires >= n; }, kDeadline);
+    return backend().pumpUntil([&] { return aFires >= n; }, kDeadline);
   }
-
-  Timer* subject;
-  Timer* reference;
-  int subjectFires = 0;
-  int referenceFires = 0;
-  std::function<void()> onSubject;
-  std::function<void()> onReference;
 };
 
 TEST(TimersContract, AnIntervalChangeTakesEffectAndRestartsTheCount) {
-  KIVO_CONTRACT(Promise::TimerIntervalChange);
   TimerForm f;
-  TimerForm::start(*f.reference, kReferenceMs);
-  TimerForm::start(*f.subject, 65535);  // far beyond the deadline
+  TimersForm::start(*f.b, kReferenceMs);
+  TimersForm::start(*f.a, 65535);  // far beyond the deadline
 
   // Shorter: it fires.
-  f.subject->setInterval(2 * kReferenceMs);
+  f.a->setInterval(2 * kReferenceMs);
   EXPECT_TRUE(f.subjectFiresAtLeast(3));
 
   // Longer: the old interval would fire a dozen times meanwhile.
-  f.subject->setInterval(65535);
-  int before = f.subjectFires;
+  f.a->setInterval(65535);
+  int before = f.aFires;
   EXPECT_TRUE(f.referenceFiresMore(25));
-  EXPECT_EQ(f.subjectFires, before);
+  EXPECT_EQ(f.aFires, before);
 
   // A change restarts the count: changed at every reference firing, a
   // subject never comes due, though 80 firings are longer than its interval.
   const int slow = 50 * kReferenceMs;
-  f.subject->setInterval(slow);
-  f.onReference = [&] { f.subject->setInterval(f.subject->interval() == slow ? slow + 1 : slow); };
-  before = f.subjectFires;
+  f.a->setInterval(slow);
+  f.onB = [&] { f.a->setInterval(f.a->interval() == slow ? slow + 1 : slow); };
+  before = f.aFires;
   EXPECT_TRUE(f.referenceFiresMore(80));
-  EXPECT_EQ(f.subjectFires, before);
+  EXPECT_EQ(f.aFires, before);
 }
 
-TEST(TimersContract, ADisabledTimerNeverFires) {
-  KIVO_CONTRACT(Promise::TimerDisable);
+TEST(TimersContract, ADisabledTimerNeverFiresAndDoEventsRunsADueOneOnce) {
   TimerForm f;
-  TimerForm::start(*f.reference, kReferenceMs);
+  TimersForm::start(*f.b, kReferenceMs);
   // Disabled from inside its own handler, as the one-shot timers do: no
   // firing already on its way may still arrive.
-  f.onSubject = [&] {
-    if (f.subjectFires == 2) f.subject->setEnabled(false);
+  f.onA = [&] {
+    if (f.aFires == 2) f.a->setEnabled(false);
   };
-  TimerForm::start(*f.subject, 2 * kReferenceMs);
+  TimersForm::start(*f.a, 2 * kReferenceMs);
   EXPECT_TRUE(f.subjectFiresAtLeast(2));
   EXPECT_TRUE(f.referenceFiresMore(25));
-  EXPECT_EQ(f.subjectFires, 2);
+  EXPECT_EQ(f.aFires, 2);
 
   // Enabled again it runs; disabled from outside it stops.
-  f.onSubject = nullptr;
-  f.subject->setEnabled(true);
+  f.onA = nullptr;
+  f.a->setEnabled(true);
   EXPECT_TRUE(f.subjectFiresAtLeast(3));
-  f.subject->setEnabled(false);
-  const int before = f.subjectFires;
+  f.a->setEnabled(false);
+  const int before = f.aFires;
   EXPECT_TRUE(f.referenceFiresMore(25));
-  EXPECT_EQ(f.subjectFires, before);
+  EXPECT_EQ(f.aFires, before);
+
+  // Started again, three intervals pass with nothing processed; then one
+  // doEvents runs the due timer, once: missed firings do not pile up.
+  TimersForm::start(*f.a, 60);
+  backend().letTimePass(milliseconds(200));
+  backend().toolkit().doEvents();
+  EXPECT_EQ(f.aFires, before + 1);
 }
 
 TEST(TimersContract, AHandlerNeverNestsInABoxOrInDoEvents) {
-  KIVO_CONTRACT(Promise::TimerNeverNests);
   TimerForm f;
   int depth = 0, maxDepth = 0, answer = 0;
   int referenceInBox = -1, subjectInBox = -1, referenceInEvents = -1, subjectInEvents = -1;
-  f.onSubject = [&] {
+  f.onA = [&] {
     maxDepth = std::max(maxDepth, ++depth);
-    const int reference0 = f.referenceFires, subject0 = f.subjectFires;
-    if (f.subjectFires == 1) {
+    const int reference0 = f.bFires, subject0 = f.aFires;
+    if (f.aFires == 1) {
       // A box held for twenty of its intervals: the other timers go on, and
       // its own firings that fall due meanwhile are dropped.
       answer = f.toolkit().messageBox(f.hwnd(), "Kivo contract: a box held open", "Kivo contract",
                                       kMbOkOnly | kMbIconInformation | kMbSystemModal);
-      referenceInBox = f.referenceFires - reference0;
-      subjectInBox = f.subjectFires - subject0;
-    } else if (f.subjectFires == 2) {
+      referenceInBox = f.bFires - reference0;
+      subjectInBox = f.aFires - subject0;
+    } else if (f.aFires == 2) {
       // The cuckoo count's way: an interval passes (a chime played to its
       // end), then the pending messages are processed; and again.
-      for (int i = 0; i < 500 && f.referenceFires < reference0 + 5; ++i) {
+      for (int i = 0; i < 500 && f.bFires < reference0 + 5; ++i) {
         backend().letTimePass(milliseconds(50));
         f.toolkit().doEvents();
       }
-      referenceInEvents = f.referenceFires - reference0;
-      subjectInEvents = f.subjectFires - subject0;
+      referenceInEvents = f.bFires - reference0;
+      subjectInEvents = f.aFires - subject0;
     }
     --depth;
   };
   backend().answerNextBox(kIdOk, milliseconds(20 * 50));
-  TimerForm::start(*f.reference, kReferenceMs);
-  TimerForm::start(*f.subject, 50);
+  TimersForm::start(*f.b, kReferenceMs);
+  TimersForm::start(*f.a, 50);
   EXPECT_TRUE(f.subjectFiresAtLeast(4));  // and it goes on afterwards
   EXPECT_EQ(answer, kIdOk);
   EXPECT_EQ(maxDepth, 1);
@@ -147,20 +122,7 @@ TEST(TimersContract, AHandlerNeverNestsInABoxOrInDoEvents) {
   EXPECT_GE(referenceInEvents, 5);
 }
 
-TEST(TimersContract, DoEventsRunsADueTimerOnce) {
-  KIVO_CONTRACT(Promise::DoEventsRunsDueTimer);
-  TimerForm f;
-  TimerForm::start(*f.subject, 60);
-  EXPECT_EQ(f.subjectFires, 0);
-  // Three intervals pass with nothing processed; then one doEvents runs the
-  // due timer, once: missed firings do not pile up.
-  backend().letTimePass(milliseconds(200));
-  backend().toolkit().doEvents();
-  EXPECT_EQ(f.subjectFires, 1);
-}
-
 TEST(MessageBoxContract, ReturnsTheButtonPressed) {
-  KIVO_CONTRACT(Promise::MessageBoxAnswers);
   TimerForm owner;  // the settings dialog's question has an owner
   struct Case {
     int answer, style;

@@ -36,7 +36,9 @@ struct NativeForm {
   std::vector<std::string> problems;
 };
 
-enum class ToolkitPromise { NothingClipped, AccessKeysMoveTheFocus };
+// What a rig may be unable to check: the simulated desktop draws no text
+// and has no keyboard.
+enum class ToolkitPromise { NothingClipped, AccessKeysMoveTheFocus, KeysPressTheirControls };
 
 class ToolkitRig {
  public:

@@ -1,8 +1,7 @@
 // The toolkit contract suite's rig for the simulated desktop: its views are
-// what the user sees, the user's input goes through its entry points, and
-// Enter, Esc and access keys press the buttons a dialog manager would.
+// what the user sees, the user's input goes through its entry points. It has
+// no keyboard: a dialog manager's keys would be the rig's own code.
 #include "platform/sim/sim_desktop.h"
-#include "platform/text.h"
 #include "tests/contract/toolkit_contract.h"
 
 namespace kivo::contract {
@@ -10,16 +9,6 @@ namespace {
 
 // Simulated time the suite may spend in one loop before a case has failed.
 constexpr std::int64_t kLoopLimitMs = 60000;
-
-// The letter after the caption's single '&', lower case; 0 when none.
-char accessKey(const std::string& caption) {
-  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return text::lowerAscii(caption[i + 1]);
-    ++i;
-  }
-  return 0;
-}
 
 class SimToolkitRig : public ToolkitRig {
  public:
@@ -51,21 +40,13 @@ class SimToolkitRig : public ToolkitRig {
     }
     return out;
   }
+  // It draws no text.
   std::vector<std::string> clipped(const Form&) override { return {}; }
 
   void click(Control& c) override { tk().userClick(c); }
   void type(TextBox& box, const std::string& text) override { tk().userType(box, text); }
   void select(ListBox& list, int row) override { tk().userSelect(list, row); }
-  void press(Control& at, char key) override {
-    for (Control* c : at.form().tabOrder()) {
-      if (c->kind() == ControlKind::CommandButton) {
-        const auto* b = static_cast<const CommandButton*>(c);
-        if ((key == '\r' && b->isDefault()) || (key == '\x1b' && b->isCancel())) tk().userClick(*c);
-      } else if (key != '\r' && key != '\x1b' && accessKey(c->caption()) == key) {
-        tk().userClick(*c);
-      }
-    }
-  }
+  void press(Control&, char) override {}
   void close(Form& form) override { tk().userClose(form); }
   void setState(Form& form, WindowState state) override { tk().userSetState(form, state); }
   bool reachable(const Form& form) override {
@@ -86,9 +67,8 @@ class SimToolkitRig : public ToolkitRig {
     }
     return true;
   }
-  std::optional<std::string> cannot(ToolkitPromise promise) override {
-    if (promise == ToolkitPromise::NothingClipped) return "the simulated desktop draws no text";
-    return "the simulated desktop keeps no keyboard focus";
+  std::optional<std::string> cannot(ToolkitPromise) override {
+    return "the simulated desktop has no keyboard";
   }
 
  private:

@@ -3,9 +3,7 @@
 // Win32 toolkit's timers and message boxes in real time.
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,17 +22,6 @@ namespace {
 using win32::fromHwnd;
 using win32::toHwnd;
 
-BOOL CALLBACK findBox(HWND h, LPARAM out) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  wchar_t cls[16] = {};
-  GetClassNameW(h, cls, 16);
-  if (pid != GetCurrentProcessId() || std::wstring(cls) != L"#32770" || !IsWindowVisible(h))
-    return TRUE;
-  *reinterpret_cast<HWND*>(out) = h;
-  return FALSE;
-}
-
 class Win32Backend : public ContractBackend {
  public:
   ~Win32Backend() override {
@@ -42,22 +29,24 @@ class Win32Backend : public ContractBackend {
     // Every section is gone by now, and every record forgotten; the
     // journal's key and the scratch application's key go too.
     RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(journal_.keyPath()).c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(applicationPath()).c_str());
+    const std::string application =
+        std::string(win32::kClassicSettingsRoot) + "\\" + store_.application();
+    RegDeleteKeyW(HKEY_CURRENT_USER, text::toWide(application).c_str());
   }
 
   WindowSystem& windows() override { return windows_; }
 
   Toolkit& toolkit() override { return toolkit_; }
-  // A thread of its own finds this process's message box (dialog class
-  // #32770), lets it stay open for `hold` while the program's timers fire,
-  // then presses the button as a click would.
+  // A thread of its own finds the message box (dialog class #32770, the
+  // suite's title), lets it stay open for `hold` while the program's
+  // timers fire, then presses the button as a click would.
   void answerNextBox(int answer, milliseconds hold) override {
     answerers_.emplace_back([answer, hold] {
       const auto end = std::chrono::steady_clock::now() + kDeadline;
       HWND box = nullptr;
-      while (!box && std::chrono::steady_clock::now() < end) {
-        EnumWindows(&findBox, reinterpret_cast<LPARAM>(&box));
-        if (!box) Sleep(5);  // a helper thread's poll, under a deadline
+      while (!(box = FindWindowW(L"#32770", L"Kivo contract")) &&
+             std::chrono::steady_clock::now() < end) {
+        Sleep(5);  // a helper thread's poll, under a deadline
       }
       if (!box) return;
       Sleep(static_cast<DWORD>(hold.count()));  // how long the case keeps it open
@@ -89,8 +78,6 @@ class Win32Backend : public ContractBackend {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = cls.c_str();
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return 0;
     const HWND hwnd =
@@ -98,7 +85,6 @@ class Win32Backend : public ContractBackend {
                         320, 200, nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr) return 0;
     ShowWindow(hwnd, SW_SHOWNORMAL);
-    UpdateWindow(hwnd);
     if (!pumpUntil([&] { return IsWindowVisible(hwnd) != FALSE; }, kDeadline)) {
       DestroyWindow(hwnd);
       return 0;
@@ -112,9 +98,7 @@ class Win32Backend : public ContractBackend {
     const auto end = std::chrono::steady_clock::now() + deadline;
     for (;;) {
       if (condition()) return true;
-      const auto left =
-          std::chrono::duration_cast<milliseconds>(end - std::chrono::steady_clock::now());
-      if (left.count() <= 0) return false;
+      if (std::chrono::steady_clock::now() >= end) return false;
       // Everything queued, through the toolkit's own pump (its timers, the
       // dialog manager's keys).
       toolkit_.doEvents();
@@ -122,19 +106,12 @@ class Win32Backend : public ContractBackend {
       // Nothing left: wait for the next message, but look again soon,
       // since the condition may hold without any message of ours (another
       // thread's or the X server's doing).
-      const auto wait = static_cast<DWORD>(std::min<std::int64_t>(left.count(), 10));
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
   }
   void letTimePass(milliseconds duration) override { Sleep(static_cast<DWORD>(duration.count())); }
 
-  std::optional<std::string> cannot(Promise) override { return std::nullopt; }
-
  private:
-  std::string applicationPath() const {
-    return std::string(win32::kClassicSettingsRoot) + "\\" + store_.application();
-  }
-
   win32::Win32WindowSystem windows_;
   // A scratch application of this run at the classic place: the suite
   // writes where the program does, yet never touches the program's own

@@ -96,24 +96,6 @@ TEST(CaptionComposition, ClockNeverPilesUpAndFollowsSideChanges) {
   }
 }
 
-TEST(CaptionComposition, WindowChangesItsOwnTitle) {
-  for (std::uint8_t right : {0, 1}) {
-    Running r(right);
-    r.front(kEditor);
-    r.tick();
-    r.d.windows.retitle(kEditor, "Report");  // no clock: a title of its own
-    r.tick();
-    EXPECT_EQ(r.title(kEditor), right ? "Report = 12:34" : "12:34 = Report");
-    // An edit that keeps the clock where we put it: the title is cut out.
-    r.d.windows.retitle(kEditor, right ? "Report - saved = 12:34" : "12:34 = Report - saved");
-    r.tick();
-    r.at(12, 35);
-    r.tick();
-    EXPECT_EQ(r.title(kEditor), right ? "Report - saved = 12:35" : "12:35 = Report - saved");
-    EXPECT_TRUE(r.d.toolkit.boxes().empty());
-  }
-}
-
 TEST(CaptionComposition, ClocksLongerThan255CharactersAreCutOutExactly) {
   const std::string lead(300, '~');
   for (std::uint8_t right : {0, 1}) {
@@ -251,107 +233,6 @@ TEST(CaptionComposition, TitlesComeBackAfterAKilledRun) {
     third.engine.giveBackLeftOverTitles();
     EXPECT_EQ(d.windows.window(kMail)->title, "Inbox (1)");
     EXPECT_TRUE(d.journal.leftOver().empty());
-  }
-}
-
-TEST(CaptionComposition, LeavingWindowGetsItsTitleBack) {
-  Running r;
-  r.front(kEditor);
-  r.tick();
-  r.front(kMail, "Mail");
-  r.tick();
-  EXPECT_EQ(r.title(kEditor), "Editor");
-  EXPECT_EQ(r.title(kMail), "12:34 = Mail");
-  r.d.windows.focus(0);  // nothing in front: a change like any other
-  r.tick();
-  EXPECT_EQ(r.title(kMail), "Mail");
-  const std::size_t writes = r.writes();
-  r.tick();
-  r.at(12, 35);
-  r.tick();
-  EXPECT_EQ(r.writes(), writes);
-  EXPECT_TRUE(r.d.toolkit.boxes().empty());
-}
-
-TEST(CaptionComposition, EmptyClockCostsNoWindowItsTitle) {
-  // A companion's flag on and no template stored: the clock renders as
-  // empty text, and only the separator shows where it would stand.
-  for (std::uint8_t right : {0, 1}) {
-    Running r(right, 1, "");
-    const auto shown = [&](const std::string& t) { return right ? t + " = " : " = " + t; };
-    for (int round = 0; round < 2; ++round) {  // no separator collected on coming back
-      r.front(kEditor);
-      r.tick();
-      EXPECT_EQ(r.title(kEditor), shown("Editor"));
-      r.front(kMail, "Mail");
-      r.tick();
-      EXPECT_EQ(r.title(kEditor), "Editor");
-      EXPECT_EQ(r.title(kMail), shown("Mail"));
-    }
-    r.d.windows.retitle(kMail, "Doc");  // a title of its own
-    r.tick();
-    EXPECT_EQ(r.title(kMail), shown("Doc"));
-    r.front(kEditor);
-    r.tick();
-    EXPECT_EQ(r.title(kMail), "Doc");
-    r.front(kMail);
-    r.tick();
-    r.d.windows.retitle(kMail, shown("Doc *"));  // edited beside our separator
-    r.tick();
-    r.at(12, 35);
-    r.tick();
-    EXPECT_EQ(r.title(kMail), shown("Doc *"));
-    r.d.windows.retitle(kMail, "Doc 2");  // on the very tick it leaves
-    r.front(kEditor);
-    r.tick();
-    EXPECT_EQ(r.title(kMail), "Doc 2");
-    EXPECT_TRUE(r.d.toolkit.boxes().empty());
-  }
-}
-
-TEST(CaptionComposition, NoTitleEverCarriesTwoClocks) {
-  // A capital SS shows the seconds while the time key stays "h:n": the
-  // clock text changes between rewrites, and a window that keeps the clock
-  // we wrote earlier must not have it taken for part of its title.
-  for (std::uint8_t right : {0, 1}) {
-    Running r(right, 1, "%h:nn:SS%");
-    r.at(12, 34, 50);
-    r.front(kEditor, "Foo");
-    r.tick();
-    EXPECT_EQ(r.title(kEditor), right ? "Foo = 12:34:50" : "12:34:50 = Foo");
-    r.at(12, 34, 53);
-    r.tick();  // same key: the caption is left as it is
-    r.d.windows.retitle(kEditor, right ? "Foo * = 12:34:50" : "12:34:50 = Foo *");
-    r.tick();
-    EXPECT_EQ(r.title(kEditor), right ? "Foo * = 12:34:53" : "12:34:53 = Foo *");
-    r.front(kMail, "Mail");
-    r.tick();
-    EXPECT_EQ(r.title(kEditor), "Foo *");
-    EXPECT_TRUE(r.d.toolkit.boxes().empty());
-  }
-}
-
-TEST(CaptionComposition, WindowsLatestOwnTitleIsKept) {
-  for (std::uint8_t right : {0, 1}) {
-    Running r(right);
-    r.front(kEditor, "Foo");
-    r.tick();
-    // The window edits its title behind our clock on the tick where the
-    // minute turns.
-    r.d.windows.retitle(kEditor, right ? "Foo * = 12:34" : "12:34 = Foo *");
-    r.at(12, 35, 3);
-    r.tick();
-    EXPECT_EQ(r.title(kEditor), right ? "Foo * = 12:35" : "12:35 = Foo *");
-    r.front(kMail, "Mail");
-    r.tick();
-    EXPECT_EQ(r.title(kEditor), "Foo *");
-    // And on the very tick it leaves the front.
-    r.d.windows.retitle(kMail, right ? "Mail 2 = 12:35" : "12:35 = Mail 2");
-    r.front(kEditor);
-    r.tick();
-    EXPECT_EQ(r.title(kMail), "Mail 2");
-    EXPECT_EQ(r.title(kEditor), right ? "Foo * = 12:35" : "12:35 = Foo *");
-    EXPECT_TRUE(r.d.toolkit.boxes().empty());
   }
 }
 

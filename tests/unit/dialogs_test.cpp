@@ -93,42 +93,6 @@ class Dialogs : public ::testing::Test {
   }
 };
 
-// What a user meets before anything is loaded: the tab order with each
-// control's access key, the buttons Enter and Esc reach, the text boxes'
-// limits and a fresh dialog's state.
-TEST_F(Dialogs, TabOrderAccessKeysDefaultAndCancelButtons) {
-  auto order = [](const Form& f) {
-    std::string out;
-    for (const Control* c : f.tabOrder()) {
-      const std::string& caption = c->caption();
-      const std::size_t amp = caption.find('&');
-      const bool key = amp != std::string::npos && amp + 1 < caption.size();
-      out += c->id() + (key ? caption.substr(amp, 2) : "") + " ";
-    }
-    return out;
-  };
-  SettingsDialog fresh(cx);
-  EXPECT_EQ(order(fresh),
-            "fraSet(1) chkShow(0)&S chkShow(1)&D chkShow(2)&W chkShow(3)&A chkShow(4)&H "
-            "chkShow(5)&E fraSet(0) chkEtc(0)&P chkEtc(1)&P txtEtc(0) lblEtc(3) chkEtc(2)&J "
-            "cmdWavSet(0)&B chkEtc(3)&H chkEtc(4)&A txtEtc(1) lblEtc(0) txtEtc(2) lblEtc(1) "
-            "lblEtc(2)&M txtEtc(3) cmdWavSet(1)&C cmdSet(0) cmdSet(1) ");
-  std::string texts;
-  for (const TextBox* t : fresh.fields)
-    texts += std::to_string(t->maxLength()) + (t->font().bold ? "B " : " ");
-  EXPECT_EQ(texts, "2B 2B 2B 0B ");
-  EXPECT_EQ(fresh.defaultButton(), fresh.buttons[0]);
-  EXPECT_EQ(fresh.cancelButton(), fresh.buttons[1]);
-  EXPECT_EQ(boxes(fresh), "010011 10000 || off");
-  EXPECT_EQ(fresh.borderStyle(), BorderStyle::FixedDialog);
-
-  WindowListDialog list(cx);
-  EXPECT_EQ(order(list), "lblWSet&L lstWSet cmdWSet(0)&F cmdWSet(1)&G cmdWSet(2) ");
-  EXPECT_EQ(list.defaultButton(), list.buttons[2]);
-  EXPECT_EQ(list.tailTimer->interval(), 5250);
-  EXPECT_FALSE(list.tailTimer->enabled());
-}
-
 // The separator and alarm boxes act on the running program at once; Cancel
 // puts back what the store holds, OK is what stores them.
 TEST_F(Dialogs, CancelPutsTheStoredSeparatorAndAlarmBack) {
@@ -149,6 +113,8 @@ TEST_F(Dialogs, LoadSetOptionsFillsTheBoxesThroughTheirHandlers) {
   SettingsDialog& f = openSet();
   EXPECT_EQ(boxes(f), "010011 10000 10|| off");
   EXPECT_EQ(f.fields[3]->text(), "時間だよ(^^)");
+  EXPECT_EQ(f.defaultButton(), f.buttons[0]);
+  EXPECT_EQ(f.cancelButton(), f.buttons[1]);
   f.unload();
 
   // Stored time split into hour and minute; "1.0" loads as a ticked box;
@@ -329,6 +295,7 @@ TEST_F(Dialogs, TailingRegistersTheForegroundClass) {
 
 TEST_F(Dialogs, RemovalShiftsDownAndOkSavesTheRun) {
   WindowListDialog& w = openWSet({"A", "B", "C"});
+  EXPECT_EQ(w.defaultButton(), w.buttons[2]);
   w.buttons[0]->click();
   EXPECT_EQ(w.windowState(), WindowState::Normal);
   EXPECT_FALSE(w.tailTimer->enabled());

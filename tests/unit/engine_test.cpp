@@ -35,18 +35,6 @@ struct Running {
   }
 };
 
-TEST(StartUp, FreshStoreStartsHiddenAndTicksAtTheStoredInterval) {
-  Running r;
-  MainWindow& m = *r.app.main();
-  EXPECT_FALSE(m.visible());
-  EXPECT_EQ(m.windowState(), WindowState::Minimized);
-  EXPECT_EQ(m.caption(), kMainCaption);
-  EXPECT_EQ(m.tickTimer->interval(), 250);
-  EXPECT_EQ(r.app.settings().layout.equalsSeparator, 1);
-  EXPECT_EQ(r.app.main()->windowListDialogIfLoaded(), nullptr);
-  EXPECT_EQ(r.app.main()->settingsDialogIfLoaded(), nullptr);
-}
-
 TEST(StartUp, NoCaptionIsWrittenBeforeTheFirstTick) {
   // A window in front at start-up keeps its title until the first tick,
   // which is a change of the foreground and decorates at once.
@@ -128,37 +116,6 @@ TEST(Exclusions, WindowListAndTheSpellCheckDialog) {
     EXPECT_EQ(r.wrote(kFront), !c.excluded) << c.cls;
     EXPECT_EQ(r.app.engine().state().leftAlone, c.excluded) << c.cls;
     EXPECT_EQ(r.app.engine().state().ownTitle, std::string("Title") + '\0');
-  }
-}
-
-TEST(Exclusions, ExcludedWindowIsNeverWrittenWhenItLeaves) {
-  // First: nothing written yet, so the last clock is still empty. Second: a
-  // window with a clock of its own shows the very text of ours, and then
-  // changes it, so the caption check cuts a "title" out of it.
-  const struct {
-    const char* title;
-    const char* retitle;
-    bool decorateFirst;
-  } cases[] = {{"Vault", nullptr, false}, {"Now 12:34,May,6", "It is 12:34,May,6", true}};
-  for (const auto& c : cases) {
-    Running r({{keys::WindowList[0], "Secret"}});
-    r.d.windows.addWindow(kFront, "Secret", c.title);
-    r.d.windows.addWindow(kOther, "Edit", "Editor");
-    if (c.decorateFirst) {
-      r.d.windows.focus(kOther);
-      r.tick();
-    }
-    r.d.windows.focus(kFront);
-    r.tick();
-    if (c.retitle) {
-      r.d.windows.retitle(kFront, c.retitle);
-      r.tick();
-    }
-    r.d.windows.focus(kOther);
-    r.tick();
-    EXPECT_FALSE(r.wrote(kFront)) << c.title;
-    EXPECT_EQ(r.title(kFront), c.retitle ? c.retitle : c.title);
-    EXPECT_EQ(r.title(kOther), "12:34,May,6 = Editor");
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <string>
+#include <utility>
 
 #include "app/error_boxes.h"
 #include "platform/date.h"
@@ -13,7 +14,6 @@
 #include "platform/utf16.h"
 #include "settings/convert.h"
 #include "settings/defaults_store.h"
-#include "settings/layout.h"
 
 namespace kivo {
 namespace {
@@ -28,31 +28,24 @@ int errorOf(void (*f)(const char*), const char* arg) {
 }
 
 TEST(Conversions, ByteAndInt16Boundaries) {
-  EXPECT_EQ(toByte("0"), 0);
-  EXPECT_EQ(toByte("255"), 255);
-  EXPECT_EQ(toByte("  7 "), 7);
-  EXPECT_EQ(toByte("\t7\t"), 7);
-  EXPECT_EQ(toByte("2.5"), 2);  // half to even
-  EXPECT_EQ(toByte("3.5"), 4);
-  EXPECT_EQ(toByte("-0.4"), 0);
-  EXPECT_EQ(toByte("+12"), 12);
-  EXPECT_EQ(toByte("&HFF"), 255);
-  EXPECT_EQ(toInt16("32767"), 32767);
-  EXPECT_EQ(toInt16("-32768"), -32768);
-  EXPECT_EQ(toInt16("&HFFFF"), -1);
-  EXPECT_EQ(toInt16("&O17"), 15);
-  EXPECT_EQ(toInt16("1E3"), 1000);
-  EXPECT_EQ(toInt16("0250"), 250);
+  // Halves round to even; hex and octal are two's complement at the type's width.
+  const std::pair<const char*, int> bytes[] = {
+      {"0", 0},   {"255", 255}, {"  7 ", 7}, {"\t7\t", 7},  {"2.5", 2},
+      {"3.5", 4}, {"-0.4", 0},  {"+12", 12}, {"&HFF", 255},
+  };
+  for (const auto& [text, value] : bytes) EXPECT_EQ(toByte(text), value) << text;
+  const std::pair<const char*, int> int16s[] = {
+      {"32767", 32767}, {"-32768", -32768}, {"&HFFFF", -1},
+      {"&O17", 15},     {"1E3", 1000},      {"0250", 250},
+  };
+  for (const auto& [text, value] : int16s) EXPECT_EQ(toInt16(text), value) << text;
 
   auto byte = [](const char* s) { (void)toByte(s); };
   auto int16 = [](const char* s) { (void)toInt16(s); };
-  EXPECT_EQ(errorOf(byte, "256"), kErrOverflow);
-  EXPECT_EQ(errorOf(byte, "255.5"), kErrOverflow);
-  EXPECT_EQ(errorOf(byte, "-1"), kErrOverflow);
-  EXPECT_EQ(errorOf(byte, "&H100"), kErrOverflow);
-  EXPECT_EQ(errorOf(int16, "32768"), kErrOverflow);
-  EXPECT_EQ(errorOf(int16, "-32769"), kErrOverflow);
-  EXPECT_EQ(errorOf(int16, "&H10000"), kErrOverflow);
+  for (const char* big : {"256", "255.5", "-1", "&H100"})
+    EXPECT_EQ(errorOf(byte, big), kErrOverflow) << big;
+  for (const char* big : {"32768", "-32769", "&H10000"})
+    EXPECT_EQ(errorOf(int16, big), kErrOverflow) << big;
   for (const char* bad :
        {"", "   ", "abc", "1,000", "12x", "1.2.3", "--1", "&H", "&HG", "1e", ".", "&H100000000G"}) {
     EXPECT_EQ(errorOf(byte, bad), kErrTypeMismatch) << "'" << bad << "'";
@@ -100,20 +93,13 @@ TEST(Conversions, DecimalMarkIgnoresTheProcessLocale) {
 }
 
 TEST(Conversions, EqualsOneAndNumericTest) {
-  EXPECT_TRUE(equalsOne("1"));
-  EXPECT_TRUE(equalsOne("1.0"));
-  EXPECT_TRUE(equalsOne(" 1 "));
-  EXPECT_FALSE(equalsOne("0"));
-  EXPECT_FALSE(equalsOne("2"));
-  EXPECT_FALSE(equalsOne("-1"));
+  for (const char* one : {"1", "1.0", " 1 "}) EXPECT_TRUE(equalsOne(one)) << one;
+  for (const char* other : {"0", "2", "-1"}) EXPECT_FALSE(equalsOne(other)) << other;
   EXPECT_THROW(equalsOne("yes"), RuntimeError);
   EXPECT_THROW(equalsOne(""), RuntimeError);
-  EXPECT_TRUE(isNumeric("9"));
-  EXPECT_TRUE(isNumeric(" 9"));
-  EXPECT_TRUE(isNumeric("-1.5"));
-  EXPECT_FALSE(isNumeric(""));
-  EXPECT_FALSE(isNumeric("９"));  // full-width digits are not numbers
-  EXPECT_FALSE(isNumeric("1 2"));
+  for (const char* number : {"9", " 9", "-1.5"}) EXPECT_TRUE(isNumeric(number)) << number;
+  // Full-width digits are not numbers.
+  for (const char* other : {"", "９", "1 2"}) EXPECT_FALSE(isNumeric(other)) << other;
 }
 
 TEST(Text, CountsCharactersNotBytes) {
@@ -172,12 +158,6 @@ TEST(DefaultsOnlyStore, KeepsNothingAndEveryDeleteFailsWith5) {
   }
 }
 
-}  // namespace
-}  // namespace kivo
-
-namespace kivo {
-namespace {
-
 TEST(Utf16Boundary, EveryCharacterSurvivesBothWays) {
   // Latin-1, Japanese, outside the Basic Multilingual Plane, NUL inside.
   for (const std::string& s : {std::string("Café Zürich ©"), std::string("メモ帳 - 無題"),
@@ -201,12 +181,6 @@ TEST(Utf16Boundary, EveryCharacterSurvivesBothWays) {
   EXPECT_EQ(text::toUtf16("\xC0\xAF"), std::u16string(u"\xFFFD\xFFFD"));
   EXPECT_EQ(text::toUtf16("\xE0\x80\xAF"), std::u16string(u"\xFFFD"));
 }
-
-}  // namespace
-}  // namespace kivo
-
-namespace kivo {
-namespace {
 
 TEST(Calendar, DayNumbersAndValidDates) {
   EXPECT_EQ(date::daysFrom1970(Date{1970, 1, 1}), 0);

@@ -30,27 +30,12 @@ struct Running {
   std::string stored(const SettingKey& k) { return readText(d.store, k); }
 };
 
-TEST(MainWindow, ControlsInTabOrderWithTheirGroupsAndContainers) {
-  Running r;
-  std::string order;
-  for (const Control* c : r.m->tabOrder()) {
-    order += c->id() + (c->container() ? "@" + c->container()->id() : "") + " ";
-  }
-  EXPECT_EQ(
-      order,
-      "fraMain(0) optInterval(0)@fraMain(0) optInterval(1)@fraMain(0) optInterval(2)@fraMain(0) "
-      "fraMain(1) optTaste(0)@fraMain(1) optTaste(1)@fraMain(1) chkRight@fraMain(1) "
-      "cmdToSet(0)@fraMain(1) cmdToSet(1)@fraMain(1) cmdMain(0) cmdMain(1) cmdMain(2) cmdMain(3) ");
-  EXPECT_EQ(r.m->defaultButton(), r.m->buttons[MainWindow::Ok]);
-  EXPECT_EQ(r.m->cancelButton(), r.m->buttons[MainWindow::Cancel]);
-  EXPECT_FALSE(r.m->flashTimer->enabled());
-  EXPECT_EQ(r.m->flashTimer->interval(), 100);
-  EXPECT_TRUE(r.m->tickTimer->enabled());
-}
-
 TEST(MainWindow, FreshStoreAndAnIntervalOutOfRange) {
   for (const char* stored : {static_cast<const char*>(nullptr), "100"}) {
     Running r(stored);
+    EXPECT_FALSE(r.m->visible());  // started hidden
+    EXPECT_EQ(r.m->windowState(), WindowState::Minimized);
+    EXPECT_EQ(r.app.settings().layout.equalsSeparator, 1);
     EXPECT_TRUE(r.m->precision[MainWindow::Middle]->value());
     EXPECT_EQ(r.m->tickTimer->interval(), 250);
     EXPECT_EQ(r.app.settings().checkInterval, 250);
@@ -65,6 +50,8 @@ TEST(MainWindow, FreshStoreAndAnIntervalOutOfRange) {
 
 TEST(MainWindow, OkStoresCancelReloads) {
   Running r;
+  EXPECT_EQ(r.m->defaultButton(), r.m->buttons[MainWindow::Ok]);
+  EXPECT_EQ(r.m->cancelButton(), r.m->buttons[MainWindow::Cancel]);
   r.m->precision[MainWindow::Low]->userClick();  // Low
   r.m->style[1]->userClick();
   r.m->clockOnRight->userClick();
@@ -105,16 +92,6 @@ TEST(MainWindow, BrokenStoredOptionsOnCancelAndOk) {
   EXPECT_EQ(r.app.settings().clockTemplate, before);
 }
 
-TEST(MainWindow, OkKeepsTheCustomTemplate) {
-  sim::SimDesktop d;
-  writeText(d.store, keys::KivoXX, "1");
-  writeText(d.store, keys::XXFormat, "%h%");
-  Kivo app(d.platform);
-  app.start();
-  app.main()->buttons[MainWindow::Ok]->click();
-  EXPECT_EQ(app.settings().clockTemplate, "%h%");
-}
-
 TEST(MainWindow, VersionBox) {
   Running r(nullptr, {{keys::Vudadiz, "1"}, {keys::KivoTT, "1"}, {keys::KivoXX, "1"}});
   r.m->buttons[MainWindow::About]->click();
@@ -153,7 +130,7 @@ TEST(MainWindow, CentresOnRestoreButNotWhileMinimized) {
 }
 
 TEST(MainWindow, DialogButtonsOpenFreshDialogsAndDiscardThem) {
-  Running r(nullptr, {{keys::KivoXX, "1"}});
+  Running r(nullptr, {{keys::KivoXX, "1"}, {keys::XXFormat, "%h%"}});
   writeText(r.d.store, keys::WindowList[0], "Notepad");
   r.m->show();
   r.m->setWindowState(WindowState::Normal);
@@ -179,6 +156,8 @@ TEST(MainWindow, DialogButtonsOpenFreshDialogsAndDiscardThem) {
   EXPECT_EQ(r.m->windowState(), WindowState::Normal);
   EXPECT_EQ(r.m->left(), (r.d.toolkit.screenWidthTwips() - r.m->width()) / 2);
   EXPECT_TRUE(r.d.toolkit.boxes().empty());
+  r.m->buttons[MainWindow::Ok]->click();  // OK keeps the custom template
+  EXPECT_EQ(r.app.settings().clockTemplate, "%h%");
 }
 
 }  // namespace

@@ -26,36 +26,27 @@ constexpr Date kSat{1998, 12, 5};  // a Saturday
 constexpr TimeOfDay k0905{9, 5, 7};
 constexpr TimeOfDay k1505{15, 5, 7};
 
+// The codes the program uses that the renderer's own cases leave out.
 TEST(Picture, CodesTheProgramUses) {
   expectAll({
-      {kSat, k0905, "h", "9"},
       {kSat, k1505, "h", "15"},
-      {kSat, k0905, "hh", "09"},
       {kSat, k0905, "n", "5"},
-      {kSat, k0905, "nn", "05"},
       {kSat, k0905, "s", "7"},
-      {kSat, k0905, "ss", "07"},
       {kSat, k0905, ":", ":"},
       {kSat, k0905, "h:n", "9:5"},
       {kSat, k0905, "h:n:s", "9:5:7"},
-      {kSat, k0905, "h:nn:ss", "9:05:07"},
       {kSat, {0, 0, 0}, "hh:nn", "00:00"},
       {kSat, k0905, ":nn:ss", ":05:07"},
       {kSat, {0, 0, 0}, "A/P", "A"},
       {kSat, {11, 59, 59}, "A/P", "A"},
       {kSat, {12, 0, 0}, "A/P", "P"},
       {kSat, {23, 59, 59}, "A/P", "P"},
-      {kSat, k0905, "yy", "98"},
       {{2005, 1, 9}, k0905, "yy", "05"},
       {kSat, k0905, "yyyy", "1998"},
-      {kSat, k0905, "m", "12"},
       {{1998, 1, 9}, k0905, "m", "1"},
-      {kSat, k0905, "d", "5"},
-      {kSat, k0905, "mmm", "Dec"},
       {kSat, k0905, "ddd", "Sat"},
       {{1998, 12, 6}, k0905, "aaa", "日"},
       {{1998, 12, 7}, k0905, "aaa", "月"},
-      {kSat, k0905, "aaa", "土"},
   });
 }
 

@@ -108,17 +108,14 @@ class Desk {
         did << "clock +" << ms << "ms";
         break;
       }
-      case 8:
-        if (pick(2) == 0) {
-          CaptionLayout& layout = rig_.settings.layout;
-          layout.clockRight = layout.clockRight ? 0 : 1;
-          did << "clock right " << int(layout.clockRight);
-        } else {
-          CaptionLayout& layout = rig_.settings.layout;
-          layout.equalsSeparator = layout.equalsSeparator ? 0 : 1;
-          did << "equals separator " << int(layout.equalsSeparator);
-        }
+      case 8: {
+        CaptionLayout& layout = rig_.settings.layout;
+        std::uint8_t& flag = pick(2) == 0 ? layout.clockRight : layout.equalsSeparator;
+        flag = flag ? 0 : 1;
+        did << "layout right " << int(layout.clockRight) << ", equals "
+            << int(layout.equalsSeparator);
         break;
+      }
       default: {
         // Simulated time, ticking at the Middle pace.
         const std::int64_t ms = pick(3000);
@@ -160,7 +157,7 @@ class Desk {
         if (t != own)
           return "window " + std::to_string(h) + " shows \"" + t + "\", its own title is \"" + own +
                  "\"";
-      } else if (!isDecoration(t, own, clock)) {
+      } else if (layoutsOf(t, own, clock) == 0) {
         return "front window " + std::to_string(h) + " shows \"" + t + "\" for \"" + own +
                "\" at " + clock;
       }
@@ -211,11 +208,8 @@ class Desk {
     return n;
   }
 
-  // The title and the clock in one of the four layouts. A layout flip acts
-  // only at the next rewrite, so any of them may be showing.
-  static bool isDecoration(const std::string& t, const std::string& own, const std::string& clock) {
-    return layoutsOf(t, own, clock) > 0;
-  }
+  // In how many of the four layouts t shows the title and the clock. A
+  // layout flip acts only at the next rewrite, so any of them may be showing.
   static int layoutsOf(const std::string& t, const std::string& own, const std::string& clock) {
     int n = 0;
     for (const char* sep : {" ", " = "}) n += (t == clock + sep + own) + (t == own + sep + clock);

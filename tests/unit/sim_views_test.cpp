@@ -6,38 +6,24 @@
 // contract suite's, which runs on the simulated desktop too).
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/program.h"
 #include "platform/sim/sim_desktop.h"
-#include "settings/layout.h"
 #include "ui/main_window.h"
-#include "ui/settings_dialog.h"
-#include "ui/window_list_dialog.h"
 
 namespace kivo {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// A program on the simulated desktop whose dialogs run a list of user steps.
+// A program on the simulated desktop.
 struct Session {
   sim::SimDesktop d;
   Kivo app{d.platform};
-  std::vector<std::function<void()>> steps;
-  std::size_t next = 0;
 
-  explicit Session(const char* kivoXX = "0") {
-    writeText(d.store, keys::KivoXX, kivoXX);
-    d.toolkit.modalPump = [this] {
-      if (next == steps.size()) return false;
-      steps[next++]();
-      return true;
-    };
-    app.start();
-  }
+  Session() { app.start(); }
   MainWindow& m() { return *app.main(); }
   // Every view against its model, and the reports that changed nothing.
   void expectInStep(const char* where) {
@@ -52,19 +38,8 @@ struct Session {
 TEST(Views, MainWindowStartUpAndOptions) {
   Session s;
   s.expectInStep("start-up");
-  const sim::FormView& shown = *s.d.toolkit.view(s.m());
-  EXPECT_FALSE(shown.visible);
-  EXPECT_EQ(shown.state, WindowState::Minimized);
-  EXPECT_EQ(shown.caption, kMainCaption);
-  EXPECT_EQ(shown.left, -s.m().width());
-  EXPECT_EQ(shown.icon, kProgramIcon);
-  EXPECT_EQ(shown.font, FontSpec{});
-
   s.bringUp();
   s.expectInStep("brought up");
-  EXPECT_TRUE(shown.visible);
-  EXPECT_EQ(shown.left, (s.d.toolkit.screenWidthTwips() - s.m().width()) / 2);
-
   sim::SimToolkit& tk = s.d.toolkit;
   EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
   EXPECT_TRUE(tk.userClick(*s.m().precision[2]));
@@ -75,15 +50,11 @@ TEST(Views, MainWindowStartUpAndOptions) {
   EXPECT_EQ(tk.view(*s.m().precision[2])->value, 1);
   EXPECT_TRUE(tk.userClick(*s.m().buttons[MainWindow::Ok]));
   s.expectInStep("OK");
-  EXPECT_FALSE(shown.visible);
+  EXPECT_FALSE(tk.view(s.m())->visible);
 
   s.bringUp();
-  // Dragged away, minimized and restored from the caption bar: centred again.
-  s.d.windows.setWindowPos(s.m().hwnd(), kHwndTop, 10, 10, 0, 0, kSwpNoSize);
   EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Minimized));
-  EXPECT_EQ(shown.left, 150);
   EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Normal));
-  EXPECT_EQ(shown.left, (tk.screenWidthTwips() - s.m().width()) / 2);
   s.expectInStep("restored");
   EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
   EXPECT_TRUE(tk.userClick(*s.m().style[0]));
@@ -91,111 +62,6 @@ TEST(Views, MainWindowStartUpAndOptions) {
   s.expectInStep("Cancel reloads");
   EXPECT_EQ(tk.view(*s.m().clockOnRight)->value, 1);
   EXPECT_EQ(tk.view(*s.m().style[1])->value, 1);
-
-  // The custom template takes the taste out of the user's reach.
-  Session x("1");
-  x.expectInStep("custom template");
-  EXPECT_FALSE(x.d.toolkit.view(*x.m().style[1])->enabled);
-  x.bringUp();
-  EXPECT_FALSE(x.d.toolkit.userClick(*x.m().style[1]));
-}
-
-TEST(Views, SettingsDialogLoadOkAndCancel) {
-  Session s;
-  sim::SimToolkit& tk = s.d.toolkit;
-  SettingsDialog* f = nullptr;
-  Hwnd dialog = 0;
-  s.steps = {
-      [&] {
-        f = s.m().settingsDialogIfLoaded();
-        dialog = f->hwnd();
-        s.expectInStep("loaded");
-        EXPECT_EQ(tk.modalOwner(*f), s.m().hwnd());
-        EXPECT_TRUE(tk.view(*f->fields[0])->font.bold);
-        EXPECT_FALSE(tk.view(*f->displayBoxes[0])->font.bold);
-        EXPECT_EQ(tk.view(*f->fields[1])->maxLength, 2);
-        EXPECT_EQ(tk.view(*f)->icon, kNoIcon);
-        // The chime's options are out of reach until the chime is on.
-        EXPECT_FALSE(tk.userClick(*f->signalBoxes[3]));
-        EXPECT_TRUE(tk.userClick(*f->signalBoxes[2]));
-        EXPECT_TRUE(tk.view(*f->signalBoxes[3])->enabled);
-        EXPECT_TRUE(tk.userClick(*f->signalBoxes[3]));
-        EXPECT_TRUE(tk.userClick(*f->signalBoxes[4]));  // offers 12:00
-        EXPECT_TRUE(tk.userType(*f->fields[0], "x"));
-        EXPECT_TRUE(tk.userType(*f->fields[2], "305"));
-        s.expectInStep("edited");
-        EXPECT_EQ(tk.view(*f->fields[1])->text, "12");
-        EXPECT_EQ(tk.view(*f->fields[2])->text, "30");
-        // The main window behind the dialog takes nothing.
-        EXPECT_FALSE(tk.userClick(*s.m().buttons[MainWindow::About]));
-      },
-      [&] {
-        tk.userClick(*f->signalBoxes[1]);
-        tk.userClick(*f->buttons[0]);  // the count is refused: its box, then OK closes
-      },
-  };
-  tk.userClick(*s.m().dialogButtons[MainWindow::OpenSettings]);
-  EXPECT_EQ(s.next, 2u);
-  s.expectInStep("after OK");
-  ASSERT_EQ(tk.boxes().size(), 1u);
-  EXPECT_EQ(tk.boxes()[0].owner, dialog);
-  EXPECT_EQ(readText(s.d.store, keys::PipoHato), "1");
-
-  // With the custom template the display boxes but " = " are disabled.
-  Session x("1");
-  sim::SimToolkit& xtk = x.d.toolkit;
-  x.steps.push_back([&] {
-    f = x.m().settingsDialogIfLoaded();
-    x.expectInStep("custom template");
-    EXPECT_FALSE(xtk.view(*f->displayBoxes[SettingsDialog::Hours24])->enabled);
-    EXPECT_FALSE(xtk.userClick(*f->displayBoxes[SettingsDialog::Hours24]));
-    EXPECT_TRUE(xtk.userClick(*f->displayBoxes[SettingsDialog::EqualsSeparator]));
-    EXPECT_EQ(x.app.settings().layout.equalsSeparator, 0);
-    xtk.userClick(*f->buttons[SettingsDialog::CancelButton]);
-  });
-  xtk.userClick(*x.m().dialogButtons[MainWindow::OpenSettings]);
-  x.expectInStep("after Cancel");
-  EXPECT_EQ(x.app.settings().layout.equalsSeparator, 1);
-}
-
-TEST(Views, WindowListTailingAndRemoval) {
-  Session s;
-  sim::SimToolkit& tk = s.d.toolkit;
-  s.d.windows.addWindow(0x500, "Notepad", "memo");
-  writeText(s.d.store, keys::WindowList[0], "Edit");
-  WindowListDialog* w = nullptr;
-  s.steps = {
-      [&] {
-        w = s.m().windowListDialogIfLoaded();
-        s.expectInStep("opened");
-        EXPECT_EQ(tk.view(*w->list)->rows, Lines{"Edit"});
-        EXPECT_EQ(tk.view(s.m())->state, WindowState::Minimized);
-        tk.userClick(*w->buttons[0]);
-        EXPECT_EQ(tk.view(*w)->state, WindowState::Minimized);
-        s.d.windows.focus(0x500);
-        s.d.toolkit.runFor(5250);
-        s.expectInStep("tailed");
-        EXPECT_EQ(tk.view(*w)->state, WindowState::Normal);
-        EXPECT_EQ(tk.view(*w->list)->rows, (Lines{"Edit", "Notepad"}));
-      },
-      [&] {
-        EXPECT_FALSE(tk.userSelect(*w->list, 2));  // no such row on screen
-        EXPECT_TRUE(tk.userSelect(*w->list, 1));
-        EXPECT_EQ(tk.view(*w->list)->selection, 1);
-        tk.userClick(*w->buttons[1]);
-        s.expectInStep("removed");
-        EXPECT_EQ(tk.view(*w->list)->selection, -1);
-        tk.userSelect(*w->list, 0);
-        tk.userClick(*w->buttons[1]);
-        s.expectInStep("emptied");
-        tk.userClick(*w->buttons[2]);
-      },
-  };
-  tk.userClick(*s.m().dialogButtons[MainWindow::OpenWindowList]);
-  EXPECT_EQ(s.next, 2u);
-  s.expectInStep("closed");
-  EXPECT_EQ(tk.view(s.m())->state, WindowState::Normal);
-  EXPECT_EQ(readText(s.d.store, keys::WindowList[0]), "");
 }
 
 class Panel : public Form {
@@ -209,9 +75,6 @@ class Panel : public Form {
     txt = &add<TextBox>("txtPanel", -1, "", {180, 1500, 600, 312});
     lst = &add<ListBox>("lstPanel", -1, "", {1000, 1500, 900, 400});
     cmd = &add<CommandButton>("cmdPanel", -1, "OK", {2000, 1500, 900, 372});
-    tmr = &add<Timer>("tmrPanel", -1, "", {});
-    tmr->setInterval(100);
-    tmr->onTimer = [this] { ++ticks; };
     opt[0]->setValue(true);
     lst->setRow(0, "A");
     for (int i = 0; i < 2; ++i) opt[i]->onClick = [this, i] { ++optClicks[i]; };
@@ -225,15 +88,13 @@ class Panel : public Form {
     cmd->onClick = [this] { ++cmdClicks; };
   }
   void onResize() override { ++resizes; }
-  void onUnload() override { ++unloads; }
   Frame* fra;
   OptionButton* opt[2];
   CheckBox* chk;
   TextBox* txt;
   ListBox* lst;
   CommandButton* cmd;
-  Timer* tmr;
-  int optClicks[2] = {0, 0}, chkClicks = 0, cmdClicks = 0, ticks = 0, resizes = 0, unloads = 0;
+  int optClicks[2] = {0, 0}, chkClicks = 0, cmdClicks = 0, resizes = 0;
 };
 
 TEST(Views, UserInputRunsEachHandlerOnceAndOnlyWithinReach) {
@@ -275,40 +136,16 @@ TEST(Views, UserInputRunsEachHandlerOnceAndOnlyWithinReach) {
   EXPECT_TRUE(tk.idleReports().empty());
 }
 
-// Once the handler that called quit() returns, nothing of the program runs:
-// the modal loop is left (the dialog is not unloaded), boxes are not shown,
-// no timer fires, and neither the user nor the window functions reach a form.
-TEST(Views, QuitEndsTheProgramFromInsideADialog) {
+// Once the handler that called quit() returns, neither the user nor the
+// window functions reach a form (that the loops, boxes and timers end is
+// the toolkit contract suite's).
+TEST(Views, NothingReachesAFormAfterQuit) {
   sim::SimDesktop d;
   sim::SimToolkit& tk = d.toolkit;
-  Panel owner(tk), dialog(tk);
+  Panel owner(tk);
   owner.load();
   owner.show();
-  int answer = -1, pumped = 0;
-  dialog.cmd->onClick = [&] {
-    tk.quit();
-    answer = tk.messageBox(dialog.hwnd(), "bye", "Kivo", kMbOkOnly | kMbSystemModal);
-  };
-  tk.modalPump = [&] {
-    if (++pumped == 1) {
-      tk.runFor(250);
-      EXPECT_TRUE(tk.userClick(*dialog.cmd));
-    }
-    return true;
-  };
-  dialog.showModal(owner.hwnd());
-  EXPECT_EQ(pumped, 1);
-  EXPECT_EQ(answer, 0);
-  EXPECT_TRUE(tk.boxes().empty());
-  EXPECT_FALSE(dialog.closed());
-  EXPECT_EQ(dialog.unloads, 0);
-  const int ticks = owner.ticks + dialog.ticks;
-  EXPECT_EQ(ticks, 4);  // 100 and 200 ms, each form
-  tk.runFor(10000);
-  tk.doEvents();
-  owner.tmr->setInterval(50);
-  tk.runFor(1000);
-  EXPECT_EQ(owner.ticks + dialog.ticks, ticks);
+  tk.quit();
   EXPECT_FALSE(tk.userClick(*owner.cmd));
   EXPECT_FALSE(tk.userClose(owner));
   EXPECT_EQ(owner.cmdClicks, 0);
