@@ -122,7 +122,7 @@ TEST(MainWindow, CentresOnRestoreButNotWhileMinimized) {
   EXPECT_EQ(m.top(), (r.d.toolkit.screenHeightTwips() - m.height()) / 2);
   // A screen smaller than the window: the odd difference of -87 twips is
   // halved toward zero.
-  r.d.toolkit.setScreen(333, 240);
+  r.d.toolkit.setScreen(333, 268);
   m.nativeStateChanged(WindowState::Minimized, true);
   m.nativeStateChanged(WindowState::Normal, true);
   EXPECT_EQ(m.left(), -43);
