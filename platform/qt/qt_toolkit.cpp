@@ -20,6 +20,7 @@
 #include <csignal>
 
 #include "platform/qt/qt_form_view.h"
+#include "platform/qt/qt_tray.h"
 
 // Resources of a static library are registered by hand (outside any namespace).
 static void initKivoQtResources() { Q_INIT_RESOURCE(kivo_qt); }
@@ -344,5 +345,7 @@ int QtToolkit::screenHeightTwips() {
   const QScreen* s = QGuiApplication::primaryScreen();
   return (s ? s->geometry().height() : 0) * twipsPerPixelY();
 }
+
+std::unique_ptr<TrayIcon> QtToolkit::createTrayIcon() { return std::make_unique<QtTrayIcon>(); }
 
 }  // namespace kivo::qt

@@ -80,6 +80,8 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   void runModal(Form& form, Hwnd owner) override;
   void timerChanged(Timer& timer) override;
   void quit() override;
+  // Qt's system tray (qt_tray.h).
+  std::unique_ptr<TrayIcon> createTrayIcon() override;
 
   // x11::LocalWindows: the forms' own top-level windows.
   bool ownsWindow(Hwnd h) override;
