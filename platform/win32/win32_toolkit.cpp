@@ -7,6 +7,7 @@
 #include "platform/utf16.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_toolkit_util.h"
+#include "platform/win32/win32_tray.h"
 
 namespace kivo::win32 {
 
@@ -242,5 +243,9 @@ int Win32Toolkit::twipsPerPixelY() { return roundedTwipsPerPixel(screenDpiY()); 
 
 int Win32Toolkit::screenWidthTwips() { return GetSystemMetrics(SM_CXSCREEN) * twipsPerPixelX(); }
 int Win32Toolkit::screenHeightTwips() { return GetSystemMetrics(SM_CYSCREEN) * twipsPerPixelY(); }
+
+std::unique_ptr<TrayIcon> Win32Toolkit::createTrayIcon() {
+  return std::make_unique<Win32TrayIcon>(instance_);
+}
 
 }  // namespace kivo::win32

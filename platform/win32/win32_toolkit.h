@@ -53,6 +53,8 @@ class Win32Toolkit : public Toolkit {
   void runModal(Form& form, Hwnd owner) override;
   void timerChanged(Timer& timer) override;
   void quit() override;
+  // An icon in the taskbar's notification area (win32_tray.h).
+  std::unique_ptr<TrayIcon> createTrayIcon() override;
 
   // The program's main loop: returns 0 once quit() has been called (at
   // once when it already was).
