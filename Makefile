@@ -53,8 +53,8 @@ demo: native
 # build-win32/kivo.exe and dist/kivo-VERSION-win64.zip (kivo.exe,
 # kivo-render.exe and a read-me).
 windows: win32
-	cmake --build --preset win32 --target kivo_zip
-	@echo "make windows: built build-win32/kivo.exe and packed" dist/kivo-*-win64.zip
+	cmake --build --preset win32 --target kivo_zip kivo_setup
+	@echo "make windows: built build-win32/kivo.exe, packed" dist/kivo-*-win64.zip "and made" dist/kivo-*-setup.exe
 
 # Runs every benchmark program that bench/ builds, then measures kivo.exe's
 # processor time and memory under Wine (bench/kivo-usage.sh, one minute) and

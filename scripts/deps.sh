@@ -33,6 +33,9 @@ PACKAGES=(
   # A real desktop for the X11 tests, `make run` and the pictures: a window
   # manager, terminals to decorate, and the tools that look at them
   openbox xterm xfonts-base xdotool x11-utils xtrace
+  # The Windows installer (makensis), and a tray for the tray icon's tests on
+  # Xvfb; gettext's msgfmt checks the English catalog as translators' tools do
+  nsis trayer gettext
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # A locale whose decimal mark is a comma, for the conversion tests
