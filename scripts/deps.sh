@@ -35,7 +35,7 @@ PACKAGES=(
   openbox xterm xfonts-base xdotool x11-utils xtrace
   # The Windows installer (makensis), and a tray for the tray icon's tests on
   # Xvfb; gettext's msgfmt checks the English catalog as translators' tools do
-  nsis trayer gettext
+  nsis trayer gettext python3-yaml
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # A locale whose decimal mark is a comma, for the conversion tests
