@@ -139,8 +139,9 @@ bool deleted(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR
 }  // namespace
 
 bool Win32ProgramInfo::startsAtLogin() const {
-  if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ,
-                   nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+  if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue,
+                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, nullptr,
+                   nullptr) != ERROR_SUCCESS) {
     return false;
   }
   BYTE approved[12] = {};
