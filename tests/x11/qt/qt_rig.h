@@ -4,7 +4,6 @@
 // else of the desktop touched. And what the windows show, compared with the
 // models; the user at the message boxes; the pump.
 
-#include <QMargins>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -15,8 +14,8 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/sim/sim_desktop.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/sim/sim_desktop.h"
 #include "tests/contract/toolkit_contract.h"
 
 namespace kivo::qt::test {
@@ -52,11 +51,6 @@ std::string windowClass(Hwnd h);
 // The X title (_NET_WM_NAME, UTF-8) of a window.
 std::string windowTitle(Hwnd h);
 void setWindowTitle(Hwnd h, const std::string& title);
-// Waits until the X server has done everything the program asked so far.
-void syncX();
-// The window manager's frame around a window (_NET_FRAME_EXTENTS); null
-// until it is framed.
-QMargins frameExtents(Hwnd h);
 // WM_STATE of a window as the window manager set it: 1 normal, 3 iconic,
 // 0 withdrawn or none.
 int wmState(Hwnd h);
