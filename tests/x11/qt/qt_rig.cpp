@@ -281,6 +281,17 @@ void setWindowTitle(Hwnd h, const std::string& title) {
   xcb_flush(xcb());
 }
 
+void syncX() { free(xcb_get_input_focus_reply(xcb(), xcb_get_input_focus(xcb()), nullptr)); }
+
+QMargins frameExtents(Hwnd h) {
+  const std::string v = property(h, atom("_NET_FRAME_EXTENTS"));
+  if (v.size() < 16) return QMargins();
+  std::uint32_t e[4];
+  memcpy(e, v.data(), sizeof e);
+  return QMargins(static_cast<int>(e[0]), static_cast<int>(e[2]), static_cast<int>(e[1]),
+                  static_cast<int>(e[3]));
+}
+
 int wmState(Hwnd h) {
   const std::string v = property(h, atom("WM_STATE"));
   if (v.size() < 4) return 0;

@@ -4,6 +4,7 @@
 // else of the desktop touched. And what the windows show, compared with the
 // models; the user at the message boxes; the pump.
 
+#include <QMargins>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -51,6 +52,11 @@ std::string windowClass(Hwnd h);
 // The X title (_NET_WM_NAME, UTF-8) of a window.
 std::string windowTitle(Hwnd h);
 void setWindowTitle(Hwnd h, const std::string& title);
+// Waits until the X server has done everything the program asked so far.
+void syncX();
+// The window manager's frame around a window (_NET_FRAME_EXTENTS); null
+// until it is framed.
+QMargins frameExtents(Hwnd h);
 // WM_STATE of a window as the window manager set it: 1 normal, 3 iconic,
 // 0 withdrawn or none.
 int wmState(Hwnd h);
