@@ -16,7 +16,11 @@ doomed=":$number"
 DISPLAY=$doomed "$KIVO_BIN" >"$work/kivo.out" 2>"$work/kivo.err" &
 KIVO_PID=$!
 # Up and running: its (hidden) main window is there.
-started() { DISPLAY=$doomed xdotool search --class '^ThunderRT5Form$' >/dev/null 2>&1; }
+started() {
+  kill -0 "$KIVO_PID" 2>/dev/null || fail "kivo ended before it came up: $(cat "$work/kivo.err")"
+  LAST_SEEN="stderr: $(cat "$work/kivo.err")"
+  DISPLAY=$doomed xdotool search --class '^ThunderRT5Form$' >/dev/null 2>&1
+}
 wait_until 20 "kivo to come up on the display $doomed" started
 kivo_alive
 
