@@ -36,30 +36,12 @@ end_demo() {
 trap end_demo EXIT
 
 decorated() { [[ $(name_of "$1") == *' = '* ]]; }
-active_is() {
-  local a
-  a=$(xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '$NF ~ /^0x/ {print $NF}')
-  [[ -n $a ]] && (($(printf '%d' "$a") == $1))
-}
-# bring_up WINDOW: asks for it to be the active window every second.
-bring_up() {
-  active_is "$1" && return 0
-  local now
-  now=$(date +%s)
-  if [[ $now != "${asked:-}" ]]; then
-    asked=$now
-    xdotool windowactivate "$1" >/dev/null 2>&1 || true
-  fi
-  return 1
-}
+undecorated() { ! decorated "$1"; }
 
 titles=("Editor - notes.txt" "日本語のメモ")
 wins=()
 for i in 0 1; do
-  xterm -name "kivo-demo-$i" -T "${titles[$i]}" -geometry 60x8 2>/dev/null &
-  pids+=($!)
-  found() { w=$(xdotool search --classname "^kivo-demo-$i\$" 2>/dev/null | head -n 1); [[ -n $w ]]; }
-  until_ok 10 found || { echo "x11-demo.sh: xterm did not come up" >&2; exit 1; }
+  open_xterm w "kivo-demo-$i" "${titles[$i]}" -geometry 60x8 || exit 1
   wins+=("$w")
 done
 
@@ -69,10 +51,9 @@ echo "kivo started (pid $kivo_pid) on $DISPLAY"
 for round in 1 2 3 4; do
   w=${wins[$((round % 2))]}
   other=${wins[$(((round + 1) % 2))]}
-  asked=
-  until_ok 10 bring_up "$w" && until_ok 10 decorated "$w" ||
+  bring_to_front "$w" && until_ok 10 decorated "$w" ||
     echo "  (no clock in the front window within 10 s)"
-  until_ok 5 bash -c "! [[ \$(xprop -notype -id $other _NET_WM_NAME WM_NAME 2>/dev/null) == *' = '* ]]" || true
+  until_ok 5 undecorated "$other" || true
   echo "switch $round: front  $(printf '0x%08x' "$w"): $(name_of "$w")"
   echo "          other  $(printf '0x%08x' "$other"): $(name_of "$other")"
 done

@@ -22,20 +22,14 @@ source "$(dirname "$0")/x11-lib.sh"
 private_session kivo-shots
 export TZ=UTC
 
-xterm -name kivo-shot -T 'Editor - notes.txt' -geometry 64x6+60+60 \
-  -e sh -c 'printf "notes.txt\n\n  - buy coffee\n  - call Ken at 10:00\n"; exec cat' 2>/dev/null &
-pids+=($!)
-found() { w=$(xdotool search --classname '^kivo-shot$' 2>/dev/null | head -n 1); [[ -n $w ]]; }
-until_ok 10 found || { echo "x11-screenshots.sh: xterm did not come up" >&2; exit 1; }
+open_xterm w kivo-shot 'Editor - notes.txt' -geometry 64x6+60+60 \
+  -e sh -c 'printf "notes.txt\n\n  - buy coffee\n  - call Ken at 10:00\n"; exec cat' || exit 1
 xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
 
-# libfaketime preloaded directly (the faketime wrapper forks, and ending it
-# would leave kivo running).
-libfaketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n 1)
-LD_PRELOAD=$libfaketime FAKETIME='@2026-12-07 09:41:00' FAKETIME_DONT_FAKE_MONOTONIC=1 \
-  "$KIVO_BIN" >"$work/kivo.log" 2>&1 &
+faked_clock '2026-12-07 09:41:00'
+"${FAKED_CLOCK[@]}" "$KIVO_BIN" >"$work/kivo.log" 2>&1 &
 pids+=($!)
-decorated() { xprop -notype -id "$w" _NET_WM_NAME WM_NAME | grep -q ' = Editor - notes.txt"'; }
+decorated() { [[ $(name_of "$w") == *' = Editor - notes.txt' ]]; }
 until_ok 20 decorated || { echo "x11-screenshots.sh: no clock in the title" >&2; cat "$work/kivo.log" >&2; exit 1; }
 
 # The frame: the client's place on the root widened by _NET_FRAME_EXTENTS.

@@ -25,10 +25,8 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
   // The xcb plugin's words just before it exits with status 1 (Qt 6 says
   // "The X11 connection broke (error N). Did the X11 server die?" or
   // "The X11 connection broke: WHY (code N)").
-  if (message.startsWith(QLatin1String("The X11 connection broke"))) {
-    sayLostDisplay(g_displayName);
-    return;
-  }
+  if (message.startsWith(QLatin1String("The X11 connection broke")))
+    endOnLostDisplay(g_displayName);
   if (g_previousHandler != nullptr) {
     g_previousHandler(type, context, message);
   } else {
@@ -48,7 +46,11 @@ void reportDisplayLossAsKivo(const std::string& displayName) {
 
 void endOnLostDisplay(const std::string& displayName) {
   sayLostDisplay(displayName);
-  std::exit(1);
+  // No exit handlers: Qt's would close its Xlib display on the dead
+  // connection, and Xlib would then print its own "XIO: fatal IO error"
+  // after our line.
+  std::fflush(nullptr);
+  std::_Exit(1);
 }
 
 }  // namespace kivo::qt

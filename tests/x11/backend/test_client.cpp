@@ -1,6 +1,8 @@
 // The test display's other program: windows made and read through a connection of its own.
 #include "tests/x11/backend/test_client.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +10,19 @@
 #include <thread>
 
 namespace kivo::x11::test {
+
+std::unique_ptr<XConnection> connect() {
+  std::string error;
+  auto x = XConnection::open(nullptr, error);
+  if (!x) ADD_FAILURE() << error;
+  return x;
+}
+
+void syncWith(xcb_connection_t* c) {
+  // Once this round trip is answered, the server has carried out every
+  // request before it: another connection sees the result.
+  std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
 
 bool waitFor(const std::function<bool()>& condition, milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
@@ -54,11 +69,7 @@ void TestClient::setProperty(xcb_window_t w, const std::string& property, xcb_at
   sync();
 }
 
-void TestClient::sync() {
-  // Once this round trip is answered, the server has carried out every
-  // request before it: the backend's own connection sees the result.
-  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
-}
+void TestClient::sync() { syncWith(c_); }
 
 bool TestClient::mapAndWait(xcb_window_t w) {
   xcb_map_window(c_, w);

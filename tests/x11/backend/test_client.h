@@ -8,13 +8,22 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/x11/x11_connection.h"
 
 namespace kivo::x11::test {
 
 using std::chrono::milliseconds;
 inline constexpr milliseconds kDeadline{10000};
+
+// A connection of the program's own to the test display (ADD_FAILURE and
+// null when there is none).
+std::unique_ptr<XConnection> connect();
+// Waits until the server has carried out every request made on `c` so far.
+void syncWith(xcb_connection_t* c);
 
 // Polls `condition` every few milliseconds until it holds; false when the
 // deadline passed first.

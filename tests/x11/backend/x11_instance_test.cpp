@@ -19,6 +19,7 @@
 namespace kivo::x11 {
 namespace {
 
+using test::connect;
 using test::TestClient;
 using test::waitFor;
 
@@ -36,19 +37,6 @@ class FakeLocalWindows : public LocalWindows {
   std::vector<std::pair<Hwnd, int>> shows;
   std::vector<Hwnd> raises;
 };
-
-std::unique_ptr<XConnection> connect() {
-  std::string error;
-  auto x = XConnection::open(nullptr, error);
-  EXPECT_NE(x, nullptr) << error;
-  return x;
-}
-
-TEST(X11Instance, NoDisplayIsAClearError) {
-  std::string error;
-  EXPECT_EQ(XConnection::open(":4242", error), nullptr);
-  EXPECT_NE(error.find(":4242"), std::string::npos) << error;
-}
 
 TEST(X11Instance, ASecondStartFindsTheHiddenMainWindowAndHandsOver) {
   const std::string mainClass = "ThunderRT5Form";
@@ -214,8 +202,7 @@ TEST(X11Instance, AnInstanceWhoseSelectionIsTakenStopsAdvertisingAndEnds) {
   EXPECT_EQ(endings, 1);
   running.advertise();  // no longer the instance: writes nothing
   // Once this round trip is answered, anything advertise() wrote is there.
-  std::free(xcb_get_input_focus_reply(first->eventXcb(), xcb_get_input_focus(first->eventXcb()),
-                                      nullptr));
+  test::syncWith(first->eventXcb());
   EXPECT_FALSE(client.property(running.ownerWindow(), "_KIVO_WINDOWS").exists);
 }
 

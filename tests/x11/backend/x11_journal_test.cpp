@@ -20,14 +20,8 @@ using test::TestClient;
 class X11JournalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    x_ = XConnection::open(nullptr, error);
-    ASSERT_NE(x_, nullptr) << error;
+    ASSERT_NE(x_ = test::connect(), nullptr);
     journal_ = std::make_unique<X11DecorationJournal>(*x_);
-  }
-  // Waits until the server has carried out the journal's requests.
-  void sync() {
-    std::free(xcb_get_input_focus_reply(x_->xcb(), xcb_get_input_focus(x_->xcb()), nullptr));
   }
   std::vector<DecorationRecord> recordsOf(Hwnd h) {
     std::vector<DecorationRecord> mine;
@@ -56,7 +50,7 @@ TEST_F(X11JournalTest, KeepsARecordAsOnePropertyWithoutWaitingAndFindsUnmanagedW
   journal_->remember(gone, "6:17 = Gone", "Gone");
   journal_->forget(gone);
   EXPECT_EQ(x_->roundTrips(), writes);  // a tick's write never waits
-  sync();
+  test::syncWith(x_->xcb());
   // A vanished window's errors are dropped where they arrive: nothing is
   // left for whoever reads the connection's events.
   xcb_generic_event_t* left = xcb_poll_for_event(x_->xcb());

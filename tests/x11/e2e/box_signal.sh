@@ -22,7 +22,7 @@ else
   fi
   activate "$ed"
   wait_title_re "$ed" "^${CLOCK_RE} = Editor\$" 20
-  timeout 15 "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 || fail "the second start failed"
+  timeout 15 "$KIVO_BIN" >>"$work/kivo.log" 2>&1 || fail "the second start failed"
   wait_main_in_front
   if [[ $case_name == refused ]]; then
     xdotool key --clearmodifiers Return # OK, which the file refuses

@@ -19,7 +19,7 @@ else
   wait_title_re "$ed" "^$q$(regex_quote "$s")${CLOCK_RE}\$" 20
 fi
 names_agree "$ed"
-note "decorated: $(title "$ed")"
+note "decorated: $(name_of "$ed")"
 
 stop_kivo
 wait_title "$ed" 'Editor - notes.txt'

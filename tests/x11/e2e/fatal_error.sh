@@ -5,7 +5,7 @@
 # box is answered. While the box is up, a new start starts normally, and a
 # termination signal ends the box too.
 source "$(dirname "$0")/lib.sh"
-export KIVO_TEST_UNTRAPPED_ERROR=$E2E_DIR/raise
+export KIVO_TEST_UNTRAPPED_ERROR=$work/raise
 
 start_xterm ed editor 'Editor'
 activate "$ed"
@@ -16,12 +16,12 @@ wait_title_re "$ed" "^${CLOCK_RE} = Editor\$" 20
 touch "$KIVO_TEST_UNTRAPPED_ERROR"
 wait_title "$ed" 'Editor' 10
 wait_box
-grep -q "run-time error 5: Invalid procedure call or argument" "$E2E_DIR/kivo.log" ||
+grep -q "run-time error 5: Invalid procedure call or argument" "$work/kivo.log" ||
   fail "no run-time error on stderr"
 answer_box "$BOX"
 kivo_ended_within 10
 [[ $KIVO_STATUS -eq 1 ]] || fail "exit status $KIVO_STATUS after the fatal box, not 1"
-[[ $(title "$ed") == Editor ]] || fail "the editor's title is '$(title "$ed")'"
+[[ $(name_of "$ed") == Editor ]] || fail "the editor's title is '$(name_of "$ed")'"
 
 # 2. While the box is up a new start is a first start, and SIGTERM ends the box.
 rm -f "$KIVO_TEST_UNTRAPPED_ERROR"
@@ -33,12 +33,12 @@ touch "$KIVO_TEST_UNTRAPPED_ERROR"
 wait_title "$ed" 'Editor' 10
 wait_box "$dying"
 fatal=$BOX
-env -u KIVO_TEST_UNTRAPPED_ERROR "$KIVO_BIN" >>"$E2E_DIR/kivo2.log" 2>&1 &
+env -u KIVO_TEST_UNTRAPPED_ERROR "$KIVO_BIN" >>"$work/kivo2.log" 2>&1 &
 next=$!
-E2E_PIDS+=("$next")
+pids+=("$next")
 activate "$ed"
 wait_title_re "$ed" "^${CLOCK_RE} = Editor\$" 20
-kill -0 "$next" 2>/dev/null || fail "the new start ended at once: $(cat "$E2E_DIR/kivo2.log")"
+kill -0 "$next" 2>/dev/null || fail "the new start ended at once: $(cat "$work/kivo2.log")"
 box_gone "$fatal" && fail "the fatal box went away by itself"
 kill -TERM "$dying"
 kivo_ended_within 10

@@ -21,7 +21,7 @@ no_record() { LAST_SEEN="record: $(record "$1")"; [[ -z $(record "$1") ]]; }
 # the title ever shows two clocks.
 one_clock() {
   local t
-  t=$(title "$1")
+  t=$(name_of "$1")
   LAST_SEEN=$t
   [[ $t =~ ${CLOCK_RE}.*${CLOCK_RE} ]] && fail "window $1 shows two clocks: '$t'"
   [[ $t == "$2" ]] || { kivo_alive; return 1; }

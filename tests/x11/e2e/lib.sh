@@ -13,47 +13,42 @@ set -euo pipefail
 [[ -n ${DISPLAY:-} ]] || { echo "FAIL: no DISPLAY (run under scripts/x11-run.sh --wm)" >&2; exit 1; }
 
 E2E_NAME=$(basename "$0" .sh)
-E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/kivo-e2e-$E2E_NAME.XXXXXX")
-export HOME=$E2E_DIR/home XDG_CONFIG_HOME=$E2E_DIR/config
-export LC_ALL=C.UTF-8 TZ=UTC
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/x11-lib.sh"
+private_session "kivo-e2e-$E2E_NAME"
+export TZ=UTC
 unset LANGUAGE
-export XDG_RUNTIME_DIR=$E2E_DIR/runtime
-mkdir -p "$HOME" "$XDG_CONFIG_HOME/kivo" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
 INI=$XDG_CONFIG_HOME/kivo/settings.ini
 KIVO_PID=
-E2E_PIDS=()
 
 # Sound goes to a file: every opening of the default device runs the sink,
 # which appends the samples to out.raw and one line to plays.log.
-cat >"$E2E_DIR/sink.sh" <<EOF
+cat >"$work/sink.sh" <<EOF
 #!/bin/sh
-cat >>"$E2E_DIR/out.raw"
-echo play >>"$E2E_DIR/plays.log"
+cat >>"$work/out.raw"
+echo play >>"$work/plays.log"
 EOF
-chmod +x "$E2E_DIR/sink.sh"
+chmod +x "$work/sink.sh"
 cat >"$HOME/.asoundrc" <<EOF
 pcm.!default {
   type file
   slave.pcm "null"
-  file "|$E2E_DIR/sink.sh"
+  file "|$work/sink.sh"
   format "raw"
 }
 EOF
 
 e2e_cleanup() {
   local status=$?
-  if [[ -n $KIVO_PID ]] && kill -0 "$KIVO_PID" 2>/dev/null; then kill "$KIVO_PID" 2>/dev/null || true; fi
-  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  if [[ $status -ne 0 && -s $E2E_DIR/kivo.log ]]; then
+  [[ -n $KIVO_PID ]] && pids+=("$KIVO_PID")
+  if [[ $status -ne 0 && -s $work/kivo.log ]]; then
     echo "--- kivo's output:" >&2
-    tail -n 40 "$E2E_DIR/kivo.log" >&2
+    tail -n 40 "$work/kivo.log" >&2
   fi
   if [[ $status -ne 0 && -n ${KIVO_E2E_KEEP:-} ]]; then
-    echo "kept $E2E_DIR" >&2
-  else
-    rm -rf "$E2E_DIR"
+    echo "kept $work" >&2
+    work=
   fi
+  end_private_session
 }
 trap e2e_cleanup EXIT
 trap 'exit 130' INT TERM
@@ -70,44 +65,18 @@ LAST_SEEN=
 wait_until() {
   local seconds=$1 what=$2
   shift 2
-  local limit=$(($(date +%s%N) + seconds * 1000000000))
   LAST_SEEN=
-  until "$@"; do
-    if (($(date +%s%N) >= limit)); then
-      fail "$what: not within ${seconds} s${LAST_SEEN:+ (last seen: $LAST_SEEN)}"
-    fi
-    sleep 0.05
-  done
+  until_ok "$seconds" "$@" || fail "$what: not within ${seconds} s${LAST_SEEN:+ (last seen: $LAST_SEEN)}"
 }
 
-# prop WINDOW NAME: a text property as xprop shows it (UTF-8, escapes
-# undone), or nothing with status 1 when the window does not have it.
-prop() {
-  local line
-  line=$(xprop -notype -id "$1" "$2" 2>/dev/null) || return 1
-  [[ $line == *' = "'* ]] || return 1
-  line=${line#*= \"}
-  line=${line%\"}
-  line=${line//\\\"/\"}
-  printf '%s' "${line//\\\\/\\}"
-}
-
-# title WINDOW: what a window manager shows: _NET_WM_NAME, else WM_NAME.
-title() { prop "$1" _NET_WM_NAME || prop "$1" WM_NAME || true; }
-
-# title_matches WINDOW REGEX (anchored by the caller)
-title_matches() {
-  local t
-  t=$(title "$1")
+# title_is WINDOW TEXT, title_matches WINDOW REGEX (anchored by the
+# caller): the title as name_of reads it; LAST_SEEN keeps both properties.
+read_title() {
+  TITLE=$(name_of "$1")
   LAST_SEEN="_NET_WM_NAME=$(prop "$1" _NET_WM_NAME || echo '<none>') WM_NAME=$(prop "$1" WM_NAME || echo '<none>')"
-  [[ $t =~ $2 ]]
 }
-title_is() {
-  local t
-  t=$(title "$1")
-  LAST_SEEN="_NET_WM_NAME=$(prop "$1" _NET_WM_NAME || echo '<none>') WM_NAME=$(prop "$1" WM_NAME || echo '<none>')"
-  [[ $t == "$2" ]]
-}
+title_is() { read_title "$1" && [[ $TITLE == "$2" ]]; }
+title_matches() { read_title "$1" && [[ $TITLE =~ $2 ]]; }
 wait_title() { wait_until "${3:-10}" "title of $1 to be '$2'" title_is "$1" "$2"; }
 wait_title_re() { wait_until "${3:-10}" "title of $1 to match /$2/" title_matches "$1" "$2"; }
 
@@ -144,70 +113,36 @@ ini_set() {
 }
 
 # start_xterm VAR INSTANCE TITLE [CLASS]: an xterm with that title whose
-# shell retitles it with each line written to $E2E_DIR/INSTANCE.fifo; VAR
-# receives its window id. INSTANCE (the first WM_CLASS string) finds it.
+# shell retitles it with each line written to $work/INSTANCE.fifo; VAR
+# receives its window id once openbox manages it.
 start_xterm() {
-  local var=$1 inst=$2 t=$3 cls=${4:-XTerm}
-  local fifo=$E2E_DIR/$inst.fifo
+  local fifo=$work/$2.fifo
   mkfifo "$fifo"
-  xterm -name "$inst" -class "$cls" -T "$t" -geometry 70x10 \
-    -e sh -c 'exec 3<>"$1"; while read -r line <&3; do printf "\033]2;%s\007" "$line"; done' sh "$fifo" 2>>"$E2E_DIR/xterm.log" &
-
-  E2E_PIDS+=($!)
-  local found=
-  find_it() { found=$(xdotool search --classname "^$inst\$" 2>/dev/null | head -n 1); [[ -n $found ]]; }
-  wait_until 10 "xterm '$inst' to map" find_it
-  wait_managed "$found"
-  printf -v "$var" '%s' "$found"
+  open_xterm "$1" "$2" "$3" -class "${4:-XTerm}" -geometry 70x10 \
+    -e sh -c 'exec 3<>"$1"; while read -r line <&3; do printf "\033]2;%s\007" "$line"; done' sh "$fifo" ||
+    fail "xterm '$2' did not map"
+  wait_managed "${!1}"
 }
 
 # retitle INSTANCE TITLE: the xterm sets its own title (the OSC 2 escape).
-retitle() { printf '%s\n' "$2" >"$E2E_DIR/$1.fifo"; }
+retitle() { printf '%s\n' "$2" >"$work/$1.fifo"; }
 
 # start_qt_client VAR INSTANCE TITLE: our small Qt window; lines written to
-# $E2E_DIR/INSTANCE.fifo become its title (setWindowTitle).
+# $work/INSTANCE.fifo become its title (setWindowTitle).
 start_qt_client() {
-  local var=$1 inst=$2 t=$3
-  local fifo=$E2E_DIR/$inst.fifo
+  local var=$1 fifo=$work/$2.fifo found=
   mkfifo "$fifo"
-  "$KIVO_QT_CLIENT" "$t" "$fifo" &
-  E2E_PIDS+=($!)
-  local pid=$! found=
+  "$KIVO_QT_CLIENT" "$3" "$fifo" &
+  pids+=($!)
+  local pid=$!
   find_it() { found=$(xdotool search --pid "$pid" --onlyvisible 2>/dev/null | head -n 1); [[ -n $found ]]; }
-  wait_until 10 "Qt client '$inst' to map" find_it
+  wait_until 10 "Qt client '$2' to map" find_it
   wait_managed "$found"
   printf -v "$var" '%s' "$found"
 }
 
 active_window() { xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '{print $NF}'; }
-is_active() {
-  local a
-  a=$(active_window)
-  LAST_SEEN="active window ${a:-none}"
-  [[ $((a)) -eq $1 ]]
-}
-
-# wait_asking SECONDS WHAT CHECK ASK WINDOW [later]: waits (as wait_until)
-# for `CHECK WINDOW`, meanwhile running `xdotool ASK WINDOW` at once (or,
-# with "later", only after a second) and again every second.
-wait_asking() {
-  local check=$3 ask=$4 window=$5 asked=0
-  [[ ${6:-} == later ]] && asked=$(date +%s)
-  checked_or_asked() {
-    "$check" "$window" && return 0
-    local now=$(date +%s)
-    if ((now != asked)); then
-      asked=$now
-      xdotool "$ask" "$window" >/dev/null 2>&1 || true
-    fi
-    return 1
-  }
-  wait_until "$1" "$2" checked_or_asked
-}
-
-# activate WINDOW: brings it to the front the way a pager or a click does
-# (_NET_ACTIVE_WINDOW), asking again every second.
-activate() { wait_asking 10 "window $1 to become active" is_active windowactivate "$1"; }
+activate() { bring_to_front "$1" || fail "window $1 did not become active (active: $(active_window))"; }
 
 in_client_list() {
   local ids id
@@ -219,12 +154,14 @@ in_client_list() {
 # wait_managed WINDOW: until openbox has framed it (it is in
 # _NET_CLIENT_LIST). Openbox just started now and then leaves a map request
 # unanswered: it is made again every second.
-wait_managed() { wait_asking 10 "window $1 to be managed by openbox" in_client_list windowmap "$1" later; }
+wait_managed() {
+  asking_until 10 in_client_list windowmap "$1" later || fail "window $1 was not managed by openbox"
+}
 
 # start_kivo [PREFIX...]: kivo in the background, PREFIX (e.g. faketime)
-# before it; its output goes to $E2E_DIR/kivo.log.
+# before it; its output goes to $work/kivo.log.
 start_kivo() {
-  "$@" "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 &
+  "$@" "$KIVO_BIN" >>"$work/kivo.log" 2>&1 &
   KIVO_PID=$!
 }
 kivo_alive() { kill -0 "$KIVO_PID" 2>/dev/null || fail "kivo (pid $KIVO_PID) is no longer running"; }
@@ -248,7 +185,7 @@ kivo_windows() { xdotool search --class '^ThunderRT5Form$' 2>/dev/null || true; 
 MAIN_CAPTION='Kivo for Windows NT/95'
 find_main_window() {
   for w in $(kivo_windows); do
-    [[ $(title "$w") == *"$MAIN_CAPTION"* ]] && { MAIN=$w; return 0; }
+    [[ $(name_of "$w") == *"$MAIN_CAPTION"* ]] && { MAIN=$w; return 0; }
   done
   return 1
 }
@@ -271,30 +208,26 @@ make_wav() {
 }
 
 # plays: how many times the default sound device was opened so far.
-plays() { [[ -f $E2E_DIR/plays.log ]] && wc -l <"$E2E_DIR/plays.log" || echo 0; }
+plays() { [[ -f $work/plays.log ]] && wc -l <"$work/plays.log" || echo 0; }
 plays_are() { LAST_SEEN="$(plays) plays"; [[ $(plays) -eq $1 ]]; }
 
 # start_kivo_at "YYYY-MM-DD HH:MM:SS": kivo under faketime, its clock set to
-# that local time at the start and running normally from there (the timers
-# keep the real monotonic clock).
-# libfaketime is preloaded directly: the faketime wrapper forks, and a
-# signal to it would not reach kivo.
-LIBFAKETIME=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
+# that local time at the start and running normally from there.
 start_kivo_at() {
-  [[ -n $LIBFAKETIME ]] || fail "libfaketime is missing (package faketime)"
-  start_kivo env LD_PRELOAD="$LIBFAKETIME" FAKETIME="@$1" FAKETIME_DONT_FAKE_MONOTONIC=1
+  faked_clock "$1" || fail "no faked clock"
+  start_kivo "${FAKED_CLOCK[@]}"
 }
 
 # watch_root: logs the root's substructure events (windows mapped,
-# override-redirect or not) to $E2E_DIR/root.xev.
+# override-redirect or not) to $work/root.xev.
 watch_root() {
-  xev -root -event substructure >"$E2E_DIR/root.xev" 2>/dev/null &
-  E2E_PIDS+=($!)
+  xev -root -event substructure >"$work/root.xev" 2>/dev/null &
+  pids+=($!)
 }
 # override_maps_after LINE: override-redirect windows mapped in root.xev
 # after its line LINE.
 override_maps_after() {
-  tail -n +"$(($1 + 1))" "$E2E_DIR/root.xev" |
+  tail -n +"$(($1 + 1))" "$work/root.xev" |
     awk 'BEGIN { RS = "" } /^MapNotify/ && /override YES/ { n++ } END { print n + 0 }'
 }
 has_override_map_after() { LAST_SEEN="$(override_maps_after "$1") maps"; (($(override_maps_after "$1") > 0)); }

@@ -4,19 +4,23 @@
 # Kivo runs on a second private Xvfb, which the test kills.
 source "$(dirname "$0")/lib.sh"
 
-mkfifo "$E2E_DIR/displayfd"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$E2E_DIR/displayfd" \
-  >"$E2E_DIR/xvfb.log" 2>&1 &
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/displayfd" \
+  >"$work/xvfb.log" 2>&1 &
 xvfb=$!
-E2E_PIDS+=("$xvfb")
+pids+=("$xvfb")
 number=
-read -r -t 30 number <"$E2E_DIR/displayfd" || fail "the second Xvfb did not start"
+read -r -t 30 number <"$work/displayfd" || fail "the second Xvfb did not start"
 doomed=":$number"
 
-DISPLAY=$doomed "$KIVO_BIN" >"$E2E_DIR/kivo.out" 2>"$E2E_DIR/kivo.err" &
+DISPLAY=$doomed "$KIVO_BIN" >"$work/kivo.out" 2>"$work/kivo.err" &
 KIVO_PID=$!
 # Up and running: its (hidden) main window is there.
-started() { DISPLAY=$doomed xdotool search --class '^ThunderRT5Form$' >/dev/null 2>&1; }
+started() {
+  kill -0 "$KIVO_PID" 2>/dev/null || fail "kivo ended before it came up: $(cat "$work/kivo.err")"
+  LAST_SEEN="stderr: $(cat "$work/kivo.err")"
+  DISPLAY=$doomed xdotool search --class '^ThunderRT5Form$' >/dev/null 2>&1
+}
 wait_until 20 "kivo to come up on the display $doomed" started
 kivo_alive
 
@@ -26,10 +30,10 @@ wait_until 20 "kivo to end once its display went away" gone
 status=0
 wait "$KIVO_PID" || status=$?
 KIVO_PID=
-stderr=$(cat "$E2E_DIR/kivo.err")
+stderr=$(cat "$work/kivo.err")
 [[ $status -eq 1 ]] || fail "kivo ended with status $status, not 1; stderr: $stderr"
-grep -qx "kivo: lost the X display $doomed" "$E2E_DIR/kivo.err" ||
+grep -qx "kivo: lost the X display $doomed" "$work/kivo.err" ||
   fail "no 'kivo: lost the X display $doomed' on stderr: $stderr"
-(($(grep -c 'lost the X display' "$E2E_DIR/kivo.err") == 1)) || fail "said more than once: $stderr"
-! grep -qi 'X11 connection\|XIO\|X server' "$E2E_DIR/kivo.err" || fail "the toolkit's words on stderr: $stderr"
+(($(grep -c 'lost the X display' "$work/kivo.err") == 1)) || fail "said more than once: $stderr"
+! grep -qi 'X11 connection\|XIO\|X server' "$work/kivo.err" || fail "the toolkit's words on stderr: $stderr"
 note "ok"

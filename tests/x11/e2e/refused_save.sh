@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 
 corrupt_ini
-cp "$INI" "$E2E_DIR/before.ini"
+cp "$INI" "$work/before.ini"
 start_xterm ed editor 'Editor'
 activate "$ed"
 start_kivo
@@ -23,14 +23,14 @@ answer_box "$problem"
 
 # A second start brings up the main window; Return is its OK.
 status=0
-timeout 15 "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 || status=$?
+timeout 15 "$KIVO_BIN" >>"$work/kivo.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the second start ended with status $status"
 wait_main_in_front
 xdotool key --clearmodifiers Return
 wait_box
 refused=$BOX
 kivo_alive
-grep -q 'run-time error' "$E2E_DIR/kivo.log" && fail "kivo reported a run-time error: $(cat "$E2E_DIR/kivo.log")"
+grep -q 'run-time error' "$work/kivo.log" && fail "kivo reported a run-time error: $(cat "$work/kivo.log")"
 
 # The clock goes on while the box is up and after it.
 activate "$ed"
@@ -39,7 +39,7 @@ answer_box "$refused"
 kivo_alive
 activate "$ed"
 wait_title_re "$ed" "^${CLOCK_RE} = Editor\$" 10
-cmp -s "$INI" "$E2E_DIR/before.ini" || fail "the unusable settings file was changed: $(cat "$INI")"
+cmp -s "$INI" "$work/before.ini" || fail "the unusable settings file was changed: $(cat "$INI")"
 stop_kivo
 wait_title "$ed" 'Editor'
 note "ok"

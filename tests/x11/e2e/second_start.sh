@@ -12,7 +12,7 @@ wait_title_re "$ed" "^${CLOCK_RE} = Editor\$" 20
 main=
 find_main() {
   for w in $(kivo_windows); do
-    [[ $(title "$w") == "$main_title" ]] && { main=$w; return 0; }
+    [[ $(name_of "$w") == "$main_title" ]] && { main=$w; return 0; }
   done
   return 1
 }
@@ -20,7 +20,7 @@ wait_until 10 "a ThunderRT5Form window titled '$main_title'" find_main
 xwininfo -id "$main" | grep -q 'IsViewable' && fail "the main window is visible after start-up"
 
 status=0
-timeout 15 "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 || status=$?
+timeout 15 "$KIVO_BIN" >>"$work/kivo.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the second start ended with status $status (124: it did not end)"
 wait_until 10 "the main window to come to the front" is_active "$main"
 wait_title_re "$main" "^${CLOCK_RE} = $(regex_quote "$main_title")\$"
@@ -29,7 +29,7 @@ kivo_alive
 
 # Now the main window's caption carries the clock: nothing to find.
 status=0
-timeout 15 "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 || status=$?
+timeout 15 "$KIVO_BIN" >>"$work/kivo.log" 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "the third start ended with status $status"
 kivo_alive
 [[ ! -e $INI ]] || fail "settings.ini was written: $(cat "$INI")"

@@ -9,14 +9,14 @@ activate "$ed"
 start_kivo
 wait_title_re "$ed" "^${CLOCK_RE} = Editor\$" 20
 
-"$KIVO_TAKE_SELECTION" >"$E2E_DIR/taken.log" &
-E2E_PIDS+=($!)
+"$KIVO_TAKE_SELECTION" >"$work/taken.log" &
+pids+=($!)
 gone() { ! kill -0 "$KIVO_PID" 2>/dev/null; }
 wait_until 10 "kivo to end once its selection was taken" gone
 status=0
 wait "$KIVO_PID" || status=$?
 KIVO_PID=
 [[ $status -eq 0 ]] || fail "kivo ended with status $status"
-grep -qx taken "$E2E_DIR/taken.log" || fail "the selection was never taken"
+grep -qx taken "$work/taken.log" || fail "the selection was never taken"
 wait_title "$ed" 'Editor'
 note "ok"

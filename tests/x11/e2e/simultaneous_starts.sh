@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 pairs=${1:-100}
 
 start_xterm ed editor 'Editor'
-xterm_pids=("${E2E_PIDS[@]}")
+xterm_pids=("${pids[@]}")
 
 alive() { kill -0 "$1" 2>/dev/null; }
 one_ended() { ! alive "$first" || ! alive "$second"; }
@@ -16,7 +16,7 @@ one_ended() { ! alive "$first" || ! alive "$second"; }
 one_clock() {
   local front t
   front=$(active_window)
-  t=$(title "$front")
+  t=$(name_of "$front")
   LAST_SEEN="front window $front: '$t'"
   [[ $t =~ ^${CLOCK_RE}\ =\ (.*)$ ]] || return 1
   [[ ! ${BASH_REMATCH[1]} =~ $CLOCK_RE ]] || fail "two clocks in the front window's title: '$t'"
@@ -25,11 +25,11 @@ both_ended() { ! alive "$first" && ! alive "$second"; }
 
 for ((pair = 1; pair <= pairs; pair++)); do
   is_active "$ed" || activate "$ed"
-  "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 &
+  "$KIVO_BIN" >>"$work/kivo.log" 2>&1 &
   first=$!
-  "$KIVO_BIN" >>"$E2E_DIR/kivo.log" 2>&1 &
+  "$KIVO_BIN" >>"$work/kivo.log" 2>&1 &
   second=$!
-  E2E_PIDS=("${xterm_pids[@]}" "$first" "$second")
+  pids=("${xterm_pids[@]}" "$first" "$second")
   wait_until 15 "pair $pair: one of the two starts to end" one_ended
   if alive "$first"; then survivor=$first loser=$second; else survivor=$second loser=$first; fi
   status=0

@@ -5,13 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontMetrics>
-#include <QListWidget>
-#include <QRadioButton>
-
-#include <cstdlib>
 
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/main_window.h"
@@ -46,13 +41,7 @@ TEST(QtForms, EachFormIsAnXWindowOfTheProgramWithItsClass) {
 
   // Shown and framed by the window manager, each keeps its class; an
   // unloaded form's window is no longer the program's.
-  if (!pumpUntil(rig.toolkit, [&] { return wmState(s.hwnd()) == 1; })) {
-    ADD_FAILURE() << "frmSet not managed; visible " << rig.toolkit.widgetOf(s)->isVisible();
-    std::system(("xprop -root _NET_CLIENT_LIST; xwininfo -id " + std::to_string(s.hwnd()) +
-                 " | grep -i map; xprop -id " + std::to_string(s.hwnd()))
-                    .c_str());
-  }
-  EXPECT_EQ(static_cast<Hwnd>(rig.toolkit.widgetOf(s)->winId()), s.hwnd());
+  EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return wmState(s.hwnd()) == 1; }));
   EXPECT_EQ(windowClass(s.hwnd()), "kivo/ThunderRT5Form");
   EXPECT_EQ(windowClass(m.hwnd()), "kivo/ThunderRT5Form");
   EXPECT_EQ(windowTitle(s.hwnd()), "詳細");

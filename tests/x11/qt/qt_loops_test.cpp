@@ -94,6 +94,9 @@ TEST(QtLoops, AMessageBoxHasTheStylesButtonsIconAndDefault) {
   owner.show();
   ASSERT_TRUE(pumpUntil(tk, [&] { return wmState(owner.hwnd()) == 1; }));
   using B = QMessageBox::StandardButton;
+  using I = QMessageBox;
+  const Hwnd own = owner.hwnd();
+  const auto app = Qt::ApplicationModal, win = Qt::WindowModal;
   struct Case {
     int style;
     Hwnd owner;
@@ -105,78 +108,33 @@ TEST(QtLoops, AMessageBoxHasTheStylesButtonsIconAndDefault) {
     Qt::WindowModality modality;
     bool onTop;
   };
+  const int stop = kMbOkOnly | kMbIconStop | kMbSystemModal;
   const int alarm = kMbOkCancel | kMbIconInformation | kMbDefButton2 | kMbSystemModal;
+  const int warning = kMbOkOnly | kMbIconExclamation | kMbSystemModal;
+  const int yesNo = kMbYesNo | kMbDefButton2, question = kMbYesNo | kMbIconQuestion;
   const std::vector<Case> cases{
-      {kMbOkOnly | kMbIconStop | kMbSystemModal,
-       0,
-       B::Ok,
-       kIdOk,
-       QMessageBox::Critical,
-       {B::Ok},
-       B::Ok,
-       Qt::ApplicationModal,
-       true},
-      {alarm,
-       owner.hwnd(),
-       B::Cancel,
-       kIdCancel,
-       QMessageBox::Information,
-       {B::Ok, B::Cancel},
-       B::Cancel,
-       Qt::ApplicationModal,
-       true},
-      {alarm,
-       0,
-       B::Ok,
-       kIdOk,
-       QMessageBox::Information,
-       {B::Ok, B::Cancel},
-       B::Cancel,
-       Qt::ApplicationModal,
-       true},
-      {kMbYesNo | kMbDefButton2,
-       owner.hwnd(),
-       B::Yes,
-       kIdYes,
-       QMessageBox::NoIcon,
-       {B::Yes, B::No},
-       B::No,
-       Qt::WindowModal,
-       false},
-      {kMbYesNo | kMbIconQuestion,
-       owner.hwnd(),
-       B::No,
-       kIdNo,
-       QMessageBox::Question,
-       {B::Yes, B::No},
-       B::Yes,
-       Qt::WindowModal,
-       false},
-      {kMbOkOnly | kMbIconExclamation | kMbSystemModal,
-       0,
-       B::Ok,
-       kIdOk,
-       QMessageBox::Warning,
-       {B::Ok},
-       B::Ok,
-       Qt::ApplicationModal,
-       true},
+      {stop, 0, B::Ok, kIdOk, I::Critical, {B::Ok}, B::Ok, app, true},
+      {alarm, own, B::Cancel, kIdCancel, I::Information, {B::Ok, B::Cancel}, B::Cancel, app, true},
+      {alarm, 0, B::Ok, kIdOk, I::Information, {B::Ok, B::Cancel}, B::Cancel, app, true},
+      {yesNo, own, B::Yes, kIdYes, I::NoIcon, {B::Yes, B::No}, B::No, win, false},
+      {question, own, B::No, kIdNo, I::Question, {B::Yes, B::No}, B::Yes, win, false},
+      {warning, 0, B::Ok, kIdOk, I::Warning, {B::Ok}, B::Ok, app, true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE("style " + std::to_string(c.style));
     BoxUser user(c.press);
     EXPECT_EQ(tk.messageBox(c.owner, "一行目\r\n\r\n<Hint!> 二行目", "エラー - Kivo", c.style),
-              c.answer)
-        << "style " << c.style;
+              c.answer);
     ASSERT_TRUE(user.seen());
     const SeenBox& seen = *user.seen();
     EXPECT_EQ(seen.title, "エラー - Kivo");
     EXPECT_EQ(seen.text, "一行目\n\n<Hint!> 二行目");
-    EXPECT_EQ(seen.icon, c.icon) << "style " << c.style;
-    EXPECT_EQ(seen.buttons, c.buttons) << "style " << c.style;
-    EXPECT_EQ(seen.defaultButton, c.byDefault) << "style " << c.style;
-    EXPECT_EQ(seen.modality, c.modality) << "style " << c.style;
-    EXPECT_EQ(seen.staysOnTop, c.onTop) << "style " << c.style;
-    EXPECT_EQ(seen.hasParent, c.owner != 0) << "style " << c.style;
+    EXPECT_EQ(seen.icon, c.icon);
+    EXPECT_EQ(seen.buttons, c.buttons);
+    EXPECT_EQ(seen.defaultButton, c.byDefault);
+    EXPECT_EQ(seen.modality, c.modality);
+    EXPECT_EQ(seen.staysOnTop, c.onTop);
+    EXPECT_EQ(seen.hasParent, c.owner != 0);
   }
   // A box over a hidden owner (the alarm over the hidden main window)
   // stands on its own, where it is seen.

@@ -20,7 +20,6 @@
 
 #include <cstdlib>
 #include <map>
-#include <memory>
 
 #include "platform/qt/qt_util.h"
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/sim/sim_desktop.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/sim/sim_desktop.h"
 #include "tests/contract/toolkit_contract.h"
 
 namespace kivo::qt::test {

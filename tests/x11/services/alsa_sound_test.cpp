@@ -30,7 +30,6 @@ namespace {
 using testing::readFile;
 using testing::ScopedEnv;
 using testing::ScratchDirTest;
-using testing::TempDir;
 using testing::writeFile;
 
 constexpr std::uint32_t kSync = kSndFilename | kSndNoDefault;
@@ -67,7 +66,7 @@ class AlsaSoundTest : public ScratchDirTest {
  protected:
   // `pcm` is the default PCM's definition in the scratch .asoundrc.
   void useDefaultPcm(const std::string& pcm) {
-    writeFile(home / ".asoundrc", "pcm.!default {\n" + pcm + "\n}\n");
+    writeFile(dir / ".asoundrc", "pcm.!default {\n" + pcm + "\n}\n");
     // alsa-lib keeps its configuration once read: read it again.
     snd_config_update_free_global();
   }
@@ -76,22 +75,21 @@ class AlsaSoundTest : public ScratchDirTest {
   }
 
   // The scratch directory is HOME, where alsa-lib looks for .asoundrc.
-  const TempDir& home = dir;
-  const std::string out = home / "out.raw";
-  ScopedEnv homeEnv{"HOME", home.str().c_str()};
-  ScopedEnv xdgEnv{"XDG_CONFIG_HOME", (home / "xdg").c_str()};
+  const std::string out = dir / "out.raw";
+  ScopedEnv homeEnv{"HOME", dir.str().c_str()};
+  ScopedEnv xdgEnv{"XDG_CONFIG_HOME", (dir / "xdg").c_str()};
   ScopedEnv alsaEnv{"ALSA_CONFIG_PATH", nullptr};
 };
 
 TEST_F(AlsaSoundTest, ASyncSoundIsPlayedToTheLastSampleBeforeTheCallReturns) {
   useFileOutput();
   const auto stereo = samples(5000, 2, 100, 3);
-  writeWave(home / "chime.wav", stereo, 2, 22050);
+  writeWave(dir / "chime.wav", stereo, 2, 22050);
   AlsaSound sound;
-  sound.playSound(home / "chime.wav", kSync);
+  sound.playSound(dir / "chime.wav", kSync);
   EXPECT_EQ(readFile(out), bytesOf(stereo));
   // Again: the device is free for the next one.
-  sound.playSound(home / "chime.wav", kSync);
+  sound.playSound(dir / "chime.wav", kSync);
   EXPECT_EQ(readFile(out), bytesOf(stereo));
 }
 
@@ -104,11 +102,11 @@ TEST_F(AlsaSoundTest, AnAsyncSoundIsCutShortByTheNextOne) {
   useFileOutput();
   const auto first = samples(160000, 1, 0x1111, 0);  // 20 s
   const auto second = samples(2000, 1, 0x2222, 0);
-  writeWave(home / "first.wav", first, 1, 8000);
-  writeWave(home / "second.wav", second, 1, 8000);
+  writeWave(dir / "first.wav", first, 1, 8000);
+  writeWave(dir / "second.wav", second, 1, 8000);
 
   AlsaSound sound;
-  sound.playSound(home / "first.wav", kAsync);
+  sound.playSound(dir / "first.wav", kAsync);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   int queued = 0;
   while (queued < 4096 && std::chrono::steady_clock::now() < deadline) {
@@ -136,7 +134,7 @@ TEST_F(AlsaSoundTest, AnAsyncSoundIsCutShortByTheNextOne) {
       grew.notify_all();
     }
   });
-  sound.playSound(home / "second.wav", kAsync);
+  sound.playSound(dir / "second.wav", kAsync);
   const std::string tail = bytesOf(second);
   const auto complete = [&] {
     return heard.size() >= tail.size() &&
@@ -158,12 +156,12 @@ TEST_F(AlsaSoundTest, AnAsyncSoundIsCutShortByTheNextOne) {
 
 TEST_F(AlsaSoundTest, WhatCannotBePlayedIsSilentAndReturns) {
   useFileOutput();
-  writeFile(home / "text.wav", "not a wave file at all\n");
+  writeFile(dir / "text.wav", "not a wave file at all\n");
   AlsaSound sound;
   for (const std::uint32_t flags : {kSync, kAsync}) {
-    sound.playSound(home / "missing.wav", flags);
-    sound.playSound(home / "text.wav", flags);
-    sound.playSound(home.str(), flags);  // a directory
+    sound.playSound(dir / "missing.wav", flags);
+    sound.playSound(dir / "text.wav", flags);
+    sound.playSound(dir.str(), flags);  // a directory
     sound.playSound("", flags);
   }
   sound.playSound("", kSync);  // waits for the last asynchronous attempt
@@ -171,9 +169,9 @@ TEST_F(AlsaSoundTest, WhatCannotBePlayedIsSilentAndReturns) {
 
   // No device at all.
   useDefaultPcm("type hw\ncard 63");
-  writeWave(home / "chime.wav", samples(800, 1, 5, 1), 1, 8000);
-  sound.playSound(home / "chime.wav", kSync);
-  sound.playSound(home / "chime.wav", kAsync);
+  writeWave(dir / "chime.wav", samples(800, 1, 5, 1), 1, 8000);
+  sound.playSound(dir / "chime.wav", kSync);
+  sound.playSound(dir / "chime.wav", kAsync);
 }
 
 }  // namespace

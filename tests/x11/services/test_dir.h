@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -67,11 +66,7 @@ class ScopedEnv {
 
  private:
   void set(const char* value) {
-    if (value != nullptr) {
-      ::setenv(name_.c_str(), value, 1);
-    } else {
-      ::unsetenv(name_.c_str());
-    }
+    value ? ::setenv(name_.c_str(), value, 1) : ::unsetenv(name_.c_str());
   }
   std::string name_;
   std::optional<std::string> old_;
