@@ -53,9 +53,9 @@ MainWindow::MainWindow(WindowContext context, CaptionEngine& engine, FlashBurst&
       &add<CommandButton>("cmdMain", 2, cx_.texts("About(&A)"), {3720, 1620, 1152, 495});
   buttons[Exit] = &add<CommandButton>("cmdMain", 3, cx_.texts("Exit(&X)"), {3720, 2700, 1152, 495});
   trayIconBox =
-      &add<CheckBox>("chkTray", -1, cx_.texts("トレイアイコン(&T)"), {180, 3300, 1572, 312});
+      &add<CheckBox>("chkTray", -1, cx_.texts("トレイアイコン(&T)"), {180, 3300, 1812, 312});
   loginStartBox =
-      &add<CheckBox>("chkLogin", -1, cx_.texts("ログイン時に起動(&G)"), {1800, 3300, 1872, 312});
+      &add<CheckBox>("chkLogin", -1, cx_.texts("ログイン時に起動(&G)"), {2100, 3300, 2100, 312});
   flashTimer = &add<Timer>("tmrFlash", -1, "", {});
   tickTimer = &add<Timer>("tmrMain", -1, "", {});
 
