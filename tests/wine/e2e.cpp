@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 
 namespace kivo::e2e {
@@ -51,13 +52,6 @@ bool decoratedLeft(const std::wstring& caption, const std::wstring& title, const
   const std::wstring tail = sep + title;
   if (caption.size() <= tail.size() || !caption.ends_with(tail)) return false;
   return std::regex_match(caption.substr(0, caption.size() - tail.size()), clock);
-}
-
-bool decoratedRight(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
-                    const std::wregex& clock) {
-  const std::wstring head = title + sep;
-  if (caption.size() <= head.size() || !caption.starts_with(head)) return false;
-  return std::regex_match(caption.substr(head.size()), clock);
 }
 
 // ---- TestWindow
@@ -116,11 +110,7 @@ LRESULT TestWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
   const bool foreign = (InSendMessageEx(nullptr) & ISMEX_SEND) != 0;
   switch (msg) {
     case WM_SETTEXT:
-      if (foreign) {
-        std::lock_guard lock(mutex_);
-        setTextTimes_.push_back(SteadyClock::now());
-        ++foreignSetTexts_;
-      }
+      if (foreign) ++foreignSetTexts_;
       break;
     case WM_WINDOWPOSCHANGED:
       if (!(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) ++moves_;
@@ -197,11 +187,6 @@ void TestWindow::startRetitling(UINT intervalMs) { PostMessageW(hwnd_, kMsgBusy,
 
 void TestWindow::stopRetitling() { PostMessageW(hwnd_, kMsgBusy, 0, 0); }
 
-std::vector<SteadyClock::time_point> TestWindow::foreignSetTextTimes() const {
-  std::lock_guard lock(mutex_);
-  return setTextTimes_;
-}
-
 RECT TestWindow::rect() const {
   RECT r{};
   GetWindowRect(hwnd_, &r);
@@ -244,23 +229,6 @@ std::optional<std::wstring> get(const std::wstring& section, const std::wstring&
 }
 
 }  // namespace store
-
-int runProgram(const std::wstring& commandLine) {
-  std::wstring line = commandLine;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &si, &pi)) {
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
-    GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return static_cast<int>(code);
-}
 
 // ---- KivoProcess
 
