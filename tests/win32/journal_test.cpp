@@ -11,6 +11,7 @@
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_journal.h"
 #include "tests/win32/win32_test_util.h"
+#include "tests/wine/e2e.h"
 
 namespace kivo::win32 {
 namespace {
@@ -48,57 +49,43 @@ TEST(Win32Journal, ARecordCountsOnlyForTheWindowItNames) {
   EXPECT_EQ(journal.keyPath(),
             "Software\\VB and VBA Program Settings\\" + application + "\\Decorations");
   const std::wstring cls = L"KivoJournal" + text::toWide(test::token());
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = cls.c_str();
-  ASSERT_TRUE(RegisterClassExW(&wc));
-  const auto window = [&](const wchar_t* windowClass, const wchar_t* title) {
-    return CreateWindowExW(0, windowClass, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                           nullptr, wc.hInstance, nullptr);
+  const e2e::TestWindow editor(cls, L"Editor");
+  const auto staticWindow = [](const wchar_t* title) {
+    return CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
   };
-  const HWND editor = window(cls.c_str(), L"Editor"), other = window(L"STATIC", L"Other"),
-             third = window(cls.c_str(), L"Third");
-  ASSERT_TRUE(editor && other && third);
-
+  const HWND other = staticWindow(L"Other"), third = staticWindow(L"Third");
+  ASSERT_TRUE(editor.hwnd() && other && third);
   HKEY key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, text::toWide(journal.keyPath()).c_str(), 0, nullptr,
                             0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   const std::wstring pid = std::to_wstring(GetCurrentProcessId());
   const std::wstring otherPid = std::to_wstring(GetCurrentProcessId() + 4);
-  using namespace std::string_literals;
+  const auto fields = [](const std::wstring& process, const std::wstring& windowClass,
+                         const std::wstring& title) {
+    return process + L'\0' + windowClass + L'\0' + L"6:17 = " + title + L'\0' + title + L'\0';
+  };
   // The editor's own record, and records under the handles of windows they
-  // do not describe: a window of another process, one of another class.
-  // Then what no run of ours writes.
-  leaveRecord(key, handleName(editor),
-              pid + L'\0' + cls +
-                  L"\0"
-                  L"6:17 = Editor\0Editor\0"s);
-  leaveRecord(key, handleName(other),
-              otherPid +
-                  L"\0STATIC\0"
-                  L"6:17 = Other\0Other\0"s);
-  leaveRecord(key, handleName(third),
-              pid +
-                  L"\0STATIC\0"
-                  L"6:17 = Third\0Third\0"s);
-  leaveRecord(key, L"not a handle", pid + L'\0' + cls + L"\0a\0b\0"s);
-  leaveRecord(key, handleName(editor).substr(0, 7) + L"G", L"garbage");
+  // do not describe: another process's, another class's. Then what no run
+  // of ours writes.
+  leaveRecord(key, handleName(editor.hwnd()), fields(pid, cls, L"Editor"));
+  leaveRecord(key, handleName(other), fields(otherPid, L"STATIC", L"Other"));
+  leaveRecord(key, handleName(third), fields(pid, cls, L"Third"));
+  leaveRecord(key, L"not a handle", fields(pid, cls, L"a"));
+  leaveRecord(key, handleName(editor.hwnd()).substr(0, 7) + L"G", L"garbage");
 
   const std::vector<DecorationRecord> left = journal.leftOver();
-  EXPECT_EQ(left, (std::vector<DecorationRecord>{{fromHwnd(editor), "6:17 = Editor", "Editor"}}));
+  EXPECT_EQ(left,
+            (std::vector<DecorationRecord>{{fromHwnd(editor.hwnd()), "6:17 = Editor", "Editor"}}));
   // The others are gone from the registry, the editor's stays until forgotten.
-  EXPECT_EQ(valueNames(key), std::vector<std::wstring>{handleName(editor)});
-  journal.forget(fromHwnd(editor));
+  EXPECT_EQ(valueNames(key), std::vector<std::wstring>{handleName(editor.hwnd())});
+  journal.forget(fromHwnd(editor.hwnd()));
   EXPECT_TRUE(valueNames(key).empty());
 
   RegCloseKey(key);
-  DestroyWindow(editor);
   DestroyWindow(other);
   DestroyWindow(third);
-  UnregisterClassW(cls.c_str(), wc.hInstance);
   RegDeleteTreeW(HKEY_CURRENT_USER,
                  text::toWide(std::string(kClassicSettingsRoot) + "\\" + application).c_str());
 }

@@ -1,4 +1,4 @@
-// The open-file dialog as a user answers it, and the previous-instance test.
+// The open-file dialog as a user answers it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -63,18 +63,6 @@ TEST(Win32FileDialog, AsksWithTheRequestAndGivesTheChosenPath) {
   EXPECT_EQ(types, (std::vector<std::string>{"サウンド (*.wav)", "すべてのファイル (*.*)"}));
   EXPECT_EQ(request.file, path);
   DeleteFileW(text::toWide(path).c_str());
-}
-
-TEST(Win32ProgramInfo, OnlyTheFirstInstanceFindsNoneBeforeIt) {
-  const std::string application = "Kivo instance test " + test::token();
-  {
-    Win32ProgramInfo first(application);
-    EXPECT_FALSE(first.previousInstance());
-    EXPECT_TRUE(Win32ProgramInfo(application).previousInstance());
-    EXPECT_FALSE(Win32ProgramInfo(application + " (other)").previousInstance());
-  }
-  // It has ended: the next start is the first again.
-  EXPECT_FALSE(Win32ProgramInfo(application).previousInstance());
 }
 
 }  // namespace

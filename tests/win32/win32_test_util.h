@@ -1,12 +1,9 @@
 #pragma once
-// Helpers of the Win32 backend's own tests: a token unique to the run, and
-// waiting for a condition while this thread's messages are pumped.
+// Helpers of the Win32 backend's own tests: a token unique to the run.
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 
 namespace kivo::win32::test {
@@ -21,18 +18,6 @@ inline const std::string& token() {
     return std::string(text);
   }();
   return value;
-}
-
-// True once `condition` holds, false when ten seconds passed first.
-inline bool pollUntil(const std::function<bool()>& condition) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return true;
 }
 
 }  // namespace kivo::win32::test

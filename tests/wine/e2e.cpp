@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 
 namespace kivo::e2e {
@@ -51,13 +52,6 @@ bool decoratedLeft(const std::wstring& caption, const std::wstring& title, const
   const std::wstring tail = sep + title;
   if (caption.size() <= tail.size() || !caption.ends_with(tail)) return false;
   return std::regex_match(caption.substr(0, caption.size() - tail.size()), clock);
-}
-
-bool decoratedRight(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
-                    const std::wregex& clock) {
-  const std::wstring head = title + sep;
-  if (caption.size() <= head.size() || !caption.starts_with(head)) return false;
-  return std::regex_match(caption.substr(head.size()), clock);
 }
 
 // ---- TestWindow
@@ -116,11 +110,7 @@ LRESULT TestWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
   const bool foreign = (InSendMessageEx(nullptr) & ISMEX_SEND) != 0;
   switch (msg) {
     case WM_SETTEXT:
-      if (foreign) {
-        std::lock_guard lock(mutex_);
-        setTextTimes_.push_back(SteadyClock::now());
-        ++foreignSetTexts_;
-      }
+      if (foreign) ++foreignSetTexts_;
       break;
     case WM_WINDOWPOSCHANGED:
       if (!(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) ++moves_;
@@ -197,11 +187,6 @@ void TestWindow::startRetitling(UINT intervalMs) { PostMessageW(hwnd_, kMsgBusy,
 
 void TestWindow::stopRetitling() { PostMessageW(hwnd_, kMsgBusy, 0, 0); }
 
-std::vector<SteadyClock::time_point> TestWindow::foreignSetTextTimes() const {
-  std::lock_guard lock(mutex_);
-  return setTextTimes_;
-}
-
 RECT TestWindow::rect() const {
   RECT r{};
   GetWindowRect(hwnd_, &r);
@@ -215,26 +200,19 @@ namespace store {
 void reset() { RegDeleteTreeW(HKEY_CURRENT_USER, kStoreRoot); }
 
 void set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+  // Makes the section's key when it is missing.
   const std::wstring path = std::wstring(kStoreRoot) + L"\\" + section;
-  HKEY h = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &h, nullptr),
-            ERROR_SUCCESS);
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  EXPECT_EQ(RegSetValueExW(h, key.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           bytes),
-            ERROR_SUCCESS);
-  RegCloseKey(h);
+  EXPECT_EQ(
+      RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), REG_SZ, value.c_str(), bytes),
+      ERROR_SUCCESS);
 }
 
 std::optional<std::wstring> get(const std::wstring& section, const std::wstring& key) {
   const std::wstring path = std::wstring(kStoreRoot) + L"\\" + section;
-  DWORD bytes = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
-                   &bytes) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  std::wstring value(bytes / sizeof(wchar_t), L'\0');
+  // Large enough for every value the tests and Kivo write.
+  std::wstring value(4096, L'\0');
+  DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
   if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr,
                    value.data(), &bytes) != ERROR_SUCCESS) {
     return std::nullopt;
@@ -244,23 +222,6 @@ std::optional<std::wstring> get(const std::wstring& section, const std::wstring&
 }
 
 }  // namespace store
-
-int runProgram(const std::wstring& commandLine) {
-  std::wstring line = commandLine;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &si, &pi)) {
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
-    GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return static_cast<int>(code);
-}
 
 // ---- KivoProcess
 
@@ -313,70 +274,55 @@ DWORD KivoProcess::exitCode() const {
 
 namespace {
 
-struct Search {
-  DWORD pid;
-  std::wstring className;
-  std::wstring caption;
-  bool exact;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK searchTopLevel(HWND h, LPARAM lp) {
-  auto& s = *reinterpret_cast<Search*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  if (pid != s.pid) return TRUE;
-  wchar_t cls[256] = {};
-  GetClassNameW(h, cls, 256);
-  if (s.className != cls) return TRUE;
-  const std::wstring text = windowText(h);
-  if (s.exact ? text == s.caption : text.find(s.caption) != std::wstring::npos) {
+// The first window `match` takes: among the top-level windows, or among
+// the children of `parent` (at any depth) when one is given.
+HWND firstWindow(HWND parent, const std::function<bool(HWND)>& match) {
+  struct Search {
+    const std::function<bool(HWND)>& match;
+    HWND found = nullptr;
+  } search{match};
+  const WNDENUMPROC visit = [](HWND h, LPARAM lp) -> BOOL {
+    auto& s = *reinterpret_cast<Search*>(lp);
+    if (!s.match(h)) return TRUE;
     s.found = h;
     return FALSE;
+  };
+  if (parent) {
+    EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+  } else {
+    EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
   }
-  return TRUE;
+  return search.found;
 }
 
-HWND searchProcess(DWORD pid, const std::wstring& cls, const std::wstring& caption, bool exact) {
-  Search s{pid, cls, caption, exact};
-  EnumWindows(&searchTopLevel, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+// A top-level window of process `pid` of class `cls` whose title is
+// `caption` (exact) or holds it.
+HWND processWindow(DWORD pid, const std::wstring& cls, const std::wstring& caption, bool exact) {
+  return firstWindow(nullptr, [&](HWND h) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    wchar_t name[256] = {};
+    GetClassNameW(h, name, 256);
+    const std::wstring text = windowText(h);
+    return owner == pid && cls == name &&
+           (exact ? text == caption : text.find(caption) != std::wstring::npos);
+  });
 }
 
 }  // namespace
 
 HWND KivoProcess::formWindow(const std::wstring& caption) const {
-  return searchProcess(pid(), kFormClass, caption, false);
+  return processWindow(pid(), kFormClass, caption, false);
 }
 
 HWND KivoProcess::messageBox(const std::wstring& title) const {
-  return searchProcess(pid(), L"#32770", title, true);
+  return processWindow(pid(), L"#32770", title, true);
 }
 
-HWND KivoProcess::anyMessageBox() const { return searchProcess(pid(), L"#32770", L"", false); }
-
-namespace {
-
-struct ControlSearch {
-  std::wstring text;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK searchChild(HWND h, LPARAM lp) {
-  auto& s = *reinterpret_cast<ControlSearch*>(lp);
-  if (windowText(h) == s.text) {
-    s.found = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
+HWND KivoProcess::anyMessageBox() const { return processWindow(pid(), L"#32770", L"", false); }
 
 HWND findControl(HWND parent, const std::wstring& text) {
-  ControlSearch s{text};
-  EnumChildWindows(parent, &searchChild, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return firstWindow(parent, [&](HWND h) { return windowText(h) == text; });
 }
 
 void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }

@@ -8,12 +8,10 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <regex>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace kivo::e2e {
 
@@ -37,13 +35,10 @@ std::wstring windowText(HWND h);
 // "9:05,Dec,5" (24-hour time, the month, the day).
 const std::wregex& standardClock();
 
-// Does `caption` show `title` decorated with a clock matching `clock`:
-// clock, separator, title on the left side; title, separator, clock on the
-// right side?
+// Does `caption` show `title` decorated with a clock matching `clock` on
+// the left: clock, separator, title?
 bool decoratedLeft(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
                    const std::wregex& clock = standardClock());
-bool decoratedRight(const std::wstring& caption, const std::wstring& title, const std::wstring& sep,
-                    const std::wregex& clock = standardClock());
 
 // A top-level window of a class of its own, made and served by a thread of
 // its own, as another program's window would be. It counts what others do
@@ -76,10 +71,8 @@ class TestWindow {
   void stopRetitling();
   // How often the window has retitled itself so far.
   int ownRetitles() const { return busyCount_.load(); }
-  // Title writes that came from another thread (WM_SETTEXT sent to it), and
-  // when each came.
+  // Title writes that came from another thread (WM_SETTEXT sent to it).
   int foreignSetTexts() const { return foreignSetTexts_.load(); }
-  std::vector<SteadyClock::time_point> foreignSetTextTimes() const;
   // How often the window was moved. It never moves itself, so every move is
   // another program's (which may post it: then the window's own thread
   // carries it out).
@@ -100,8 +93,6 @@ class TestWindow {
   std::atomic<int> foreignSetTexts_{0};
   std::atomic<int> moves_{0};
   std::atomic<int> busyCount_{0};
-  mutable std::mutex mutex_;
-  std::vector<SteadyClock::time_point> setTextTimes_;
 };
 
 // The settings in the registry, where kivo.exe keeps them:
@@ -120,10 +111,6 @@ inline void freshStore() {
   store::reset();
   store::set(L"Main", L"CheckInterval", L"50");
 }
-
-// Runs a command line (a console program such as reg.exe) and returns its
-// exit status, -1 when it could not start or did not end within 30 s.
-int runProgram(const std::wstring& commandLine);
 
 // The window class and caption of kivo.exe's main window.
 inline constexpr const wchar_t* kFormClass = L"ThunderRT5Form";

@@ -1,8 +1,12 @@
-// kivo.exe end to end: a run killed hard (TerminateProcess, what kill -9 is
-// on Windows) leaves its clock in the window in front; the next start gives
-// that window its own title back, and leaves a window alone that retitled
-// itself meanwhile.
+// kivo.exe end to end, runs that end badly. A run killed hard
+// (TerminateProcess, what kill -9 is on Windows) leaves its clock in the
+// window in front; the next start gives that window its own title back, and
+// leaves a window alone that retitled itself meanwhile. The fatal path (a
+// run-time error no handler traps) gives the title back, shows its box,
+// lets a new start start afresh and ends with status 1.
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "tests/wine/e2e.h"
 
@@ -63,6 +67,56 @@ TEST(RecoveryE2E, KilledRunsTitlesComeBackAtTheNextStart) {
   EXPECT_EQ(notes.text(), L"Notes");
   EXPECT_EQ(editor.text(), L"Editor 2");
   EXPECT_EQ(editor.foreignSetTexts(), writesBefore) << "Kivo wrote the editor's title";
+}
+
+// The text of a message box (its static control), or "".
+std::wstring boxText(HWND box) {
+  HWND label = GetDlgItem(box, 0xFFFF);
+  return label ? windowText(label) : L"";
+}
+
+TEST(RecoveryE2E, AnUntrappedErrorGivesTheTitleBackAndEndsWithStatusOne) {
+  freshStore();
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring trigger =
+      std::wstring(folder) + L"kivo-e2e-raise-" + std::to_wstring(GetCurrentProcessId());
+  DeleteFileW(trigger.c_str());
+  TestWindow editor(L"KivoE2EEditor", L"Editor");
+  ASSERT_TRUE(editor.bringToFront());
+  SetEnvironmentVariableW(L"KIVO_TEST_UNTRAPPED_ERROR", trigger.c_str());
+  KivoProcess kivo;
+  SetEnvironmentVariableW(L"KIVO_TEST_UNTRAPPED_ERROR", nullptr);
+  ASSERT_TRUE(
+      editor.frontUntil([&] { return decoratedLeft(editor.text(), L"Editor", L" = "); }, kStartUp));
+
+  // The error: the editor's own title first, then the box, which stays.
+  CloseHandle(CreateFileW(trigger.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  EXPECT_TRUE(waitFor([&] { return editor.text() == L"Editor"; }, 5s)) << editor.text();
+  HWND box = nullptr;
+  ASSERT_TRUE(waitFor([&] { return (box = kivo.messageBox(L"Kivo")) != nullptr; }, 5s));
+  // (Found as soon as the box exists: its text may follow a moment later.)
+  const std::wstring fatal = L"実行時エラー '5':\r\n\r\nInvalid procedure call or argument";
+  EXPECT_TRUE(waitFor([&] { return boxText(box) == fatal; }, 2s)) << boxText(box);
+  EXPECT_FALSE(kivo.waitExit(500ms)) << "the fatal box did not stay";
+
+  // While it is up, a new start is a first start: it stays and runs the clock.
+  KivoProcess next;
+  EXPECT_FALSE(next.waitExit(2s)) << "the new start handed over to the dying instance";
+  EXPECT_TRUE(
+      editor.frontUntil([&] { return decoratedLeft(editor.text(), L"Editor", L" = "); }, kStartUp))
+      << editor.text();
+
+  click(findControl(box, L"OK"));
+  ASSERT_TRUE(kivo.waitExit(10s));
+  EXPECT_EQ(kivo.exitCode(), 1u);
+  DeleteFileW(trigger.c_str());
+
+  const HWND nextMain = next.mainWindow();
+  ASSERT_NE(nextMain, nullptr);
+  PostMessageW(nextMain, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(next.waitExit(10s));
+  EXPECT_TRUE(waitFor([&] { return editor.text() == L"Editor"; }, 2s)) << editor.text();
 }
 
 }  // namespace

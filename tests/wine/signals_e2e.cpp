@@ -1,8 +1,7 @@
 // kivo.exe end to end: the hourly shake and the daily alarm. Both run on a
 // clock that Wine is made to see (wine-run.sh's KIVO_FAKETIME, libfaketime):
 // 2024-03-05, starting a few seconds before the full hour or the alarm
-// minute, so that no test waits for a real one. Started without that clock
-// they are skipped.
+// minute, so that no test waits for a real one.
 #include <gtest/gtest.h>
 
 #include "tests/wine/e2e.h"
@@ -10,32 +9,29 @@
 namespace kivo::e2e {
 namespace {
 
-// True when Wine's clock is the test's (the date of KIVO_FAKETIME).
-bool onTestClock() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  return now.wYear == 2024 && now.wMonth == 3 && now.wDay == 5;
-}
-
-// Skips a test started by hand without the test clock; with KIVO_FAKETIME
-// set, a clock that did not move is a failure.
-#define REQUIRE_TEST_CLOCK(when)                                                \
-  do {                                                                          \
-    if (GetEnvironmentVariableW(L"KIVO_FAKETIME", nullptr, 0) > 0) {            \
-      ASSERT_TRUE(onTestClock()) << "KIVO_FAKETIME did not move Wine's clock";  \
-    } else if (!onTestClock()) {                                                \
-      GTEST_SKIP() << "needs KIVO_FAKETIME=\"" when "\" (scripts/wine-run.sh)"; \
-    }                                                                           \
-  } while (0)
-
 SYSTEMTIME localTime() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   return now;
 }
 
-TEST(SignalsE2E, FullHourShakesTheWindowInFront) {
-  REQUIRE_TEST_CLOCK("@2024-03-05 14:59:50");
+// Wine's clock must be the test's (the date of KIVO_FAKETIME). Started by
+// hand without that clock the cases are skipped; with KIVO_FAKETIME set, a
+// clock that did not move is a failure.
+class SignalsE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const SYSTEMTIME now = localTime();
+    const bool onTestClock = now.wYear == 2024 && now.wMonth == 3 && now.wDay == 5;
+    if (GetEnvironmentVariableW(L"KIVO_FAKETIME", nullptr, 0) > 0) {
+      ASSERT_TRUE(onTestClock) << "KIVO_FAKETIME did not move Wine's clock";
+    } else if (!onTestClock) {
+      GTEST_SKIP() << "needs KIVO_FAKETIME (scripts/wine-run.sh, see tests/wine/CMakeLists.txt)";
+    }
+  }
+};
+
+TEST_F(SignalsE2E, FullHourShakesTheWindowInFront) {
   freshStore();
   // Two rounds of four moves, 45 twips (3 pixels at 96 dpi) each way.
   store::set(L"Main", L"TimeFuru", L"1");
@@ -69,8 +65,7 @@ TEST(SignalsE2E, FullHourShakesTheWindowInFront) {
   EXPECT_EQ(editor.text(), L"Editor 2");
 }
 
-TEST(SignalsE2E, AlarmMinuteShowsTheMessage) {
-  REQUIRE_TEST_CLOCK("@2024-03-05 06:17:45");
+TEST_F(SignalsE2E, AlarmMinuteShowsTheMessage) {
   freshStore();
   store::set(L"Main", L"Alarm", L"1");
   store::set(L"Main", L"AlarmTime", L"06:18");

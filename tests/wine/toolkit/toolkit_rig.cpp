@@ -20,13 +20,6 @@ std::wstring textOf(HWND h) {
   return t;
 }
 
-int screenDpi() {
-  HDC dc = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-  ReleaseDC(nullptr, dc);
-  return dpi;
-}
-
 RECT expectedRect(const Control& c, int dpi) {
   int left = c.layout().left, top = c.layout().top;
   for (const Control* p = c.container(); p; p = p->container()) {
@@ -93,6 +86,13 @@ sim::ControlView readControl(Win32Toolkit& tk, const Control& c, HWND h, int dpi
 
 }  // namespace
 
+int screenDpi() {
+  HDC dc = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(nullptr, dc);
+  return dpi;
+}
+
 std::optional<contract::NativeForm> readForm(Win32Toolkit& tk, const Form& form, int layoutDpi) {
   const HWND fh = tk.windowOf(form);
   if (!fh) return std::nullopt;
@@ -117,9 +117,11 @@ std::optional<contract::NativeForm> readForm(Win32Toolkit& tk, const Form& form,
     f.top = contract::inTwips(r.top, form.top(), twipsToPx(form.top(), screen), screen);
     GetClientRect(fh, &r);
     f.width =
-        contract::inTwips(r.right, form.clientWidth(), twipsToPx(form.clientWidth(), dpi), dpi) + form.width() - form.clientWidth();
+        contract::inTwips(r.right, form.clientWidth(), twipsToPx(form.clientWidth(), dpi), dpi) +
+        form.width() - form.clientWidth();
     f.height =
-        contract::inTwips(r.bottom, form.clientHeight(), twipsToPx(form.clientHeight(), dpi), dpi) + form.height() - form.clientHeight();
+        contract::inTwips(r.bottom, form.clientHeight(), twipsToPx(form.clientHeight(), dpi), dpi) +
+        form.height() - form.clientHeight();
   }
   f.icon = SendMessageW(fh, WM_GETICON, ICON_BIG, 0) != 0 ? kProgramIcon : kNoIcon;
 

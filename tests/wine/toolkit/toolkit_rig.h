@@ -34,6 +34,9 @@ struct DesktopRig : sim::SimServices {
   Kivo app{platform};
 };
 
+// The screen's density, in dots per inch.
+int screenDpi();
+
 // What a form's windows show, in the model's terms (toolkit_contract.h).
 // `layoutDpi` is the density the form's client area, controls and fonts are
 // made for (0: the screen's); the form's place on the screen is always in
