@@ -42,19 +42,24 @@ class ToolkitContract : public ::testing::Test {
 };
 
 TEST_F(ToolkitContract, TheProgramsWindowsShowTheirModelsWithNothingClipped) {
-  Program p(rig().toolkit());
-  p.store.saveSetting("Main", "WindowList0", "Notepad");
-  p.store.saveSetting("Main", "Alarm", "1");
-  p.app.start();
-  MainWindow& m = *p.app.main();
-  // The dialogs as their openers leave them before showing them.
-  m.settingsDialog().show();
-  m.windowListDialog().show();
-  for (Form* f : std::initializer_list<Form*>{&m, &m.settingsDialog(), &m.windowListDialog()}) {
-    EXPECT_THAT(viewDifferences(rig(), *f), IsEmpty());
-    // Captions that do not fit, and controls that cross (where the desktop
-    // draws text).
-    EXPECT_THAT(rig().clipped(*f), IsEmpty());
+  // In both languages the windows speak.
+  for (const char* language : {"ja", "en"}) {
+    Program p(rig().toolkit());
+    p.store.saveSetting("Main", "Language", language);
+    p.store.saveSetting("Main", "WindowList0", "Notepad");
+    p.store.saveSetting("Main", "Alarm", "1");
+    p.app.start();
+    MainWindow& m = *p.app.main();
+    // The dialogs as their openers leave them before showing them.
+    m.settingsDialog().show();
+    m.windowListDialog().show();
+    for (Form* f : std::initializer_list<Form*>{&m, &m.settingsDialog(), &m.windowListDialog()}) {
+      EXPECT_THAT(viewDifferences(rig(), *f), IsEmpty()) << language;
+      // Captions that do not fit, and controls that cross (where the
+      // desktop draws text).
+      EXPECT_THAT(rig().clipped(*f), IsEmpty()) << language;
+    }
+    p.app.end();
   }
 }
 
