@@ -39,24 +39,31 @@ done
 # with one.
 WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
 
+# Japanese, then English (kivo-shots-win32.exe says which pictures each has).
 bash scripts/x11-run.sh --size 1024x768x24 -- bash -c '
   set -euo pipefail
-  KIVO_WINE_DISPLAY=$DISPLAY KIVO_FAKETIME="@2024-03-05 06:17:00" \
-    bash scripts/wine-run.sh explorer.exe /desktop=Kivo,1024x768 \
-    "'"$shots"'" "Z:${KIVO_SHOTS_WORK//\//\\}" &
-  driver=$!
-  for name in decorated-title main-window settings-dialog window-list-dialog alarm-box; do
-    for _ in $(seq 600); do
-      [[ -s $KIVO_SHOTS_WORK/$name.ready ]] && break
-      kill -0 $driver 2>/dev/null || { echo "screenshots: kivo-shots-win32 ended before $name" >&2; exit 1; }
-      sleep 0.1
+  shoot() {
+    local language=$1
+    shift
+    KIVO_WINE_DISPLAY=$DISPLAY KIVO_FAKETIME="@2024-03-05 06:17:00" \
+      bash scripts/wine-run.sh explorer.exe /desktop=Kivo,1024x768 \
+      "'"$shots"'" "Z:${KIVO_SHOTS_WORK//\//\\}" $language &
+    driver=$!
+    for name in "$@"; do
+      for _ in $(seq 600); do
+        [[ -s $KIVO_SHOTS_WORK/$name.ready ]] && break
+        kill -0 $driver 2>/dev/null || { echo "screenshots: kivo-shots-win32 ended before $name" >&2; exit 1; }
+        sleep 0.1
+      done
+      [[ -s $KIVO_SHOTS_WORK/$name.ready ]] || { echo "screenshots: no $name" >&2; exit 1; }
+      sleep 0.5  # let the window finish painting
+      import -window root -crop "$(tr -d "\r\n" < "$KIVO_SHOTS_WORK/$name.ready")" +repage "docs/$name.png"
+      echo "screenshots: docs/$name.png"
+      touch "$KIVO_SHOTS_WORK/$name.done"
     done
-    [[ -s $KIVO_SHOTS_WORK/$name.ready ]] || { echo "screenshots: no $name" >&2; exit 1; }
-    sleep 0.5  # let the window finish painting
-    import -window root -crop "$(tr -d "\r\n" < "$KIVO_SHOTS_WORK/$name.ready")" +repage "docs/$name.png"
-    echo "screenshots: docs/$name.png"
-    touch "$KIVO_SHOTS_WORK/$name.done"
-  done
-  wait $driver
-  WINEPREFIX=$KIVO_WINEPREFIX /usr/lib/wine/wineserver -w
+    wait $driver
+    WINEPREFIX=$KIVO_WINEPREFIX /usr/lib/wine/wineserver -w
+  }
+  shoot "" decorated-title main-window settings-dialog window-list-dialog tray-menu alarm-box
+  shoot en main-window-en settings-dialog-en window-list-dialog-en tray-menu-en
 '

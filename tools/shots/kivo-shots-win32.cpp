@@ -1,7 +1,11 @@
 // kivo-shots-win32.exe: puts kivo.exe's windows on the screen one after another
 // for scripts/screenshots.sh, which photographs each.
 //
-//   kivo-shots-win32.exe DIR
+//   kivo-shots-win32.exe DIR [en]
+//
+// In Japanese (the default): decorated-title, main-window, settings-dialog,
+// window-list-dialog, tray-menu and alarm-box; in English: main-window-en,
+// settings-dialog-en, window-list-dialog-en and tray-menu-en.
 //
 // Before each picture it writes DIR\NAME.ready holding the area to keep
 // (WxH+X+Y, screen pixels) and waits for the script's DIR\NAME.done. It
@@ -48,8 +52,38 @@ bool failed(const char* what) {
   return false;
 }
 
-bool shoot() {
+// The texts the windows are found by, in the language they speak.
+struct Texts {
+  const wchar_t* language;
+  const wchar_t* settingsButton;
+  const wchar_t* settingsCaption;
+  const wchar_t* listButton;
+  const wchar_t* listCaption;
+  std::string suffix;
+};
+const Texts kJapanese{L"ja", L"詳細(&S)", L"詳細", L"あの子嫌い(&B)", L"あの子嫌い！", ""};
+const Texts kEnglish{L"en", L"&Settings", L"Settings", L"&Exclusions", L"Excluded windows", "-en"};
+
+// Opens the tray icon's menu as a right-click does and photographs it.
+bool trayMenu(const Texts& t) {
+  const HWND icon = FindWindowW(L"KivoTrayIcon", L"Kivo");
+  if (!icon) return failed("no tray icon window");
+  PostMessageW(icon, WM_APP + 1, 0, MAKELPARAM(WM_CONTEXTMENU, 1));
+  HWND menu = nullptr;
+  if (!waitFor([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); },
+               5s)) {
+    return failed("no tray menu");
+  }
+  Sleep(300);  // the menu's own fade-in
+  if (!picture(("tray-menu" + t.suffix).c_str(), menu)) return false;
+  PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  return waitFor([&] { return !IsWindowVisible(menu); }, 5s);
+}
+
+bool shoot(const Texts& t) {
+  const bool japanese = t.suffix.empty();
   store::reset();
+  store::set(L"Main", L"Language", t.language);
   store::set(L"Main", L"WindowList0", L"Notepad");
   store::set(L"Main", L"WindowList1", L"ConsoleWindowClass");
   store::set(L"Main", L"Alarm", L"1");
@@ -60,7 +94,7 @@ bool shoot() {
                          kStartUp)) {
     return failed("no clock in the editor's title");
   }
-  if (!picture("decorated-title", editor.hwnd())) return false;
+  if (japanese && !picture("decorated-title", editor.hwnd())) return false;
 
   // The second start brings up the main window.
   {
@@ -71,27 +105,35 @@ bool shoot() {
   if (!main || !waitFor([&] { return IsWindowVisible(main) != FALSE; }, 5s)) {
     return failed("the main window did not come up");
   }
-  if (!picture("main-window", main)) return false;
+  if (!picture(("main-window" + t.suffix).c_str(), main)) return false;
 
-  click(findControl(main, L"詳細(&S)"));
+  click(findControl(main, t.settingsButton));
   HWND settings = nullptr;
-  if (!waitFor([&] { return (settings = kivo.formWindow(L"詳細")) && IsWindowVisible(settings); },
-               5s)) {
+  if (!waitFor(
+          [&] {
+            return (settings = kivo.formWindow(t.settingsCaption)) && IsWindowVisible(settings);
+          },
+          5s)) {
     return failed("no settings dialog");
   }
-  if (!picture("settings-dialog", settings)) return false;
+  if (!picture(("settings-dialog" + t.suffix).c_str(), settings)) return false;
   click(findControl(settings, L"Cancel"));
   waitFor([&] { return !IsWindowVisible(settings) || !IsWindow(settings); }, 5s);
 
-  click(findControl(main, L"あの子嫌い(&B)"));
+  click(findControl(main, t.listButton));
   HWND list = nullptr;
-  if (!waitFor([&] { return (list = kivo.formWindow(L"あの子嫌い！")) && IsWindowVisible(list); },
+  if (!waitFor([&] { return (list = kivo.formWindow(t.listCaption)) && IsWindowVisible(list); },
                5s)) {
     return failed("no window-list dialog");
   }
-  if (!picture("window-list-dialog", list)) return false;
+  if (!picture(("window-list-dialog" + t.suffix).c_str(), list)) return false;
   click(findControl(list, L"OK"));
   waitFor([&] { return !IsWindowVisible(list) || !IsWindow(list); }, 5s);
+  if (!trayMenu(t)) return false;
+  if (!japanese) {
+    PostMessageW(kivo.mainWindow(), WM_CLOSE, 0, 0);
+    return kivo.waitExit(10s);
+  }
 
   // Back to the editor, which keeps the front until the alarm goes off at
   // 06:18.
@@ -118,10 +160,10 @@ bool shoot() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: kivo-shots-win32 DIR\n");
+  if (argc != 2 && !(argc == 3 && std::wstring(argv[2]) == L"en")) {
+    std::fprintf(stderr, "usage: kivo-shots-win32 DIR [en]\n");
     return 2;
   }
   dir = argv[1];
-  return shoot() ? 0 : 1;
+  return shoot(argc == 3 ? kEnglish : kJapanese) ? 0 : 1;
 }
