@@ -27,6 +27,8 @@ TEST(Win32Forms, TabOrderAndTheDefaultButton) {
                          rig.toolkit.windowOf(*m.clockOnRight)};
   for (auto* b : m.dialogButtons) want.push_back(rig.toolkit.windowOf(*b));
   for (auto* b : m.buttons) want.push_back(rig.toolkit.windowOf(*b));
+  want.push_back(rig.toolkit.windowOf(*m.trayIconBox));
+  want.push_back(rig.toolkit.windowOf(*m.loginStartBox));
   std::vector<HWND> got{want.front()};
   for (HWND h = GetNextDlgTabItem(form, want.front(), FALSE); h != want.front() && got.size() < 20;
        h = GetNextDlgTabItem(form, h, FALSE)) {
