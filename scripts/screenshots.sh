@@ -67,3 +67,40 @@ bash scripts/x11-run.sh --size 1024x768x24 -- bash -c '
   shoot "" decorated-title main-window settings-dialog window-list-dialog tray-menu alarm-box
   shoot en main-window-en settings-dialog-en window-list-dialog-en tray-menu-en
 '
+
+# The installer's pages (dist/kivo-VERSION-setup.exe, from `make windows`),
+# as a user clicks through them, Return being Next: the welcome page, the
+# place, the parts and the last page. Nothing is left installed.
+setup=$(ls dist/kivo-*-setup.exe 2>/dev/null | head -n 1)
+if [[ -n $setup ]]; then
+  bash scripts/x11-run.sh --size 800x600x24 -- bash -c '
+    set -euo pipefail
+    KIVO_WINE_DISPLAY=$DISPLAY bash scripts/wine-run.sh explorer.exe /desktop=Setup,800x600 \
+      "Z:${0//\//\\}" &
+    driver=$!
+    previous=
+    # Waits until the screen has changed from the last picture and holds
+    # still, then keeps the setup window (the middle of the desktop).
+    page() {
+      local now= last=
+      for _ in $(seq 200); do
+        sleep 0.2
+        import -window root "$KIVO_SHOTS_WORK/root.png"
+        now=$(md5sum <"$KIVO_SHOTS_WORK/root.png")
+        [[ $now != "$previous" && $now == "$last" ]] && break
+        last=$now
+      done
+      previous=$now
+      convert "$KIVO_SHOTS_WORK/root.png" -crop 584x386+107+107 +repage "docs/$1.png"
+      echo "screenshots: docs/$1.png"
+    }
+    page installer-welcome
+    xdotool key Return && page installer-place
+    xdotool key Return && page installer-parts
+    xdotool key Return && page installer-finish
+    xdotool key space Return  # without starting Kivo
+    wait $driver || true
+    bash scripts/wine-run.sh cmd.exe /c "%LOCALAPPDATA%\\Programs\\Kivo\\Uninstall.exe" /S >/dev/null 2>&1 || true
+    WINEPREFIX=$KIVO_WINEPREFIX /usr/lib/wine/wineserver -w
+  ' "$PWD/$setup"
+fi
