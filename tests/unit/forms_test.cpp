@@ -1,12 +1,22 @@
 // Tests of the forms model: click-on-change values, option groups, list
-// rows, timers that never nest, the form lifecycle and the change reports.
+// rows, timers that never nest, the form lifecycle and the change reports;
+// and of the views the simulated desktop keeps from those reports: after
+// real sequences of the program every view equals its model and no report
+// was idle; the reports a user's input makes; the model refuses input out of
+// reach; after quit() neither the user nor the window functions reach a form
+// (the rest of the toolkit's promises are the toolkit contract suite's,
+// which runs on the simulated desktop too).
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "app/program.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
 #include "ui/forms.h"
+#include "ui/main_window.h"
 
 namespace kivo {
 namespace {
@@ -36,7 +46,14 @@ class TestForm : public Form {
     tmr = &add<Timer>("tmrTest", -1, "", {});
     cmd = &add<CommandButton>("cmdTest", 0, "OK", {2400, 2400, 1200, 372});
     for (int i = 0; i < 4; ++i) opt[i]->onClick = [this, i] { optClicks.push_back(i); };
-    chk->onClick = [this] { ++chkClicks; };
+    // A handler that changes other controls: their reports must not come
+    // back as clicks.
+    chk->onClick = [this] {
+      ++chkClicks;
+      opt[chk->value()]->setValue(true);
+      txt->setText(chk->value() ? "on" : "off");
+    };
+    cmd->onClick = [this] { ++cmdClicks; };
   }
   void onLoad() override { ++loads; }
   void onResize() override { ++resizes; }
@@ -50,7 +67,7 @@ class TestForm : public Form {
   Timer* tmr;
   CommandButton* cmd;
   std::vector<int> optClicks;
-  int chkClicks = 0, loads = 0, resizes = 0, unloads = 0;
+  int chkClicks = 0, cmdClicks = 0, loads = 0, resizes = 0, unloads = 0;
 };
 
 TEST(Forms, CheckBoxClicksOnlyOnChange) {
@@ -203,7 +220,7 @@ TEST(Forms, ReportsOnlyChangesWhileTheFormHasAView) {
   f.load();
   d.toolkit.clearReports();
   f.chk->setValue(1);
-  f.txt->setText("");
+  f.txt->setText("on");  // as the check box left it
   f.txt->setMaxLength(2);
   f.lst->setListIndex(-1);
   f.fra->setEnabled(true);
@@ -222,6 +239,112 @@ TEST(Forms, ReportsOnlyChangesWhileTheFormHasAView) {
   d.toolkit.clearReports();
   f.chk->setCaption("y");
   EXPECT_EQ(d.toolkit.reports(), std::vector<sim::Report>{});
+}
+
+using Lines = std::vector<std::string>;
+
+// A program on the simulated desktop.
+struct Session {
+  sim::SimDesktop d;
+  Kivo app{d.platform};
+
+  Session() { app.start(); }
+  MainWindow& m() { return *app.main(); }
+  // Every view against its model, and the reports that changed nothing.
+  void expectInStep(const char* where) {
+    SCOPED_TRACE(where);
+    EXPECT_EQ(d.toolkit.staleViews(), Lines{});
+    EXPECT_EQ(d.toolkit.idleReports(), std::vector<sim::Report>{});
+  }
+  // What a second start does to the running instance's window.
+  void bringUp() { d.windows.showWindow(m().hwnd(), kSwShowNormal); }
+};
+
+TEST(Views, MainWindowStartUpAndOptions) {
+  Session s;
+  s.expectInStep("start-up");
+  s.bringUp();
+  s.expectInStep("brought up");
+  sim::SimToolkit& tk = s.d.toolkit;
+  EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
+  EXPECT_TRUE(tk.userClick(*s.m().precision[2]));
+  EXPECT_TRUE(tk.userClick(*s.m().style[1]));
+  s.expectInStep("options chosen");
+  // The option button cleared by the choice shows it.
+  EXPECT_EQ(tk.view(*s.m().precision[1])->value, 0);
+  EXPECT_EQ(tk.view(*s.m().precision[2])->value, 1);
+  EXPECT_TRUE(tk.userClick(*s.m().buttons[MainWindow::Ok]));
+  s.expectInStep("OK");
+  EXPECT_FALSE(tk.view(s.m())->visible);
+
+  s.bringUp();
+  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Minimized));
+  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Normal));
+  s.expectInStep("restored");
+  EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
+  EXPECT_TRUE(tk.userClick(*s.m().style[0]));
+  EXPECT_TRUE(tk.userClick(*s.m().buttons[MainWindow::Cancel]));
+  s.expectInStep("Cancel reloads");
+  EXPECT_EQ(tk.view(*s.m().clockOnRight)->value, 1);
+  EXPECT_EQ(tk.view(*s.m().style[1])->value, 1);
+}
+
+TEST(Views, UserInputRunsEachHandlerOnceAndOnlyWithinReach) {
+  sim::SimDesktop d;
+  sim::SimToolkit& tk = d.toolkit;
+  TestForm p(tk);
+  p.opt[0]->setValue(true);
+  p.lst->setRow(0, "A");
+  p.load();
+  p.show();
+  d.toolkit.clearReports();
+  EXPECT_TRUE(tk.userClick(*p.chk));
+  EXPECT_EQ(p.chkClicks, 1);
+  EXPECT_EQ(p.optClicks, (std::vector<int>{0, 1}));  // the first by the set-up
+  EXPECT_EQ(tk.reports(), (std::vector<sim::Report>{{"frmTest", "chkTest", kChangeValue},
+                                                    {"frmTest", "optTest(0)", kChangeValue},
+                                                    {"frmTest", "optTest(1)", kChangeValue},
+                                                    {"frmTest", "txtTest", kChangeValue}}));
+  EXPECT_TRUE(tk.userClick(*p.opt[1]));  // selected already: nothing happens
+  EXPECT_EQ(p.optClicks.size(), 2u);
+  EXPECT_TRUE(tk.userClick(*p.cmd));
+  EXPECT_EQ(p.cmdClicks, 1);
+  EXPECT_TRUE(tk.userType(*p.txt, "ty"));
+  EXPECT_TRUE(tk.userSelect(*p.lst, 0));
+  EXPECT_EQ(tk.staleViews(), Lines{});
+  EXPECT_TRUE(tk.idleReports().empty());
+
+  // Out of reach the model refuses on its own, whatever a view lets through
+  // (that the views refuse too is the toolkit contract suite's).
+  p.fra->setVisible(false);
+  p.txt->setEnabled(false);
+  p.lst->setVisible(false);
+  EXPECT_FALSE(p.chk->userClick());
+  EXPECT_FALSE(p.opt[0]->userClick());
+  EXPECT_FALSE(p.txt->userType("x"));
+  EXPECT_FALSE(p.lst->userSelect(0));
+  EXPECT_EQ(p.chkClicks, 1);
+  EXPECT_EQ(p.txt->text(), "ty");
+  EXPECT_EQ(tk.staleViews(), Lines{});
+  EXPECT_TRUE(tk.idleReports().empty());
+}
+
+// Once the handler that called quit() returns, neither the user nor the
+// window functions reach a form (that the loops, boxes and timers end is
+// the toolkit contract suite's).
+TEST(Views, NothingReachesAFormAfterQuit) {
+  sim::SimDesktop d;
+  sim::SimToolkit& tk = d.toolkit;
+  TestForm owner(tk);
+  owner.load();
+  owner.show();
+  tk.quit();
+  EXPECT_FALSE(tk.userClick(*owner.cmd));
+  EXPECT_FALSE(tk.userClose(owner));
+  EXPECT_EQ(owner.cmdClicks, 0);
+  d.windows.showWindow(owner.hwnd(), kSwMinimize);
+  EXPECT_EQ(owner.windowState(), WindowState::Normal);
+  EXPECT_EQ(owner.resizes, 1);
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ class Desk {
     const std::string clock = s.lastClock;
     for (const auto& [h, own] : own_) {
       const std::string& t = d_.windows.window(h)->title;
-      if (count(t, clock) > 1 || count(t, s.clock) > 1) {
+      if (twice(t, clock) || twice(t, s.clock)) {
         return "clock piled up in " + std::to_string(h) + ": " + t;
       }
       const bool excluded = className_.at(h) == kExcludedClass;
@@ -163,8 +163,7 @@ class Desk {
       }
     }
     for (const auto& [h, text] : d_.windows.titleWrites()) {
-      const auto cls = everClass_.find(h);
-      if (cls != everClass_.end() && cls->second == kExcludedClass) {
+      if (className_.at(h) == kExcludedClass) {
         return "excluded window " + std::to_string(h) + " was written \"" + text + "\"";
       }
     }
@@ -194,18 +193,13 @@ class Desk {
     const Hwnd h = next_;
     next_ += 0x10;
     own_[h] = title();
-    className_[h] = everClass_[h] = kClasses[pick(4)];
+    className_[h] = kClasses[pick(4)];
     d_.windows.addWindow(h, className_[h], own_[h]);
     return h;
   }
 
-  static int count(const std::string& hay, const std::string& needle) {
-    int n = 0;
-    for (std::size_t at = hay.find(needle); !needle.empty() && at != std::string::npos;
-         at = hay.find(needle, at + 1)) {
-      ++n;
-    }
-    return n;
+  static bool twice(const std::string& hay, const std::string& needle) {
+    return !needle.empty() && hay.find(needle) != hay.rfind(needle);
   }
 
   // In how many of the four layouts t shows the title and the clock. A
@@ -238,9 +232,8 @@ class Desk {
   std::mt19937 rng_;
   sim::SimDesktop d_;
   testing::EngineRig rig_{d_};
-  std::map<Hwnd, std::string> own_;  // open windows and the titles they set
-  std::map<Hwnd, std::string> className_;
-  std::map<Hwnd, std::string> everClass_;  // every window ever opened
+  std::map<Hwnd, std::string> own_;        // open windows and the titles they set
+  std::map<Hwnd, std::string> className_;  // of every window ever opened
   Hwnd next_ = 0x1000;
 };
 
