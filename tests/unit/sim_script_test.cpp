@@ -43,14 +43,12 @@ TEST(SimScript, RefusesBadQuoting) {
 }
 
 TEST(SimScript, ReadsTypedArguments) {
+  // The values the scenarios use are pinned by them; here the edges.
   EXPECT_EQ(parseControlRef("chkRight").index, -1);
-  EXPECT_EQ(parseControlRef("chkShow(5)").name, "chkShow");
-  EXPECT_EQ(parseControlRef("chkShow(5)").index, 5);
   for (const char* bad : {"chkShow(", "chkShow()", "chkShow(x)", "(3)", "chkShow(-1)"}) {
     EXPECT_THROW(parseControlRef(bad), ScriptError) << bad;
   }
 
-  EXPECT_EQ(parseHandle("0"), 0u);
   EXPECT_EQ(parseHandle("4294967295"), 0xFFFFFFFFu);
   EXPECT_EQ(parseHandle("0x10004"), 0x10004u);
   for (const char* bad : {"", "-1", "4294967296", "0x", "0xZZ", "12a"}) {
@@ -64,15 +62,11 @@ TEST(SimScript, ReadsTypedArguments) {
   EXPECT_THROW(parseDateTime("2023-2-28", "00:00:00"), ScriptError);
   EXPECT_THROW(parseDateTime("2023-02-28", "24:00:00"), ScriptError);
 
-  EXPECT_EQ(parseSeconds("0"), 0);
-  EXPECT_EQ(parseSeconds("5.25"), 5250);
   EXPECT_EQ(parseSeconds("0.001"), 1);
   for (const char* bad : {"-1", "1.", "1.2345", "x", ".5"}) {
     EXPECT_THROW(parseSeconds(bad), ScriptError) << bad;
   }
 
-  EXPECT_EQ(parseAnswer("OK"), kIdOk);
-  EXPECT_EQ(parseAnswer("cancel"), kIdCancel);
   EXPECT_EQ(parseAnswer("7"), kIdNo);
   EXPECT_THROW(parseAnswer("8"), ScriptError);
   EXPECT_THROW(parseAnswer("maybe"), ScriptError);
