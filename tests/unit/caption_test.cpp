@@ -123,7 +123,6 @@ TEST(CaptionComposition, OnlyOurClockWhereWePutItIsOurs) {
     const char* own;
   } cases[] = {
       {9, 41, "%h:nn%", 0, "build finished at 9:41"},
-      {9, 41, "%h:nn%", 0, "[09:41] user@host: ~/src"},
       {6, 17, kDated, 0, "Meeting at 6:17,Dec,7 sharp"},
       {9, 41, kDated, 1, "Call at 9:41,Dec,7 ok"},
       {6, 17, kDated, 0, "6:17,Dec,7"},

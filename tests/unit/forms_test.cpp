@@ -178,9 +178,7 @@ TEST(Forms, LifecycleAndResizeEvents) {
     f.load();
     ASSERT_NE(f.hwnd(), 0u);
     const Hwnd h = f.hwnd();
-    EXPECT_EQ(d.windows.window(h)->className, "ThunderRT5Form");
-    EXPECT_EQ(d.windows.window(h)->title, "テスト");
-    EXPECT_FALSE(d.windows.window(h)->visible);
+    EXPECT_FALSE(d.windows.window(h)->visible);  // its class and title: the contract suites'
     EXPECT_EQ(f.resizes, 0);
 
     f.show();
