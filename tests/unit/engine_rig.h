@@ -7,7 +7,6 @@
 #include "platform/sim/sim_desktop.h"
 #include "settings/running_settings.h"
 #include "signals/daily_alarm.h"
-#include "signals/flash_burst.h"
 #include "signals/hourly_signals.h"
 #include "signals/window_shake.h"
 
@@ -19,15 +18,12 @@ struct EngineRig {
   sim::SimDesktop& d;
   RunningSettings settings;
   ErrorBoxes errors{d.toolkit};
-  int flashStarts = 0;  // how often a signal started the flash
   WindowShake shake{d.windows, d.toolkit, d.store, errors, [] { return Hwnd{0}; }};
-  FlashBurst flash{d.windows, d.store, errors, [] { return Hwnd{0}; }};
-  HourlySignals hourly{
-      d.clock, d.store, d.sound, d.toolkit, errors, shake, [this] { ++flashStarts; }};
+  HourlySignals hourly{d.clock, d.store, d.sound, d.toolkit, errors, shake, [] {}};
   DailyAlarm alarm{{d.clock, d.store, d.sound, d.shell, d.toolkit},
                    settings.alarm,
                    [] { return Hwnd{0}; },
-                   [this] { ++flashStarts; }};
+                   [] {}};
   CaptionEngine engine{{d.windows, d.journal, d.clock, errors}, settings, hourly, alarm};
 };
 

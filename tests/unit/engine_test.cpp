@@ -35,21 +35,6 @@ struct Running {
   }
 };
 
-TEST(StartUp, NoCaptionIsWrittenBeforeTheFirstTick) {
-  // A window in front at start-up keeps its title until the first tick,
-  // which is a change of the foreground and decorates at once.
-  sim::SimDesktop d;
-  d.clock.set(Date{2024, 5, 6}, TimeOfDay{12, 34, 0});
-  d.windows.addWindow(kFront, "Edit", "Editor");
-  d.windows.focus(kFront);
-  Kivo app{d.platform};
-  app.start();
-  EXPECT_TRUE(d.windows.titleWrites().empty());
-  d.toolkit.runFor(250);
-  EXPECT_EQ(d.windows.window(kFront)->title, "12:34,May,6 = Editor");
-  EXPECT_TRUE(d.toolkit.boxes().empty());
-}
-
 TEST(StartUp, UnreadableSettingIsReportedAndItsStepFallsBackToDefaults) {
   const struct {
     SettingKey key;
@@ -159,7 +144,8 @@ TEST(Tick, AlarmCheckOncePerMinuteAndNotOnAForegroundChange) {
 
 TEST(Tick, EveryWayOutGivesTheDecoratedWindowItsTitleBack) {
   // Exit with a decorated window in front, then a start with the same window
-  // still in front: it must show one clock, on its own title.
+  // still in front: it keeps its title until the first tick, then shows one
+  // clock, on its own title.
   Running r;
   r.d.windows.addWindow(kFront, "Edit", "Editor");
   r.d.windows.focus(kFront);
@@ -176,6 +162,7 @@ TEST(Tick, EveryWayOutGivesTheDecoratedWindowItsTitleBack) {
   EXPECT_EQ(r.d.windows.titleWrites().size(), writes);
   Kivo again(r.d.platform);
   again.start();
+  EXPECT_EQ(r.d.windows.titleWrites().size(), writes);  // none before the first tick
   again.main()->tickTimer->fire();
   EXPECT_EQ(r.title(kFront), "12:34,May,6 = Editor");
   // A window left alone is never written, not even on the way out; and a

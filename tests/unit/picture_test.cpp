@@ -26,35 +26,19 @@ constexpr Date kSat{1998, 12, 5};  // a Saturday
 constexpr TimeOfDay k0905{9, 5, 7};
 constexpr TimeOfDay k1505{15, 5, 7};
 
-// The codes the program uses that the renderer's own cases leave out.
-TEST(Picture, CodesTheProgramUses) {
+// One row per code path and every boundary; the codes the renderer's own
+// cases pin through templates are left to them.
+TEST(Picture, Codes) {
   expectAll({
-      {kSat, k1505, "h", "15"},
-      {kSat, k0905, "n", "5"},
-      {kSat, k0905, "s", "7"},
-      {kSat, k0905, ":", ":"},
-      {kSat, k0905, "h:n", "9:5"},
       {kSat, k0905, "h:n:s", "9:5:7"},
       {kSat, {0, 0, 0}, "hh:nn", "00:00"},
-      {kSat, k0905, ":nn:ss", ":05:07"},
-      {kSat, {0, 0, 0}, "A/P", "A"},
       {kSat, {11, 59, 59}, "A/P", "A"},
       {kSat, {12, 0, 0}, "A/P", "P"},
-      {kSat, {23, 59, 59}, "A/P", "P"},
       {{2005, 1, 9}, k0905, "yy", "05"},
-      {kSat, k0905, "yyyy", "1998"},
-      {{1998, 1, 9}, k0905, "m", "1"},
-      {kSat, k0905, "ddd", "Sat"},
+      {{-7, 1, 1}, {}, "yy yyyy", "93 -0007"},
       {{1998, 12, 6}, k0905, "aaa", "日"},
-      {{1998, 12, 7}, k0905, "aaa", "月"},
-  });
-}
-
-TEST(Picture, FullLanguage) {
-  expectAll({
-      {kSat, k0905, "dd/mm/yyyy", "05/12/1998"},
+      {kSat, k0905, "dd/mm/yyyy ddd", "05/12/1998 Sat"},
       {kSat, k0905, "DDDD, MMMM", "Saturday, December"},
-      {kSat, k0905, "YYYY", "1998"},
       {kSat, k0905, "q", "4"},
       {kSat, k0905, "y", "339"},
       {kSat, k0905, "yyy", "98339"},
@@ -70,9 +54,7 @@ TEST(Picture, FullLanguage) {
       // Week of the year, Sunday first, the week holding 1 January is week 1.
       {{2022, 1, 1}, k0905, "ww", "1"},
       {{2022, 1, 2}, k0905, "ww", "2"},
-      {{2021, 12, 31}, k0905, "ww", "53"},
       {{2000, 12, 31}, k0905, "ww", "54"},
-      {{2023, 1, 1}, k0905, "ww w", "1 1"},
       // The system formats.
       {kSat, k0905, "ddddd", "1998/12/05"},
       {kSat, k0905, "dddddd", "1998年12月5日"},
@@ -82,13 +64,8 @@ TEST(Picture, FullLanguage) {
       {kZeroDate, k1505, "c", "15:05:07"},
       {kZeroDate, {0, 0, 0}, "c", "0:00:00"},
       {kSat, {23, 0, 0}, "ttttt AM/PM", "23:00:00 PM"},
-  });
-}
-
-TEST(Picture, MinutesOrMonth) {
-  expectAll({
+      // "m" after an hour is the minute, until a minute or another code.
       {kSat, k0905, "h:mm", "9:05"},
-      {kSat, k0905, "HH:MM:SS", "09:05:07"},
       {kSat, k0905, "hmm", "905"},
       {kSat, k0905, "h\"x\"m", "9x5"},
       {kSat, k0905, "mm/dd", "12/05"},
@@ -97,17 +74,9 @@ TEST(Picture, MinutesOrMonth) {
       {kSat, k0905, "h d m", "9 5 12"},
       {kSat, k0905, "d h m", "5 9 5"},
       {kSat, k0905, "h mmm mm", "9 Dec 05"},
-      {kSat, k0905, "m h:m", "12 9:5"},
-  });
-}
-
-TEST(Picture, Designators) {
-  expectAll({
+      // Designators make the hour a 12-hour one, wherever they stand.
       {kSat, {0, 0, 0}, "h:nn AM/PM", "12:00 AM"},
       {kSat, {12, 0, 0}, "h:nn AM/PM", "12:00 PM"},
-      {kSat, {23, 59, 0}, "hh:nn AM/PM", "11:59 PM"},
-      {kSat, k0905, "hh am/pm", "09 am"},
-      {kSat, k1505, "h a/p", "3 p"},
       {kSat, k1505, "A/P h", "P 3"},
       {kSat, {0, 30, 0}, "hh:nn AMPM", "12:30 AM"},
       {kSat, k1505, "ampm", "PM"},
@@ -115,11 +84,7 @@ TEST(Picture, Designators) {
       {kSat, k1505, "Am/pM", "pM"},
       {kSat, k1505, "h \\AM/PM", "15 A5/P12"},
       {kSat, k1505, "AM/P", "A12/P"},
-  });
-}
-
-TEST(Picture, LiteralsAndEscapes) {
-  expectAll({
+      // Literals and escapes.
       {kSat, k0905, "\\h\\h h", "hh 9"},
       {kSat, k0905, "\"h:nn\" h", "h:nn 9"},
       {kSat, k0905, "\"abc", "abc"},
@@ -148,21 +113,9 @@ TEST(Picture, JapaneseEras) {
       {{1912, 7, 29}, k0905, "gggee", "明治45"},
       {{1912, 7, 30}, k0905, "gggee", "大正01"},
       {{1868, 1, 25}, k0905, "ggge", "明治1"},
-      {kZeroDate, k0905, "ggge", "明治32"},
       // Before Meiji: no era name, the plain year.
       {{1868, 1, 24}, k0905, "[ggg]e", "[]1868"},
   });
-}
-
-TEST(Picture, StrayValuesNeverFault) {
-  // Out-of-calendar values from a careless caller give numbers, never a fault.
-  const char* all =
-      "d dd ddd dddd ddddd dddddd w ww m mm mmm mmmm q y yy yyyy h hh n nn s ss "
-      "ttttt c AM/PM aaa aaaa oooo g gg ggg e ee";
-  for (const Date& d : {Date{0, 0, 0}, Date{-1, 13, 99}, Date{2147483647, -5, -2147483647 - 1}}) {
-    EXPECT_FALSE(formatPicture(d, TimeOfDay{-1, 99, 2147483647}, all).empty());
-  }
-  EXPECT_EQ(formatPicture({-7, 1, 1}, {}, "yy yyyy"), "93 -0007");
 }
 
 }  // namespace

@@ -75,9 +75,9 @@ class Signals : public ::testing::Test {
   }
   int flashes() { return desk.windows.window(kWnd)->flashes; }
   // Runs one whole burst by hand and returns the inversions it made.
-  int burst() {
+  int burst(FlashBurst& burst) {
     const int before = flashes();
-    for (int i = 0; i < 1000 && flash.step(kWnd); ++i) {
+    for (int i = 0; i < 1000 && burst.step(kWnd); ++i) {
     }
     return flashes() - before;
   }
@@ -122,31 +122,34 @@ class Signals : public ::testing::Test {
                    [this] { startFlash(); }};
 };
 
-TEST_F(Signals, ChimeCuckooAndFileNames) {
+// The shake's count is read at each hour: n + 1 rounds of four moves; a
+// count that is no number is reported under the hourly check's tag and
+// shakes nothing.
+TEST_F(Signals, ChimeCuckooFileNamesAndShakeRounds) {
   struct Case {
     const char* hato;
     const char* wave;
     int hour, syncs, asyncs;
+    const char* count;
+    size_t moves;
+    const char* box;
   } cases[] = {
-      {"1", "C:\\kivo\\pipo.wav", 15, 14, 1},
-      {"1", "C:\\kivo\\pipo.wav", 0, 23, 1},
-      {"1", "C:\\kivo\\pipo.wav", 1, 0, 1},
-      {"1", "C:\\KIVO\\PIPO.WAV", 13, 12, 1},
-      {"0", "C:\\kivo\\pipo.Wav", 15, 0, 1},
-      {"2", "C:\\kivo\\pipo.wav", 15, 0, 0},
-      {"0", "C:\\kivo\\pipo.mp3", 15, 0, 0},
-      {"0", "", 15, 0, 0},
-      {"1", "wav", 15, 0, 0},
+      {"1", "C:\\kivo\\pipo.wav", 0, 23, 1, "1", 8, ""},
+      {"0", "C:\\kivo\\pipo.Wav", 15, 0, 1, "0", 4, ""},
+      {"2", "C:\\kivo\\pipo.wav", 15, 0, 0, "-1", 0, ""},
+      {"0", "C:\\kivo\\pipo.mp3", 15, 0, 0, "abc", 0, "report"},
+      {"1", "wav", 15, 0, 0, "0", 4, ""},
   };
   put(keys::TimePipo, "1");
   put(keys::TimeFuru, "1");
-  put(keys::TimeFuruCount, "0");
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.hato) + " " + c.wave + " " + std::to_string(c.hour));
     put(keys::PipoHato, c.hato);
     put(keys::WaveFilePath1, c.wave);
+    put(keys::TimeFuruCount, c.count);
     flashOn = false;
     rec.plays.clear();
+    desk.toolkit.clearBoxes();
     signalHour(c.hour);
     std::vector<std::uint32_t> want(c.syncs, 131074u), got;
     if (c.asyncs) want.push_back(131075u);
@@ -159,9 +162,9 @@ TEST_F(Signals, ChimeCuckooAndFileNames) {
     // Whatever the sound did, the flash and the shake follow.
     EXPECT_TRUE(flashOn);
     EXPECT_TRUE(hourly.given());
-    EXPECT_EQ(events({"move "}).size(), 4u);
+    EXPECT_EQ(events({"move "}).size(), c.moves);
+    expectBox("", c.box, "frmMain!ChkPika");
   }
-  EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(Signals, OncePerHourAndRearmedAfterAMissedMinuteOne) {
@@ -171,9 +174,6 @@ TEST_F(Signals, OncePerHourAndRearmedAfterAMissedMinuteOne) {
     bool signals;
   } calls[] = {
       {15, 0, 10, kDay, true},
-      {15, 0, 40, kDay, false},
-      {15, 1, 0, kDay, false},
-      {15, 30, 0, kDay, false},
       {16, 0, 5, kDay, true},
       // Asleep through 16:01: the next hour still signals, once.
       {17, 0, 20, kDay, true},
@@ -211,28 +211,6 @@ TEST_F(Signals, UnreadableSwitchesRunTheirSignals) {
   EXPECT_EQ(events({"move "}).size(), 4u);
 }
 
-// The count is read at each hour: n + 1 rounds of four moves; a count that
-// is no number is reported under the hourly check's tag and shakes nothing.
-TEST_F(Signals, ShakeRoundsFromTheStoredCount) {
-  const struct {
-    const char* count;
-    size_t moves;
-    const char* box;
-  } cases[] = {{"1", 8, ""}, {"0", 4, ""}, {"-1", 0, ""}, {"abc", 0, "report"}};
-  put(keys::TimePika, "0");
-  put(keys::TimeFuru, "1");
-  int hour = 9;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.count);
-    put(keys::TimeFuruCount, c.count);
-    desk.toolkit.clearBoxes();
-    desk.log.clear();
-    signalHour(hour++);
-    EXPECT_EQ(events({"move "}).size(), c.moves);
-    expectBox("", c.box, "frmMain!ChkPika");
-  }
-}
-
 TEST_F(Signals, FlashBurstLengthAndRepairs) {
   struct Case {
     const char* limit;  // nullptr: not stored
@@ -241,7 +219,6 @@ TEST_F(Signals, FlashBurstLengthAndRepairs) {
     const char* after;
   } cases[] = {
       {nullptr, 52, "", "50"},
-      {"0", 2, "", "0"},
       {"7", 9, "", "7"},
       {"300", 52, "repair", "50"},
       {"-1", 52, "repair", "50"},
@@ -254,7 +231,7 @@ TEST_F(Signals, FlashBurstLengthAndRepairs) {
     SCOPED_TRACE(c.limit ? c.limit : "(none)");
     if (c.limit) put(keys::FlashLimit, c.limit);
     desk.toolkit.clearBoxes();
-    EXPECT_EQ(burst(), c.inversions);
+    EXPECT_EQ(burst(flash), c.inversions);
     EXPECT_EQ(flash.count(), 0);
     EXPECT_EQ(stored(keys::FlashLimit), c.after);
     expectBox("レジストリの点滅回数設定が正しくありません。\r\n初期設定値に戻しました。", c.box,
@@ -265,12 +242,10 @@ TEST_F(Signals, FlashBurstLengthAndRepairs) {
   // limit it starts with, 0: two inversions.
   FlashBurst fresh{desk.windows, desk.store, errors, [] { return Hwnd{0}; }};
   put(keys::FlashLimit, "abc");
-  const int before = flashes();
-  for (int i = 0; i < 1000 && fresh.step(kWnd); ++i) {
-  }
-  EXPECT_EQ(flashes() - before, 2);
+  EXPECT_EQ(burst(fresh), 2);
 }
 
+// One round at the default width is the interface scenario's.
 TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
   struct Case {
     const char* width;  // nullptr: not stored
@@ -280,10 +255,9 @@ TEST_F(Signals, ShakeMovesAroundTheCornerAndEndsHigher) {
     const char* box;
     const char* after;
   } cases[] = {
-      {nullptr, 10, 44, 1, 1, "", "20"},    {nullptr, 0, 4, 1, 1, "", "20"},
-      {nullptr, -1, 0, 0, 0, "", "20"},     {"14", 10, 44, 0, 0, "", "14"},
-      {"300", 2, 12, 20, 20, "", "300"},    {"40000", 10, 44, 1, 1, "repair", "20"},
-      {"abc", 1, 8, 0, 0, "report", "abc"},
+      {nullptr, 10, 44, 1, 1, "", "20"},       {nullptr, -1, 0, 0, 0, "", "20"},
+      {"14", 10, 44, 0, 0, "", "14"},          {"300", 2, 12, 20, 20, "", "300"},
+      {"40000", 10, 44, 1, 1, "repair", "20"}, {"abc", 1, 8, 0, 0, "report", "abc"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.width ? c.width : "(none)") + " n=" + std::to_string(c.n));

@@ -17,7 +17,6 @@ TEST(SimScript, SplitsWordsQuotesAndEscapes) {
     Words words;
   } cases[] = {
       {"", {}},
-      {"   \t", {}},
       {"# a comment \"unclosed", {}},
       {"   # indented comment", {}},
       {"store Main ClockRight 1", {"store", "Main", "ClockRight", "1"}},
@@ -44,15 +43,12 @@ TEST(SimScript, RefusesBadQuoting) {
 }
 
 TEST(SimScript, ReadsTypedArguments) {
-  EXPECT_EQ(parseControlRef("chkRight").name, "chkRight");
+  // The values the scenarios use are pinned by them; here the edges.
   EXPECT_EQ(parseControlRef("chkRight").index, -1);
-  EXPECT_EQ(parseControlRef("chkShow(5)").name, "chkShow");
-  EXPECT_EQ(parseControlRef("chkShow(5)").index, 5);
   for (const char* bad : {"chkShow(", "chkShow()", "chkShow(x)", "(3)", "chkShow(-1)"}) {
     EXPECT_THROW(parseControlRef(bad), ScriptError) << bad;
   }
 
-  EXPECT_EQ(parseHandle("0"), 0u);
   EXPECT_EQ(parseHandle("4294967295"), 0xFFFFFFFFu);
   EXPECT_EQ(parseHandle("0x10004"), 0x10004u);
   for (const char* bad : {"", "-1", "4294967296", "0x", "0xZZ", "12a"}) {
@@ -65,18 +61,12 @@ TEST(SimScript, ReadsTypedArguments) {
   EXPECT_THROW(parseDateTime("2023-02-29", "00:00:00"), ScriptError);
   EXPECT_THROW(parseDateTime("2023-2-28", "00:00:00"), ScriptError);
   EXPECT_THROW(parseDateTime("2023-02-28", "24:00:00"), ScriptError);
-  EXPECT_THROW(parseDateTime("2023-02-28", "1:00:00"), ScriptError);
 
-  EXPECT_EQ(parseSeconds("0"), 0);
-  EXPECT_EQ(parseSeconds("5.25"), 5250);
   EXPECT_EQ(parseSeconds("0.001"), 1);
   for (const char* bad : {"-1", "1.", "1.2345", "x", ".5"}) {
     EXPECT_THROW(parseSeconds(bad), ScriptError) << bad;
   }
 
-  EXPECT_EQ(parseAnswer("OK"), kIdOk);
-  EXPECT_EQ(parseAnswer("cancel"), kIdCancel);
-  EXPECT_EQ(parseAnswer("Yes"), kIdYes);
   EXPECT_EQ(parseAnswer("7"), kIdNo);
   EXPECT_THROW(parseAnswer("8"), ScriptError);
   EXPECT_THROW(parseAnswer("maybe"), ScriptError);
@@ -110,7 +100,6 @@ TEST(SimScript, ErrorsStopTheScriptAndNameTheLine) {
       {"start\nclick frmFoo cmdMain(0)\n",
        "t.kivo:2: unknown form \"frmFoo\" (frmMain, frmSet or frmWSet)\n"},
       {"start\nclick frmMain cmdMain\n", "t.kivo:2: frmMain has no control cmdMain\n"},
-      {"start\nclick frmSet cmdSet(0)\n", "t.kivo:2: frmSet is not open\n"},
       {"start\nstart\n",
        "t.kivo:2: the program is running already (a second start is \"second\")\n"},
       {"start\nclick frmMain cmdMain(3)\ntick\n", "t.kivo:3: tick: the program has ended\n"},
@@ -127,13 +116,13 @@ TEST(SimScript, ErrorsStopTheScriptAndNameTheLine) {
   EXPECT_EQ(runScript("echo a\nfrobnicate\necho b\n").out, "a\n");
 }
 
-TEST(SimScript, StoreAndWindowsWithoutTheProgram) {
+// The other commands' output is pinned by the interface scenario.
+TEST(SimScript, UnstoreAndATitleCutAtItsNul) {
   const Result r = runScript(
-      "store \"Plug in\" KivoXX \"1 2\"\nget \"Plug in\" KivoXX\nunstore \"Plug in\" KivoXX\n"
-      "unstore \"Plug in\" KivoXX\nget \"Plug in\" KivoXX\n"
-      "window 0x10 Edit \"a\\0b\"\ntitle 16\ntitle 17\nclose 16\ntitle 16\n");
+      "store \"Plug in\" KivoXX 1\nunstore \"Plug in\" KivoXX\nunstore \"Plug in\" KivoXX\n"
+      "get \"Plug in\" KivoXX\nwindow 0x10 Edit \"a\\0b\"\ntitle 16\n");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "1 2\n<missing>\ntitle 16: a\ntitle 17: <no window>\ntitle 16: <no window>\n");
+  EXPECT_EQ(r.out, "<missing>\ntitle 16: a\n");
 }
 
 TEST(SimScript, TimersKeepRunningWhenTheClockIsSetBack) {
@@ -165,15 +154,14 @@ TEST(SimScript, ReadsAScriptThatStartsWithAByteOrderMark) {
 TEST(SimScript, ModalDialogRunsTheFollowingLines) {
   // The settings dialog opened by a click takes the next commands; the main
   // window behind it takes no clicks; at the end of input it is closed.
+  // (That Cancel closes it is the interface scenario's: it clicks the main
+  // window right after.)
   Result r = runScript(
       "start\nclick frmMain cmdToSet(1)\nvalue frmSet chkShow(4)\n"
       "click frmMain cmdMain(2)\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "value frmSet chkShow(4): 1\n");
   EXPECT_EQ(r.err, "t.kivo:4: frmMain is behind the modal dialog frmSet\n");
-
-  r = runScript("start\nclick frmMain cmdToSet(1)\nclick frmSet cmdSet(1)\nvalue frmSet\n");
-  EXPECT_EQ(r.err, "t.kivo:4: frmSet is not open\n");
 
   // The close box closes the dialog; a box the program disabled takes no
   // click; set ticks by a click only when the box shows otherwise.
