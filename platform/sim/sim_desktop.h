@@ -19,32 +19,11 @@
 
 namespace kivo::sim {
 
-struct SimDesktop {
-  EventLog log;
-  SimClock clock;
-  SimStore store;
-  SimWindowSystem windows{log};
-  SimSound sound{log};
-  SimShell shell{log};
-  SimFileDialog fileDialog{log};
-  // Installs the window system's hooks, so the program's forms learn what
-  // the window functions do to their windows.
-  SimToolkit toolkit{log, clock, windows};
-  SimProgramInfo program;
-  // Records live on the simulated windows, so they outlive a program object
-  // dropped without its end (a killed program) and die with their window.
-  SimDecorationJournal journal{windows};
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
-
-  SimDesktop() = default;
-  SimDesktop(const SimDesktop&) = delete;
-  SimDesktop& operator=(const SimDesktop&) = delete;
-};
-
-// The simulated services around a real toolkit: the program's forms are
-// real windows, and nothing else of the desktop is touched (no store, no
-// sound, no clock of the machine). `platformWith` gives the bundle with the
-// toolkit, and with a real window system where one is given.
+// Every simulated service but the toolkit: the store, the clock, the window
+// system, sounds, the shell, the file dialog and the program's facts.
+// Around a real toolkit (the program's forms real windows, nothing else of
+// the desktop touched), `platformWith` gives the bundle, with a real window
+// system where one is given and no decoration journal.
 struct SimServices {
   EventLog log;
   SimClock clock;
@@ -54,17 +33,30 @@ struct SimServices {
   SimShell shell{log};
   SimFileDialog fileDialog{log};
   SimProgramInfo program;
-  NoDecorationJournal journal;
 
   Platform platformWith(Toolkit& toolkit) { return platformWith(toolkit, windows); }
   Platform platformWith(Toolkit& toolkit, WindowSystem& windowSystem) {
     return Platform{windowSystem, sound, shell,   fileDialog, toolkit,
-                    store,        clock, program, journal};
+                    store,        clock, program, noJournal_};
   }
 
   SimServices() = default;
   SimServices(const SimServices&) = delete;
   SimServices& operator=(const SimServices&) = delete;
+
+ private:
+  NoDecorationJournal noJournal_;
+};
+
+// The whole simulated desktop: the services with the simulated toolkit.
+struct SimDesktop : SimServices {
+  // Installs the window system's hooks, so the program's forms learn what
+  // the window functions do to their windows.
+  SimToolkit toolkit{log, clock, windows};
+  // Records live on the simulated windows, so they outlive a program object
+  // dropped without its end (a killed program) and die with their window.
+  SimDecorationJournal journal{windows};
+  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
 };
 
 }  // namespace kivo::sim
