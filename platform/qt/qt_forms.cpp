@@ -32,6 +32,12 @@ Qt::WindowFlags formFlags(const Form& form) {
   return flags;
 }
 
+// Puts a top-level window's client area at `at`, whatever Qt believes of its
+// frame.
+void moveClientArea(QWidget& view, QPoint at) {
+  if (view.geometry().topLeft() != at) view.setGeometry(QRect(at, view.size()));
+}
+
 WindowState nativeState(const QWidget& view) {
   if (view.isMinimized()) return WindowState::Minimized;
   if (view.isMaximized()) return WindowState::Maximized;
@@ -58,6 +64,17 @@ void FormView::changeEvent(QEvent* event) {
   const QEvent::Type t = event->type();
   if (form_ && (t == QEvent::WindowStateChange || t == QEvent::ActivationChange))
     toolkit_.syncFromView(*this);
+}
+
+bool FormView::nativeEvent(const QByteArray& type, void* message, qintptr* result) {
+  // A frame put around the window without moving it brings no move event;
+  // the model learns the frame's place once Qt has taken the change in.
+  if (form_ && QtToolkit::isFrameChange(type, message)) {
+    QTimer::singleShot(0, this, [this] {
+      if (form_) toolkit_.syncFromView(*this);
+    });
+  }
+  return QWidget::nativeEvent(type, message, result);
 }
 
 void FormView::moveEvent(QMoveEvent* event) {
@@ -177,8 +194,14 @@ void QtToolkit::placeFrame(FormEntry& fe, QPoint at) {
   fe.placing = at;
   fe.stalePlaces = 0;
   FormView& v = *fe.view;
-  const bool framed = v.frameGeometry() != v.geometry();
-  v.move(framed ? at : at + frameOffset_);
+  moveClientArea(v, at + frameOffset(v).value_or(frameOffset_));
+}
+
+std::optional<QPoint> QtToolkit::frameOffset(FormView& view) {
+  if (std::optional<QPoint> extents = frameExtents(view)) return extents;
+  if (view.frameGeometry() != view.geometry())
+    return view.geometry().topLeft() - view.frameGeometry().topLeft();
+  return std::nullopt;
 }
 
 void QtToolkit::pushFormVisible(FormEntry& fe) {
@@ -244,9 +267,10 @@ void QtToolkit::syncNow(FormView& view) {
   }
   // A hidden or minimized window's place is not the form's.
   if (!visible || view.isMinimized()) return;
-  const QPoint at = view.pos();
-  const bool framed = view.frameGeometry() != view.geometry();
-  if (framed) frameOffset_ = view.geometry().topLeft() - view.frameGeometry().topLeft();
+  const std::optional<QPoint> offset = frameOffset(view);
+  const bool framed = offset.has_value();
+  if (framed) frameOffset_ = *offset;
+  const QPoint at = view.geometry().topLeft() - offset.value_or(QPoint());
   // Reports older than the toolkit's own last placing would move the model
   // back (and the window after it): while one is under way, the window is
   // put where the model says once its frame is known, and a window manager
@@ -258,7 +282,7 @@ void QtToolkit::syncNow(FormView& view) {
     } else {
       if (framed) {
         Pushing pushing(pushing_);
-        view.move(*fe->placing);
+        moveClientArea(view, *fe->placing + *offset);
       }
       return;
     }

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,6 +44,24 @@ std::pair<xcb_atom_t, xcb_atom_t> netWmStateAtoms(xcb_connection_t* c) {
     hidden = answer(h);
   }
   return {state, hidden};
+}
+
+// _NET_FRAME_EXTENTS, interned once.
+xcb_atom_t frameExtentsAtom(xcb_connection_t* c) {
+  static xcb_atom_t extents = XCB_ATOM_NONE;
+  if (extents == XCB_ATOM_NONE) {
+    constexpr std::string_view kName = "_NET_FRAME_EXTENTS";
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(kName.size()), kName.data()), nullptr);
+    if (r) extents = r->atom;
+    std::free(r);
+  }
+  return extents;
+}
+
+xcb_connection_t* connection() {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 ? x11->connection() : nullptr;
 }
 
 // The hints a window minimized before it was hidden keeps: mapped with
@@ -127,6 +146,41 @@ void QtToolkit::forgetIconicState(QWidget& view) {
   clearIconicHint(c, window, hintsAsked);
   dropHiddenState(c, window, state, hidden, stateAsked);
   xcb_flush(c);
+}
+
+// ---- The frame ---------------------------------------------------------------------
+
+// Qt learns a frame from the window's moves and resizes: a window the window
+// manager frames without moving its client area keeps a frameless geometry
+// in Qt until it next moves. The window manager's own word is read instead.
+std::optional<QPoint> QtToolkit::frameExtents(QWidget& view) {
+  xcb_connection_t* c = connection();
+  if (!c) return std::nullopt;
+  const xcb_atom_t extents = frameExtentsAtom(c);
+  if (extents == XCB_ATOM_NONE) return std::nullopt;
+  xcb_get_property_reply_t* r = xcb_get_property_reply(
+      c,
+      xcb_get_property(c, 0, static_cast<xcb_window_t>(view.winId()), extents,
+                       XCB_ATOM_CARDINAL, 0, 4),
+      nullptr);
+  std::optional<QPoint> out;
+  if (r && r->format == 32 && xcb_get_property_value_length(r) == 16) {
+    std::uint32_t ltrb[4];  // left, right, top, bottom
+    std::memcpy(ltrb, xcb_get_property_value(r), sizeof ltrb);
+    if (ltrb[0] < 4096 && ltrb[2] < 4096)
+      out = QPoint(static_cast<int>(ltrb[0]), static_cast<int>(ltrb[2]));
+  }
+  std::free(r);
+  return out;
+}
+
+bool QtToolkit::isFrameChange(const QByteArray& type, const void* message) {
+  if (type != "xcb_generic_event_t" || !message) return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
+  xcb_connection_t* c = connection();
+  return c && reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom ==
+                  frameExtentsAtom(c);
 }
 
 // ---- The program's own windows -----------------------------------------------------

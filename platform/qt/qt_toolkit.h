@@ -184,12 +184,21 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // qt_native_windows.cpp
   void setWindowClass(QWidget& view);
   void forgetIconicState(QWidget& view);
+  // Where the window manager's frame leaves the client area (left and top of
+  // its _NET_FRAME_EXTENTS), or nothing while the window is not framed or
+  // the window manager does not say.
+  std::optional<QPoint> frameExtents(QWidget& view);
+  // Whether a native event tells that the window manager changed a frame.
+  static bool isFrameChange(const QByteArray& type, const void* message);
 
   // qt_forms.cpp
   void pushFormVisible(FormEntry& fe);
   void pushFormState(FormEntry& fe);
   void pushFormPosition(FormEntry& fe);
   void placeFrame(FormEntry& fe, QPoint at);
+  // The client area's offset in the frame: the window manager's word, else
+  // what Qt knows of the frame, else nothing (not framed yet).
+  std::optional<QPoint> frameOffset(FormView& view);
   // The model follows what the window manager or the user did to the window
   // (from the view's events; syncNow also from LocalWindows' requests).
   void syncFromView(FormView& view);

@@ -19,6 +19,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "platform/qt/qt_util.h"
@@ -187,12 +188,21 @@ std::vector<std::string> placeDifferences(QtToolkit& tk, const Form& form) {
   QWidget* view = tk.widgetOf(form);
   if (!view) return {form.name() + ": no window"};
   if (!view->isVisible() || view->isMinimized()) return out;
-  if (view->frameGeometry() == view->geometry()) out.push_back(form.name() + ": not framed");
+  // The frame as the window manager states it (Qt's own idea of it can lag).
+  const std::string extents = property(form.hwnd(), atom("_NET_FRAME_EXTENTS"));
+  QPoint frame = view->geometry().topLeft() - view->frameGeometry().topLeft();
+  if (extents.size() == 16) {
+    std::uint32_t ltrb[4];
+    std::memcpy(ltrb, extents.data(), sizeof ltrb);
+    frame = QPoint(static_cast<int>(ltrb[0]), static_cast<int>(ltrb[2]));
+  } else if (frame.isNull()) {
+    out.push_back(form.name() + ": not framed");
+  }
+  const QPoint at = view->geometry().topLeft() - frame;
   const int left = px(form.left(), tk.dpiX()), top = px(form.top(), tk.dpiY());
-  if (view->x() != left || view->y() != top) {
-    out.push_back(form.name() + " at " + std::to_string(view->x()) + "," +
-                  std::to_string(view->y()) + ", model " + std::to_string(left) + "," +
-                  std::to_string(top));
+  if (at.x() != left || at.y() != top) {
+    out.push_back(form.name() + " at " + std::to_string(at.x()) + "," + std::to_string(at.y()) +
+                  ", model " + std::to_string(left) + "," + std::to_string(top));
   }
   return out;
 }
