@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,7 @@ void QtToolkit::attachForm(Form& form) {
     // The native window exists from now on: its handle is the form's.
     fe.view->winId();
     setWindowClass(*fe.view);
+    requestFrameExtents(*fe.view);
     placeFrame(fe, place);
   } catch (...) {
     // The form does not load: no half-made window may stay behind.
@@ -194,7 +196,9 @@ void QtToolkit::placeFrame(FormEntry& fe, QPoint at) {
   fe.placing = at;
   fe.stalePlaces = 0;
   FormView& v = *fe.view;
-  moveClientArea(v, at + frameOffset(v).value_or(frameOffset_));
+  const std::optional<QPoint> offset = frameOffset(v);
+  fe.placedBlind = !offset && !frameOffset_;
+  moveClientArea(v, at + offset.value_or(frameOffset_.value_or(QPoint())));
 }
 
 std::optional<QPoint> QtToolkit::frameOffset(FormView& view) {
@@ -210,6 +214,9 @@ void QtToolkit::pushFormVisible(FormEntry& fe) {
     v.hide();
     return;
   }
+  // A place given while the frame was unknown is given again now that the
+  // window manager may have told it.
+  if (!v.isVisible() && fe.placing) placeFrame(fe, *fe.placing);
   // Showing applies the state the model holds (a hidden window's state
   // waits for its showing, see pushFormState).
   if (fe.form->windowState() != WindowState::Minimized) forgetIconicState(v);
@@ -277,6 +284,8 @@ void QtToolkit::syncNow(FormView& view) {
   // that keeps it elsewhere has the last word after a few reports.
   constexpr int kMaxStalePlaces = 4;
   if (FormEntry* fe = entry(*form); fe && fe->placing) {
+    // A window placed blind is where it belongs only once its frame is known.
+    if (!framed && fe->placedBlind && at == *fe->placing) return;
     if (at == *fe->placing || ++fe->stalePlaces > kMaxStalePlaces) {
       fe->placing.reset();
     } else {

@@ -158,20 +158,43 @@ std::optional<QPoint> QtToolkit::frameExtents(QWidget& view) {
   if (!c) return std::nullopt;
   const xcb_atom_t extents = frameExtentsAtom(c);
   if (extents == XCB_ATOM_NONE) return std::nullopt;
-  xcb_get_property_reply_t* r = xcb_get_property_reply(
-      c,
-      xcb_get_property(c, 0, static_cast<xcb_window_t>(view.winId()), extents,
-                       XCB_ATOM_CARDINAL, 0, 4),
-      nullptr);
+  xcb_get_property_reply_t* r =
+      xcb_get_property_reply(c,
+                             xcb_get_property(c, 0, static_cast<xcb_window_t>(view.winId()),
+                                              extents, XCB_ATOM_CARDINAL, 0, 4),
+                             nullptr);
   std::optional<QPoint> out;
   if (r && r->format == 32 && xcb_get_property_value_length(r) == 16) {
     std::uint32_t ltrb[4];  // left, right, top, bottom
     std::memcpy(ltrb, xcb_get_property_value(r), sizeof ltrb);
-    if (ltrb[0] < 4096 && ltrb[2] < 4096)
+    // Window managers state an empty frame while they set a window up, and
+    // for a window they let go: an empty frame tells nothing.
+    if ((ltrb[0] | ltrb[2]) != 0 && ltrb[0] < 4096 && ltrb[2] < 4096)
       out = QPoint(static_cast<int>(ltrb[0]), static_cast<int>(ltrb[2]));
   }
   std::free(r);
   return out;
+}
+
+void QtToolkit::requestFrameExtents(QWidget& view) {
+  xcb_connection_t* c = connection();
+  if (!c) return;
+  constexpr std::string_view kName = "_NET_REQUEST_FRAME_EXTENTS";
+  xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(kName.size()), kName.data()), nullptr);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  if (r && screen) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(view.winId());
+    message.type = r->atom;
+    xcb_send_event(c, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(c);
+  }
+  std::free(r);
 }
 
 bool QtToolkit::isFrameChange(const QByteArray& type, const void* message) {
@@ -179,8 +202,8 @@ bool QtToolkit::isFrameChange(const QByteArray& type, const void* message) {
   const auto* event = static_cast<const xcb_generic_event_t*>(message);
   if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
   xcb_connection_t* c = connection();
-  return c && reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom ==
-                  frameExtentsAtom(c);
+  return c &&
+         reinterpret_cast<const xcb_property_notify_event_t*>(event)->atom == frameExtentsAtom(c);
 }
 
 // ---- The program's own windows -----------------------------------------------------

@@ -150,6 +150,9 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
     // manager reports it there: the moves it reports meanwhile are older.
     std::optional<QPoint> placing;
     int stalePlaces = 0;
+    // Placed before any frame was known: its frame, when it comes, tells
+    // where the client area belongs.
+    bool placedBlind = false;
   };
   enum class LoopKind { Main, Modal, Dialog };
   struct Loop {
@@ -185,9 +188,10 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   void setWindowClass(QWidget& view);
   void forgetIconicState(QWidget& view);
   // Where the window manager's frame leaves the client area (left and top of
-  // its _NET_FRAME_EXTENTS), or nothing while the window is not framed or
-  // the window manager does not say.
+
   std::optional<QPoint> frameExtents(QWidget& view);
+  // Asks the window manager to state the frame a window not yet shown will get.
+  void requestFrameExtents(QWidget& view);
   // Whether a native event tells that the window manager changed a frame.
   static bool isFrameChange(const QByteArray& type, const void* message);
 
@@ -248,7 +252,7 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // Where a form's client area sits inside its frame (title bar, border),
   // as the window manager last framed one; new windows are placed with it
   // before they are framed themselves.
-  QPoint frameOffset_;
+  std::optional<QPoint> frameOffset_;
   bool quit_ = false;
   bool sessionEnded_ = false;
   // A termination signal after quit(), and the last box it must end.
