@@ -62,18 +62,14 @@ TEST(Renderer, EveryFieldValueRendersWithoutFault) {
   EXPECT_EQ(renderClock(every, {9999, 12, 31}, {23, 59, 59}).text,
             "11:59:59|11|4| )|9999/12/31|令和 7981|9999/12/31|53 365|金");
   // Values no clock gives still render: no throw, no crash, a key of the
-  // moment, a moon age in range; and every code of the picture language
-  // gives some text.
-  const char* allCodes =
-      "d dd ddd dddd ddddd dddddd w ww m mm mmm mmmm q y yy yyyy h hh n nn s ss "
-      "ttttt c AM/PM aaa aaaa oooo g gg ggg e ee";
+  // moment, a moon age in range. (Every picture code under such values is
+  // the picture formatter's fuzz target's.)
   const int wild[] = {INT_MIN, -40000, -1, 0, 13, 40000, INT_MAX};
   for (int v : wild) {
     const Date date{v, v, v};
     const TimeOfDay time{v, v, v};
     const RenderedClock r = renderClock(every, date, time);
     EXPECT_FALSE(r.text.empty()) << v;
-    EXPECT_FALSE(formatPicture(date, time, allCodes).empty()) << v;
     EXPECT_EQ(r.key, (TimeKey{v, v, v})) << v;
     const int age = moonAge({v, 1, 1});
     EXPECT_TRUE(age >= 0 && age <= 29) << v;
