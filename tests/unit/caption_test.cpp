@@ -187,8 +187,7 @@ TEST(CaptionComposition, TitlesComeBackAfterAKilledRun) {
   // A run that ends without its end (kill -9, a crash) leaves its clock in
   // the front window; the next start gives the title back before its first
   // tick, so the clock never doubles, and leaves alone a window that has
-  // retitled itself since. What is given back does
-  // not depend on the layout.
+  // retitled itself since, whatever the layout of the later runs.
   sim::SimDesktop d;
   d.clock.set(Date{2026, 12, 7}, TimeOfDay{6, 17, 0});
   d.windows.addWindow(kEditor, "Edit", "Editor");

@@ -10,7 +10,6 @@
 #include <memory>
 
 #include "app/error_boxes.h"
-#include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
 #include "settings/held_store.h"
 #include "settings/running_settings.h"
