@@ -117,12 +117,8 @@ TEST_F(Dialogs, LoadSetOptionsFillsTheBoxesThroughTheirHandlers) {
 // The count is trimmed; the alarm time is kept only as two-digit 24-hour
 // text. Both checks run on every OK, the alarm on or off, count first.
 TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
-  const std::string countBox =
-      "4144 エラー - Kivo: ふるふる回数が正常に設定されていません。ふるふるをOFFにします。"
-      "\r\n\r\n<Hint!> 回数は整数（例 9）で設定しましたか?";
-  const std::string timeBox =
-      "4144 エラー - Kivo: アラーム時刻が正常に設定されていません。アラームをOFFにします。"
-      "\r\n\r\n<Hint!> 時刻は 24h制 の 数字2桁（例 06:18）で設定しましたか?";
+  // Which box by its first words: every text a box shows is pinned whole by
+  // the translations check against the English catalog.
   struct Case {
     const char *count, *hour, *minute;
     bool alarm;
@@ -159,8 +155,10 @@ TEST_F(Dialogs, OkChecksTheCountAndTheAlarmTime) {
     std::string shown;
     for (const auto& b : d.toolkit.boxes()) {
       EXPECT_EQ(b.owner, dialog);
-      const std::string box = std::to_string(b.style) + " " + b.title + ": " + b.text;
-      shown += box == countBox ? "c" : box == timeBox ? "t" : "?";
+      EXPECT_EQ(std::to_string(b.style) + " " + b.title, "4144 エラー - Kivo");
+      shown += b.text.rfind("ふるふる回数", 0) == 0   ? "c"
+               : b.text.rfind("アラーム時刻", 0) == 0 ? "t"
+                                                      : "?";
     }
     EXPECT_EQ(shown, refused);
   }

@@ -60,6 +60,7 @@ class TestForm : public Form {
 
 using Lines = std::vector<std::string>;
 
+// A fresh test form on a simulated desktop; the Views cases use it too.
 class Forms : public ::testing::Test {
  protected:
   sim::SimDesktop d;
