@@ -136,9 +136,8 @@ class Desk {
       if (h == s.front && !excluded && layoutsOf(t, own, clock) == 0)
         return where + "no layout of " + clock;
     }
-    for (const auto& [h, text] : d_.windows.titleWrites()) {
+    for (const auto& [h, text] : d_.windows.titleWrites())
       if (className_.at(h) == kExcludedClass) return "excluded " + std::to_string(h) + " written";
-    }
     return {};
   }
 

@@ -78,9 +78,8 @@ TEST(Moon, AgeAndGlyphOfDates) {
       {{1998, 1, 1}, 0},  {{1999, 1, 1}, 11},  {{2000, 12, 31}, 4},
       {{2023, 5, 20}, 0}, {{1996, 8, 14}, 28},
   };
-  for (const auto& [date, age] : ages) {
+  for (const auto& [date, age] : ages)
     EXPECT_EQ(moonAge(date), age) << date.year << "-" << date.month << "-" << date.day;
-  }
   // The glyph changes exactly at these ages (shared end points of the
   // written ranges belong to the earlier one).
   const std::pair<int, const char*> firstAges[] = {

@@ -11,7 +11,7 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-TEST(SimScript, SplitsWordsQuotesAndEscapes) {
+TEST(SimScript, SplitsWordsQuotesAndEscapesAndRefusesBadQuoting) {
   const struct {
     std::string line;
     Words words;
@@ -32,27 +32,21 @@ TEST(SimScript, SplitsWordsQuotesAndEscapes) {
       {"events\r", {"events"}},  // a CRLF script
   };
   for (const auto& c : cases) EXPECT_EQ(splitLine(c.line), c.words) << c.line;
-}
-
-TEST(SimScript, RefusesBadQuoting) {
   for (const char* line :
-       {R"(echo "open)", R"(echo "a\tb")", R"(echo "a\)", R"(echo "a"b)", R"(echo a"b")"}) {
+       {R"(echo "open)", R"(echo "a\tb")", R"(echo "a\)", R"(echo "a"b)", R"(echo a"b")"})
     EXPECT_THROW(splitLine(line), ScriptError) << line;
-  }
 }
 
 TEST(SimScript, ReadsTypedArguments) {
   // The values the scenarios use are pinned by them; here the edges.
   EXPECT_EQ(parseControlRef("chkRight").index, -1);
-  for (const char* bad : {"chkShow(", "chkShow()", "chkShow(x)", "(3)", "chkShow(-1)"}) {
+  for (const char* bad : {"chkShow(", "chkShow()", "chkShow(x)", "(3)", "chkShow(-1)"})
     EXPECT_THROW(parseControlRef(bad), ScriptError) << bad;
-  }
 
   EXPECT_EQ(parseHandle("4294967295"), 0xFFFFFFFFu);
   EXPECT_EQ(parseHandle("0x10004"), 0x10004u);
-  for (const char* bad : {"", "-1", "4294967296", "0x", "0xZZ", "12a"}) {
+  for (const char* bad : {"", "-1", "4294967296", "0x", "0xZZ", "12a"})
     EXPECT_THROW(parseHandle(bad), ScriptError) << bad;
-  }
 
   const DateTime t = parseDateTime("2024-02-29", "23:59:58");
   EXPECT_EQ(t.date, (Date{2024, 2, 29}));
@@ -62,9 +56,8 @@ TEST(SimScript, ReadsTypedArguments) {
   EXPECT_THROW(parseDateTime("2023-02-28", "24:00:00"), ScriptError);
 
   EXPECT_EQ(parseSeconds("0.001"), 1);
-  for (const char* bad : {"-1", "1.", "1.2345", "x", ".5"}) {
+  for (const char* bad : {"-1", "1.", "1.2345", "x", ".5"})
     EXPECT_THROW(parseSeconds(bad), ScriptError) << bad;
-  }
 
   EXPECT_EQ(parseAnswer("7"), kIdNo);
   EXPECT_THROW(parseAnswer("8"), ScriptError);
