@@ -5,28 +5,18 @@
 // simulated desktop too.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "app/program.h"
 #include "platform/errors.h"
 #include "platform/sim/sim_desktop.h"
+#include "tests/unit/error_of.h"
 #include "ui/forms.h"
-#include "ui/main_window.h"
 
 namespace kivo {
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using testing::errorOf;
 
 class TestForm : public Form {
  public:
@@ -68,9 +58,17 @@ class TestForm : public Form {
   int chkClicks = 0, cmdClicks = 0, loads = 0, resizes = 0, unloads = 0;
 };
 
-TEST(Forms, CheckBoxClicksOnlyOnChange) {
+using Lines = std::vector<std::string>;
+
+// A fresh test form on a simulated desktop; the Views cases use it too.
+class Forms : public ::testing::Test {
+ protected:
   sim::SimDesktop d;
-  TestForm f(d.toolkit);
+  TestForm f{d.toolkit};
+};
+using Views = Forms;
+
+TEST_F(Forms, CheckBoxClicksOnlyOnChange) {
   f.chk->setValue(1);
   f.chk->setValue(1);
   f.chk->setValue(2);
@@ -92,9 +90,7 @@ TEST(Forms, CheckBoxClicksOnlyOnChange) {
   EXPECT_EQ(f.chkClicks, 5);
 }
 
-TEST(Forms, OptionButtonsAreExclusiveWithinTheirContainer) {
-  sim::SimDesktop d;
-  TestForm f(d.toolkit);
+TEST_F(Forms, OptionButtonsAreExclusiveWithinTheirContainer) {
   f.opt[0]->setValue(true);
   f.opt[2]->setValue(true);
   f.opt[1]->userClick();
@@ -105,7 +101,6 @@ TEST(Forms, OptionButtonsAreExclusiveWithinTheirContainer) {
   EXPECT_TRUE(f.opt[2]->value());  // another container
   f.opt[2]->setValue(false);
   EXPECT_FALSE(f.opt[2]->value());
-  EXPECT_EQ(f.optClicks.size(), 3u);
   // Out of the user's reach when disabled, or inside a disabled frame.
   f.opt[3]->setEnabled(false);
   f.opt[3]->userClick();
@@ -116,9 +111,7 @@ TEST(Forms, OptionButtonsAreExclusiveWithinTheirContainer) {
   EXPECT_EQ(f.optClicks.size(), 3u);
 }
 
-TEST(Forms, TypingIsCutInCharactersAndListRowsAppendReplaceAndRemove) {
-  sim::SimDesktop d;
-  TestForm f(d.toolkit);
+TEST_F(Forms, TypingIsCutInCharactersAndListRowsAppendReplaceAndRemove) {
   f.txt->userType("時報だ");
   EXPECT_EQ(f.txt->text(), "時報");
   f.txt->setText("12345");  // code is not limited
@@ -143,14 +136,11 @@ TEST(Forms, TypingIsCutInCharactersAndListRowsAppendReplaceAndRemove) {
   EXPECT_EQ(l.rows(), (std::vector<std::string>{"b"}));
 }
 
-TEST(Forms, TimerHandlerNeverNestsEvenWhenItThrows) {
-  sim::SimDesktop d;
-  TestForm f(d.toolkit);
+TEST_F(Forms, TimerHandlerNeverNestsEvenWhenItThrows) {
   int runs = 0;
   bool nestedRan = true;
   f.tmr->onTimer = [&] {
-    ++runs;
-    nestedRan = f.tmr->fire();
+    if (++runs == 1) nestedRan = f.tmr->fire();  // once: a nesting fault fails, not overflows
   };
   EXPECT_TRUE(f.tmr->fire());
   EXPECT_FALSE(nestedRan);
@@ -163,234 +153,138 @@ TEST(Forms, TimerHandlerNeverNestsEvenWhenItThrows) {
   EXPECT_EQ(runs, 2);
 }
 
-TEST(Forms, LifecycleAndResizeEvents) {
-  sim::SimDesktop d;
-  const Hwnd before = d.windows.newHandle();
-  {
-    TestForm f(d.toolkit);
-    EXPECT_EQ(f.tabOrder().size(), 9u);  // the timer has no tab stop
-    EXPECT_EQ(f.find("optTest", 2), f.opt[2]);
-    f.load();
-    ASSERT_NE(f.hwnd(), 0u);
-    const Hwnd h = f.hwnd();
-    EXPECT_FALSE(d.windows.window(h)->visible);  // its class and title: the contract suites'
-    EXPECT_EQ(f.resizes, 0);
-    f.show();
-    f.show();
-    EXPECT_EQ(f.resizes, 1);  // the first showing only
-    EXPECT_TRUE(d.windows.window(h)->visible);
-    f.setWindowState(WindowState::Minimized);
-    f.setWindowState(WindowState::Minimized);
-    f.setWindowState(WindowState::Normal);
-    EXPECT_EQ(f.resizes, 3);
-    EXPECT_TRUE(d.log.lines().empty());  // forms leave the event record quiet
-    f.tmr->setInterval(100);
-    f.unload();
-    f.unload();
-    EXPECT_EQ(f.unloads, 1);
-    EXPECT_TRUE(f.closed());
-    EXPECT_FALSE(f.tmr->enabled());
-    EXPECT_FALSE(d.windows.exists(h));
-    f.show();  // loads afresh
-    EXPECT_EQ(f.loads, 2);
-    EXPECT_EQ(f.resizes, 4);
-  }
-  // The destructor dropped the window of the still loaded form.
-  EXPECT_EQ(d.windows.newHandle(), before);
-}
-
-// A setter reports only while the form has a view, and only a change (which
-// parts it names: the contract suite and the Views cases).
-TEST(Forms, ReportsOnlyChangesWhileTheFormHasAView) {
-  sim::SimDesktop d;
-  TestForm f(d.toolkit);
-  f.chk->setValue(1);
-  EXPECT_TRUE(d.toolkit.reports().empty());  // no view yet
-  f.load();
-  d.toolkit.clearReports();
-  f.chk->setValue(1);
-  f.txt->setText("on");  // as the check box left it
-  f.txt->setMaxLength(2);
-  f.lst->setListIndex(-1);
-  f.fra->setEnabled(true);
-  f.tmr->setEnabled(false);  // timers go to timerChanged only
-  EXPECT_EQ(d.toolkit.reports(), std::vector<sim::Report>{});
-  f.chk->setCaption("x");
-  f.lst->setRow(0, "A");
-  f.lst->setRow(0, "A");
-  EXPECT_EQ(d.toolkit.reports(), (std::vector<sim::Report>{{"frmTest", "chkTest", kChangeCaption},
-                                                           {"frmTest", "lstTest", kChangeRows}}));
-  f.show();
-  f.move(15, 30);
-  f.move(15, 30);
-  EXPECT_TRUE(d.toolkit.idleReports().empty());
-  f.unload();
-  d.toolkit.clearReports();
-  f.chk->setCaption("y");
-  EXPECT_EQ(d.toolkit.reports(), std::vector<sim::Report>{});
-}
-
-using Lines = std::vector<std::string>;
-
-// A program on the simulated desktop.
-struct Session {
-  sim::SimDesktop d;
-  Kivo app{d.platform};
-  Session() { app.start(); }
-  MainWindow& m() { return *app.main(); }
-  // Every view against its model, and the reports that changed nothing.
-  void expectInStep(const char* where) {
-    SCOPED_TRACE(where);
-    EXPECT_EQ(d.toolkit.staleViews(), Lines{});
-    EXPECT_EQ(d.toolkit.idleReports(), std::vector<sim::Report>{});
-  }
-  // What a second start does to the running instance's window.
-  void bringUp() { d.windows.showWindow(m().hwnd(), kSwShowNormal); }
-};
-
-TEST(Views, MainWindowStartUpAndOptions) {
-  Session s;
-  s.expectInStep("start-up");
-  s.bringUp();
-  s.expectInStep("brought up");
-  sim::SimToolkit& tk = s.d.toolkit;
-  EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
-  EXPECT_TRUE(tk.userClick(*s.m().precision[2]));
-  EXPECT_TRUE(tk.userClick(*s.m().style[1]));
-  s.expectInStep("options chosen");
-  // The option button cleared by the choice shows it.
-  EXPECT_EQ(tk.view(*s.m().precision[1])->value, 0);
-  EXPECT_EQ(tk.view(*s.m().precision[2])->value, 1);
-  EXPECT_TRUE(tk.userClick(*s.m().buttons[MainWindow::Ok]));
-  s.expectInStep("OK");
-  EXPECT_FALSE(tk.view(s.m())->visible);
-  s.bringUp();
-  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Minimized));
-  EXPECT_TRUE(tk.userSetState(s.m(), WindowState::Normal));
-  s.expectInStep("restored");
-  EXPECT_TRUE(tk.userClick(*s.m().clockOnRight));
-  EXPECT_TRUE(tk.userClick(*s.m().style[0]));
-  EXPECT_TRUE(tk.userClick(*s.m().buttons[MainWindow::Cancel]));
-  s.expectInStep("Cancel reloads");
-  EXPECT_EQ(tk.view(*s.m().clockOnRight)->value, 1);
-  EXPECT_EQ(tk.view(*s.m().style[1])->value, 1);
-}
-
-TEST(Views, UserInputRunsEachHandlerOnceAndOnlyWithinReach) {
-  sim::SimDesktop d;
-  sim::SimToolkit& tk = d.toolkit;
-  TestForm p(tk);
-  p.opt[0]->setValue(true);
-  p.lst->setRow(0, "A");
-  p.load();
-  p.show();
-  d.toolkit.clearReports();
-  EXPECT_TRUE(tk.userClick(*p.chk));
-  EXPECT_EQ(p.chkClicks, 1);
-  EXPECT_EQ(p.optClicks, (std::vector<int>{0, 1}));  // the first by the set-up
-  EXPECT_EQ(tk.reports(), (std::vector<sim::Report>{{"frmTest", "chkTest", kChangeValue},
-                                                    {"frmTest", "optTest(0)", kChangeValue},
-                                                    {"frmTest", "optTest(1)", kChangeValue},
-                                                    {"frmTest", "txtTest", kChangeValue}}));
-  EXPECT_TRUE(tk.userClick(*p.opt[1]));  // selected already: nothing happens
-  EXPECT_EQ(p.optClicks.size(), 2u);
-  EXPECT_TRUE(tk.userClick(*p.cmd));
-  EXPECT_EQ(p.cmdClicks, 1);
-  EXPECT_TRUE(tk.userType(*p.txt, "ty"));
-  EXPECT_TRUE(tk.userSelect(*p.lst, 0));
-  EXPECT_EQ(tk.staleViews(), Lines{});
-  EXPECT_TRUE(tk.idleReports().empty());
-  // Out of reach the model refuses on its own, whatever a view lets through
-  // (that the views refuse too is the toolkit contract suite's).
-  p.fra->setVisible(false);
-  p.txt->setEnabled(false);
-  p.lst->setVisible(false);
-  EXPECT_FALSE(p.chk->userClick());
-  EXPECT_FALSE(p.opt[0]->userClick());
-  EXPECT_FALSE(p.txt->userType("x"));
-  EXPECT_FALSE(p.lst->userSelect(0));
-  EXPECT_EQ(p.chkClicks, 1);
-  EXPECT_EQ(p.txt->text(), "ty");
-  EXPECT_EQ(tk.staleViews(), Lines{});
-  EXPECT_TRUE(tk.idleReports().empty());
-}
-
-// Once the handler that called quit() returns, neither the user nor the
-// window functions reach a form (that loops, boxes and timers end: contract).
-TEST(Views, NothingReachesAFormAfterQuit) {
-  sim::SimDesktop d;
-  sim::SimToolkit& tk = d.toolkit;
-  TestForm owner(tk);
-  owner.load();
-  owner.show();
-  tk.quit();
-  EXPECT_FALSE(tk.userClick(*owner.cmd));
-  EXPECT_FALSE(tk.userClose(owner));
-  EXPECT_EQ(owner.cmdClicks, 0);
-  d.windows.showWindow(owner.hwnd(), kSwMinimize);
-  EXPECT_EQ(owner.windowState(), WindowState::Normal);
-  EXPECT_EQ(owner.resizes, 1);
-}
-
-TEST(SimTimers, FireInTimeOrderTiesInStartingOrder) {
-  sim::SimDesktop d;
-  TestForm f(d.toolkit);
+// Enabling, disabling and interval changes are the timers contract suite's,
+// which runs on the simulated desktop too.
+TEST_F(Forms, SimulatedTimersFireInTimeOrderTiesInStartingOrder) {
   const std::int64_t t0 = d.clock.nowMs();
-  std::vector<std::pair<char, std::int64_t>> fired;
-  f.tmr->onTimer = [&] { fired.emplace_back('S', d.clock.nowMs() - t0); };
-  f.fast->onTimer = [&] { fired.emplace_back('F', d.clock.nowMs() - t0); };
+  std::string fired;
+  f.tmr->onTimer = [&] { fired += "S" + std::to_string(d.clock.nowMs() - t0) + " "; };
+  f.fast->onTimer = [&] { fired += "F" + std::to_string(d.clock.nowMs() - t0) + " "; };
   f.load();
   f.tmr->setInterval(250);
   f.fast->setInterval(100);
   d.toolkit.runFor(500);
-  EXPECT_EQ(
-      fired,
-      (std::vector<std::pair<char, std::int64_t>>{
-          {'F', 100}, {'F', 200}, {'S', 250}, {'F', 300}, {'F', 400}, {'S', 500}, {'F', 500}}));
+  EXPECT_EQ(fired, "F100 F200 S250 F300 F400 S500 F500 ");
   EXPECT_EQ(d.clock.nowMs() - t0, 500);
-  // Disabling stops a timer; enabling again restarts its count.
-  fired.clear();
-  f.fast->setEnabled(false);
-  d.toolkit.runFor(50);
-  f.fast->setEnabled(true);
-  d.toolkit.runFor(200);
-  EXPECT_EQ(fired,
-            (std::vector<std::pair<char, std::int64_t>>{{'F', 650}, {'S', 750}, {'F', 750}}));
 }
 
-TEST(SimForms, WindowFunctionsOnAFormWindowReachTheForm) {
-  sim::SimDesktop d;
-  TestForm f(d.toolkit);
-  f.load();
-  const Hwnd h = f.hwnd();
+TEST_F(Forms, LifecycleResizesAndTheWindowFunctions) {
+  const Hwnd before = d.windows.newHandle();
   sim::SimWindowSystem& w = d.windows;
-  f.tmr->setInterval(250);
-  // A second start brings the window up from outside the program's code.
-  w.showWindow(h, kSwShowNormal);
-  EXPECT_EQ(f.windowState(), WindowState::Normal);
-  EXPECT_TRUE(f.visible());
-  w.showWindow(h, kSwMinimize);
-  w.showWindow(h, kSwHide);
-  EXPECT_EQ(f.windowState(), WindowState::Minimized);
-  EXPECT_FALSE(f.visible());
-  EXPECT_EQ(f.resizes, 2);
-  // The engine's clock in the title survives other changes of the model;
-  // a new caption of the form's own replaces it.
-  w.setWindowText(h, "12:00 テスト");
-  f.move(-f.width(), 0);
-  f.show();
-  EXPECT_EQ(w.window(h)->title, "12:00 テスト");
-  EXPECT_EQ(w.window(h)->rect.left, -f.width() / 15);
-  w.setWindowPos(h, kHwndTop, 30, 40, 0, 0, kSwpNoSize);
-  EXPECT_EQ(f.left(), 30 * 15);
-  EXPECT_EQ(f.top(), 40 * 15);
-  f.setCaption("Kivo");
-  EXPECT_EQ(w.window(h)->title, "Kivo");
+  {
+    TestForm g(d.toolkit);
+    EXPECT_EQ(g.tabOrder().size(), 9u);  // the timer has no tab stop
+    EXPECT_EQ(g.find("optTest", 2), g.opt[2]);
+    g.load();
+    const Hwnd h = g.hwnd();
+    ASSERT_NE(h, 0u);
+    EXPECT_FALSE(w.window(h)->visible);  // its class and title: the contract suites'
+    EXPECT_EQ(g.resizes, 0);
+    g.show();
+    g.show();
+    EXPECT_EQ(g.resizes, 1);  // the first showing only
+    EXPECT_TRUE(w.window(h)->visible);
+    g.setWindowState(WindowState::Minimized);
+    g.setWindowState(WindowState::Minimized);
+    g.setWindowState(WindowState::Normal);
+    EXPECT_EQ(g.resizes, 3);
+    EXPECT_TRUE(d.log.lines().empty());  // forms leave the event record quiet
+    // The window functions reach the form, as a second start does from
+    // outside the program's code.
+    w.showWindow(h, kSwMinimize);
+    w.showWindow(h, kSwHide);
+    EXPECT_EQ(g.windowState(), WindowState::Minimized);
+    EXPECT_FALSE(g.visible());
+    EXPECT_EQ(g.resizes, 4);
+    // The engine's clock in the title survives other changes of the model;
+    // a new caption of the form's own replaces it.
+    w.setWindowText(h, "12:00 テスト");
+    g.move(-g.width(), 0);
+    w.showWindow(h, kSwShowNormal);
+    g.show();
+    EXPECT_EQ(g.windowState(), WindowState::Normal);
+    EXPECT_EQ(w.window(h)->title, "12:00 テスト");
+    EXPECT_EQ(w.window(h)->rect.left, -g.width() / 15);
+    w.setWindowPos(h, kHwndTop, 30, 40, 0, 0, kSwpNoSize);
+    EXPECT_EQ(g.top(), 40 * 15);
+    g.setCaption("Kivo");
+    EXPECT_EQ(w.window(h)->title, "Kivo");
+    // The system closing the window unloads the form, once.
+    g.tmr->setInterval(100);
+    w.closeWindow(h);
+    g.unload();
+    EXPECT_EQ(g.unloads, 1);
+    EXPECT_TRUE(g.closed());
+    EXPECT_FALSE(g.tmr->enabled());
+    EXPECT_EQ(d.toolkit.nextDue(*g.tmr), -1);
+    EXPECT_FALSE(w.exists(h));
+    g.show();  // loads afresh
+    EXPECT_EQ(g.loads, 2);
+    EXPECT_EQ(g.resizes, 6);
+  }
+  // The destructor dropped the window of the still loaded form.
+  EXPECT_EQ(w.newHandle(), before);
+}
 
-  // The system closing the window unloads the form.
-  w.closeWindow(h);
-  EXPECT_TRUE(f.closed());
-  EXPECT_EQ(d.toolkit.nextDue(*f.tmr), -1);
+TEST_F(Views, UserInputRunsEachHandlerOnceAndOnlyWithinReach) {
+  sim::SimToolkit& tk = d.toolkit;
+  f.opt[0]->setValue(true);
+  f.lst->setRow(0, "A");
+  EXPECT_EQ(tk.reports(), std::vector<sim::Report>{});  // a form without a view reports nothing
+  f.load();
+  f.show();
+  // Each change reaches its view, reported once and only for the part that
+  // changed: a view out of step, and a report that changed nothing or named
+  // the wrong part, are named.
+  const auto expectInStep = [&] {
+    EXPECT_EQ(tk.staleViews(), Lines{});
+    EXPECT_EQ(tk.idleReports(), std::vector<sim::Report>{});
+  };
+  f.chk->setValue(0);
+  f.txt->setMaxLength(2);
+  f.lst->setListIndex(-1);
+  f.fra->setEnabled(true);
+  f.tmr->setEnabled(false);  // timers go to timerChanged only
+  f.move(f.left(), f.top());
+  f.chk->setCaption("x");
+  f.lst->setRow(0, "B");
+  f.lst->setRow(0, "B");
+  expectInStep();
+  EXPECT_TRUE(tk.userClick(*f.chk));
+  EXPECT_EQ(f.chkClicks, 1);
+  EXPECT_EQ(f.optClicks, (std::vector<int>{0, 1}));  // the first by the set-up
+  expectInStep();
+  EXPECT_TRUE(tk.userClick(*f.opt[1]));  // selected already: nothing happens
+  EXPECT_EQ(f.optClicks.size(), 2u);
+  EXPECT_TRUE(tk.userType(*f.txt, "ty"));
+  EXPECT_TRUE(tk.userSelect(*f.lst, 0));
+  expectInStep();
+  // Out of reach the model refuses on its own, whatever a view lets through
+  // (that the views refuse too is the toolkit contract suite's).
+  f.fra->setVisible(false);
+  f.txt->setEnabled(false);
+  f.lst->setVisible(false);
+  EXPECT_FALSE(f.chk->userClick());
+  EXPECT_FALSE(f.opt[0]->userClick());
+  EXPECT_FALSE(f.txt->userType("x"));
+  EXPECT_FALSE(f.lst->userSelect(0));
+  EXPECT_EQ(f.chkClicks, 1);
+  EXPECT_EQ(f.txt->text(), "ty");
+  f.txt->setText("ty");
+  expectInStep();
+  // Once the handler that called quit() returns, neither the user nor the
+  // window functions reach a form (that loops, boxes and timers end: contract).
+  tk.quit();
+  EXPECT_FALSE(tk.userClick(*f.cmd));
+  EXPECT_FALSE(tk.userClose(f));
+  EXPECT_EQ(f.cmdClicks, 0);
+  d.windows.showWindow(f.hwnd(), kSwMinimize);
+  EXPECT_EQ(f.windowState(), WindowState::Normal);
+  // An unloaded form has no view to report to.
+  f.unload();
+  tk.clearReports();
+  f.chk->setCaption("y");
+  EXPECT_EQ(tk.reports(), std::vector<sim::Report>{});
 }
 
 }  // namespace

@@ -32,9 +32,9 @@ constexpr const char* kClasses[] = {"Edit", "Term", "Viewer", "Notepad"};
 constexpr const char* kExcludedClass = "Notepad";  // WindowList0 in every run
 
 // The clock a run shows: the standard one from the settings, or a
-// companion's custom template. nullptr: the flag on and no template stored,
-// so the clock is empty; a capital SS shows seconds under an "h:n" key.
-constexpr const char* kCustomTemplates[] = {nullptr, "%h:nn:SS%"};
+// companion's custom template. "": the flag on and no template stored, so
+// the clock is empty; a capital SS shows seconds under an "h:n" key.
+constexpr const char* kCustomTemplates[] = {"", "%h:nn:SS%"};
 
 class Desk {
  public:
@@ -45,11 +45,8 @@ class Desk {
     settings.windowList.classes[0] = kExcludedClass;
     settings.windowList.count = 1;
     settings.layout = CaptionLayout{0, 1};
-    if (custom >= 0) {
-      settings.clockTemplate = kCustomTemplates[custom] ? kCustomTemplates[custom] : "";
-    } else {
-      settings.clockTemplate = standardTemplateFromStore(d_.store);
-    }
+    settings.clockTemplate =
+        custom < 0 ? standardTemplateFromStore(d_.store) : kCustomTemplates[custom];
     for (int i = 0; i < 4; ++i) open();
   }
 
@@ -123,9 +120,8 @@ class Desk {
     const std::string clock = s.lastClock;
     for (const auto& [h, own] : own_) {
       const std::string& t = d_.windows.window(h)->title;
-      if (twice(t, clock) || twice(t, s.clock)) {
-        return "clock piled up in " + std::to_string(h) + ": " + t;
-      }
+      const std::string where = std::to_string(h) + " shows \"" + t + "\" for \"" + own + "\": ";
+      if (twice(t, clock) || twice(t, s.clock)) return where + "clock piled up";
       const bool excluded = className_.at(h) == kExcludedClass;
       // Titles hold no digit, so beside the one clock written last, a window
       // we decorate shows none: an older clock kept as part of the title is
@@ -133,24 +129,15 @@ class Desk {
       std::string rest = t;
       if (const auto at = rest.find(clock); !clock.empty() && at != std::string::npos)
         rest.erase(at, clock.size());
-      if (!excluded && rest.find_first_of("0123456789") != std::string::npos) {
-        return "two clocks in " + std::to_string(h) + ": " + t;
-      }
-      if (h != s.front || excluded) {
-        // Away from the front (or left alone), a window shows its own title.
-        if (t != own)
-          return "window " + std::to_string(h) + " shows \"" + t + "\", its own title is \"" + own +
-                 "\"";
-      } else if (layoutsOf(t, own, clock) == 0) {
-        return "front window " + std::to_string(h) + " shows \"" + t + "\" for \"" + own +
-               "\" at " + clock;
-      }
+      if (!excluded && rest.find_first_of("0123456789") != std::string::npos)
+        return where + "two clocks";
+      // Away from the front (or left alone), a window shows its own title.
+      if ((h != s.front || excluded) && t != own) return where + "not its own title";
+      if (h == s.front && !excluded && layoutsOf(t, own, clock) == 0)
+        return where + "no layout of " + clock;
     }
-    for (const auto& [h, text] : d_.windows.titleWrites()) {
-      if (className_.at(h) == kExcludedClass) {
-        return "excluded window " + std::to_string(h) + " was written \"" + text + "\"";
-      }
-    }
+    for (const auto& [h, text] : d_.windows.titleWrites())
+      if (className_.at(h) == kExcludedClass) return "excluded " + std::to_string(h) + " written";
     return {};
   }
 
@@ -173,13 +160,12 @@ class Desk {
     return it->first;
   }
 
-  Hwnd open() {
+  void open() {
     const Hwnd h = next_;
     next_ += 0x10;
     own_[h] = title();
     className_[h] = kClasses[pick(4)];
     d_.windows.addWindow(h, className_[h], own_[h]);
-    return h;
   }
 
   static bool twice(const std::string& hay, const std::string& needle) {

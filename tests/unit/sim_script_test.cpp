@@ -11,7 +11,7 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-TEST(SimScript, SplitsWordsQuotesAndEscapes) {
+TEST(SimScript, SplitsWordsQuotesAndEscapesAndRefusesBadQuoting) {
   const struct {
     std::string line;
     Words words;
@@ -19,7 +19,6 @@ TEST(SimScript, SplitsWordsQuotesAndEscapes) {
       {"", {}},
       {"# a comment \"unclosed", {}},
       {"   # indented comment", {}},
-      {"store Main ClockRight 1", {"store", "Main", "ClockRight", "1"}},
       {"  tick   3  ", {"tick", "3"}},
       {"store \"Plug in\" KivoXX 1", {"store", "Plug in", "KivoXX", "1"}},
       {"retitle 5 \"\"", {"retitle", "5", ""}},
@@ -33,27 +32,21 @@ TEST(SimScript, SplitsWordsQuotesAndEscapes) {
       {"events\r", {"events"}},  // a CRLF script
   };
   for (const auto& c : cases) EXPECT_EQ(splitLine(c.line), c.words) << c.line;
-}
-
-TEST(SimScript, RefusesBadQuoting) {
   for (const char* line :
-       {R"(echo "open)", R"(echo "a\tb")", R"(echo "a\)", R"(echo "a"b)", R"(echo a"b")"}) {
+       {R"(echo "open)", R"(echo "a\tb")", R"(echo "a\)", R"(echo "a"b)", R"(echo a"b")"})
     EXPECT_THROW(splitLine(line), ScriptError) << line;
-  }
 }
 
 TEST(SimScript, ReadsTypedArguments) {
   // The values the scenarios use are pinned by them; here the edges.
   EXPECT_EQ(parseControlRef("chkRight").index, -1);
-  for (const char* bad : {"chkShow(", "chkShow()", "chkShow(x)", "(3)", "chkShow(-1)"}) {
+  for (const char* bad : {"chkShow(", "chkShow()", "chkShow(x)", "(3)", "chkShow(-1)"})
     EXPECT_THROW(parseControlRef(bad), ScriptError) << bad;
-  }
 
   EXPECT_EQ(parseHandle("4294967295"), 0xFFFFFFFFu);
   EXPECT_EQ(parseHandle("0x10004"), 0x10004u);
-  for (const char* bad : {"", "-1", "4294967296", "0x", "0xZZ", "12a"}) {
+  for (const char* bad : {"", "-1", "4294967296", "0x", "0xZZ", "12a"})
     EXPECT_THROW(parseHandle(bad), ScriptError) << bad;
-  }
 
   const DateTime t = parseDateTime("2024-02-29", "23:59:58");
   EXPECT_EQ(t.date, (Date{2024, 2, 29}));
@@ -63,9 +56,8 @@ TEST(SimScript, ReadsTypedArguments) {
   EXPECT_THROW(parseDateTime("2023-02-28", "24:00:00"), ScriptError);
 
   EXPECT_EQ(parseSeconds("0.001"), 1);
-  for (const char* bad : {"-1", "1.", "1.2345", "x", ".5"}) {
+  for (const char* bad : {"-1", "1.", "1.2345", "x", ".5"})
     EXPECT_THROW(parseSeconds(bad), ScriptError) << bad;
-  }
 
   EXPECT_EQ(parseAnswer("7"), kIdNo);
   EXPECT_THROW(parseAnswer("8"), ScriptError);
@@ -85,44 +77,50 @@ Result runScript(const std::string& script) {
   return {status, out.str(), err.str()};
 }
 
-TEST(SimScript, ErrorsStopTheScriptAndNameTheLine) {
+// Whole scripts: the exit status, what they print, and the error that stops
+// them, naming the line; nothing after it runs. (The other commands' output
+// is pinned by the interface scenario.)
+TEST(SimScript, RunsUntilTheFirstErrorAndNamesItsLine) {
   const struct {
     std::string script;
-    std::string error;
+    int status;
+    std::string out, err;
   } cases[] = {
-      {"echo a\n\n# c\nfrobnicate\necho b\n", "t.kivo:4: unknown command \"frobnicate\"\n"},
-      {"tick\n", "t.kivo:1: tick needs a running program: start it first\n"},
-      {"get Main\n", "t.kivo:1: usage: get SECTION KEY\n"},
-      {"window 0 Edit x\n", "t.kivo:1: 0 is no window handle\n"},
-      {"window 5 Edit x\nwindow 5 Edit y\n", "t.kivo:2: window 5 exists already\n"},
-      {"focus 9\n", "t.kivo:1: no window 9\n"},
-      {"echo \"open\n", "t.kivo:1: unclosed quote\n"},
-      {"start\nclick frmFoo cmdMain(0)\n",
+      {"echo a\n\n# c\nfrobnicate\necho b\n", 1, "a\n",
+       "t.kivo:4: unknown command \"frobnicate\"\n"},
+      {"tick\n", 1, "", "t.kivo:1: tick needs a running program: start it first\n"},
+      {"get Main\n", 1, "", "t.kivo:1: usage: get SECTION KEY\n"},
+      {"window 5 Edit x\nwindow 5 Edit y\n", 1, "", "t.kivo:2: window 5 exists already\n"},
+      {"start\nclick frmFoo cmdMain(0)\n", 1, "",
        "t.kivo:2: unknown form \"frmFoo\" (frmMain, frmSet or frmWSet)\n"},
-      {"start\nclick frmMain cmdMain\n", "t.kivo:2: frmMain has no control cmdMain\n"},
-      {"start\nstart\n",
-       "t.kivo:2: the program is running already (a second start is \"second\")\n"},
-      {"start\nclick frmMain cmdMain(3)\ntick\n", "t.kivo:3: tick: the program has ended\n"},
+      {"start\nclick frmMain cmdMain\n", 1, "", "t.kivo:2: frmMain has no control cmdMain\n"},
+      {"start\nclick frmMain cmdMain(3)\ntick\n", 1, "", "t.kivo:3: tick: the program has ended\n"},
       // A user ticks and unticks; only the program grays a box.
-      {"start\nset frmMain chkRight 2\n",
+      {"start\nset frmMain chkRight 2\n", 1, "",
        "t.kivo:2: a check box value must be from 0 to 1, not 2\n"},
+      {"store \"Plug in\" KivoXX 1\nunstore \"Plug in\" KivoXX\nunstore \"Plug in\" KivoXX\n"
+       "get \"Plug in\" KivoXX\nwindow 0x10 Edit \"a\\0b\"\ntitle 16\n",
+       0, "<missing>\ntitle 16: a\n", ""},
+      {"\xEF\xBB\xBF# saved by an editor that marks UTF-8\necho ok\n", 0, "ok\n", ""},
+      // The settings dialog opened by a click takes the next commands; the
+      // main window behind it takes no clicks. (That Cancel closes it is the
+      // interface scenario's: it clicks the main window right after.)
+      {"start\nclick frmMain cmdToSet(1)\nvalue frmSet chkShow(4)\nclick frmMain cmdMain(2)\n", 1,
+       "value frmSet chkShow(4): 1\n", "t.kivo:4: frmMain is behind the modal dialog frmSet\n"},
+      // The close box closes the dialog; a box the program disabled takes no
+      // click; set ticks by a click only when the box shows otherwise.
+      {"store \"Plug in\" KivoXX 1\nstart\nclick frmMain cmdToSet(1)\nclick frmSet chkShow(4)\n"
+       "set frmSet chkShow(5) 1\nset frmSet chkShow(5) 0\nvalue frmSet chkShow(4)\n"
+       "value frmSet chkShow(5)\nclose frmSet\nprint bEqualSeparate\nvalue frmSet\n",
+       1, "value frmSet chkShow(4): 1 disabled\nvalue frmSet chkShow(5): 0\nbEqualSeparate 0\n",
+       "t.kivo:11: frmSet is not open\n"},
   };
   for (const auto& c : cases) {
     const Result r = runScript(c.script);
-    EXPECT_EQ(r.status, 1) << c.script;
-    EXPECT_EQ(r.err, c.error) << c.script;
+    EXPECT_EQ(r.status, c.status) << c.script;
+    EXPECT_EQ(r.out, c.out) << c.script;
+    EXPECT_EQ(r.err, c.err) << c.script;
   }
-  // Output before the error is kept; nothing after it runs.
-  EXPECT_EQ(runScript("echo a\nfrobnicate\necho b\n").out, "a\n");
-}
-
-// The other commands' output is pinned by the interface scenario.
-TEST(SimScript, UnstoreAndATitleCutAtItsNul) {
-  const Result r = runScript(
-      "store \"Plug in\" KivoXX 1\nunstore \"Plug in\" KivoXX\nunstore \"Plug in\" KivoXX\n"
-      "get \"Plug in\" KivoXX\nwindow 0x10 Edit \"a\\0b\"\ntitle 16\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "<missing>\ntitle 16: a\n");
 }
 
 TEST(SimScript, TimersKeepRunningWhenTheClockIsSetBack) {
@@ -143,35 +141,6 @@ TEST(SimScript, TimersKeepRunningWhenTheClockIsSetBack) {
   EXPECT_EQ(settexts, (Words{"settext 1 \"10:00,May,6 = a\"", "settext 1 \"9:00,May,6 = a\"",
                              "settext 1 \"9:01,May,6 = a\""}));
   EXPECT_EQ(flashes, 52);
-}
-
-TEST(SimScript, ReadsAScriptThatStartsWithAByteOrderMark) {
-  const Result r = runScript("\xEF\xBB\xBF# saved by an editor that marks UTF-8\necho ok\n");
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "ok\n");
-}
-
-TEST(SimScript, ModalDialogRunsTheFollowingLines) {
-  // The settings dialog opened by a click takes the next commands; the main
-  // window behind it takes no clicks; at the end of input it is closed.
-  // (That Cancel closes it is the interface scenario's: it clicks the main
-  // window right after.)
-  Result r = runScript(
-      "start\nclick frmMain cmdToSet(1)\nvalue frmSet chkShow(4)\n"
-      "click frmMain cmdMain(2)\n");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "value frmSet chkShow(4): 1\n");
-  EXPECT_EQ(r.err, "t.kivo:4: frmMain is behind the modal dialog frmSet\n");
-
-  // The close box closes the dialog; a box the program disabled takes no
-  // click; set ticks by a click only when the box shows otherwise.
-  r = runScript(
-      "store \"Plug in\" KivoXX 1\nstart\nclick frmMain cmdToSet(1)\nclick frmSet chkShow(4)\n"
-      "set frmSet chkShow(5) 1\nset frmSet chkShow(5) 0\nvalue frmSet chkShow(4)\n"
-      "value frmSet chkShow(5)\nclose frmSet\nprint bEqualSeparate\nvalue frmSet\n");
-  EXPECT_EQ(r.out,
-            "value frmSet chkShow(4): 1 disabled\nvalue frmSet chkShow(5): 0\nbEqualSeparate 0\n");
-  EXPECT_EQ(r.err, "t.kivo:11: frmSet is not open\n");
 }
 
 }  // namespace

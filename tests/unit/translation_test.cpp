@@ -26,9 +26,8 @@ TEST(Translation, TheSettingOverridesTheUsersLanguage) {
       {"", "en_US.UTF-8", E}, {"", "de", E},   {"", "", E},        {"", "C", E},
       {"en", "ja_JP", E},     {"ja", "fr", J}, {"fr", "ja_JP", J}, {"EN", "ja", E},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases)
     EXPECT_EQ(chooseLanguage(c.setting, c.user), c.expected) << c.setting << " / " << c.user;
-  }
   const Translation english(E);
   EXPECT_EQ(english("詳細(&S)"), "&Settings");
   EXPECT_EQ(english("not in the catalog"), "not in the catalog");
