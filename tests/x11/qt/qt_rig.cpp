@@ -18,6 +18,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -53,7 +54,20 @@ std::string property(Hwnd h, xcb_atom_t name) {
   return out;
 }
 
+// A property of 32-bit items (WM_STATE, _NET_FRAME_EXTENTS).
+std::vector<std::uint32_t> cardinals(Hwnd h, const char* name) {
+  const std::string v = property(h, atom(name));
+  std::vector<std::uint32_t> out(v.size() / 4);
+  if (!out.empty()) memcpy(out.data(), v.data(), out.size() * 4);
+  return out;
+}
+
 int px(int twips, int dpi) { return twipsToPx(twips, dpi); }
+
+// "a,b" for a place, "axb" for a size, in the messages of the comparisons.
+std::string pair(int a, char between, int b) {
+  return std::to_string(a) + between + std::to_string(b);
+}
 
 // The face of the design where the widget's font is the face the toolkit
 // resolves it to.
@@ -112,10 +126,9 @@ void misplaced(std::vector<std::string>& out, QtToolkit& tk, const Control& c, c
   const bool covers = g.y() <= top && g.y() + g.height() >= top + height;
   if (g.x() != left || g.width() < width || g.height() < height ||
       (g.height() == height ? g.y() != top : !covers)) {
-    out.push_back(c.id() + " misplaced: widget " + std::to_string(g.x()) + "," +
-                  std::to_string(g.y()) + " " + std::to_string(g.width()) + "x" +
-                  std::to_string(g.height()) + ", model " + std::to_string(left) + "," +
-                  std::to_string(top) + " " + std::to_string(width) + "x" + std::to_string(height));
+    out.push_back(c.id() + " misplaced: widget " + pair(g.x(), ',', g.y()) + " " +
+                  pair(g.width(), 'x', g.height()) + ", model " + pair(left, ',', top) + " " +
+                  pair(width, 'x', height));
   }
 }
 
@@ -189,11 +202,9 @@ std::vector<std::string> placeDifferences(QtToolkit& tk, const Form& form) {
   if (!view) return {form.name() + ": no window"};
   if (!view->isVisible() || view->isMinimized()) return out;
   // The frame as the window manager states it (Qt's own idea of it can lag).
-  const std::string extents = property(form.hwnd(), atom("_NET_FRAME_EXTENTS"));
+  const std::vector<std::uint32_t> ltrb = cardinals(form.hwnd(), "_NET_FRAME_EXTENTS");
   QPoint frame = view->geometry().topLeft() - view->frameGeometry().topLeft();
-  if (extents.size() == 16) {
-    std::uint32_t ltrb[4];
-    std::memcpy(ltrb, extents.data(), sizeof ltrb);
+  if (ltrb.size() == 4) {
     frame = QPoint(static_cast<int>(ltrb[0]), static_cast<int>(ltrb[2]));
   } else if (frame.isNull()) {
     out.push_back(form.name() + ": not framed");
@@ -201,8 +212,8 @@ std::vector<std::string> placeDifferences(QtToolkit& tk, const Form& form) {
   const QPoint at = view->geometry().topLeft() - frame;
   const int left = px(form.left(), tk.dpiX()), top = px(form.top(), tk.dpiY());
   if (at.x() != left || at.y() != top) {
-    out.push_back(form.name() + " at " + std::to_string(at.x()) + "," + std::to_string(at.y()) +
-                  ", model " + std::to_string(left) + "," + std::to_string(top));
+    out.push_back(form.name() + " at " + pair(at.x(), ',', at.y()) + ", model " +
+                  pair(left, ',', top));
   }
   return out;
 }
@@ -247,9 +258,8 @@ std::vector<std::string> clippedCaptions(QtToolkit& tk, const Form& form) {
     if (c->kind() != ControlKind::TextBox && caption.isEmpty()) continue;
     if (text.width() > room.width() || text.height() > room.height()) {
       out.push_back(form.name() + " " + c->id() + " \"" + c->caption() + "\": text " +
-                    std::to_string(text.width()) + "x" + std::to_string(text.height()) +
-                    " px, room " + std::to_string(room.width()) + "x" +
-                    std::to_string(room.height()));
+                    pair(text.width(), 'x', text.height()) + " px, room " +
+                    pair(room.width(), 'x', room.height()));
     }
   }
   return out;
@@ -271,12 +281,11 @@ std::vector<std::string> overlappingWidgets(QtToolkit& tk, const Form& form) {
 }
 
 std::string windowClass(Hwnd h) {
+  // "instance\0class\0" as "instance/class".
   std::string v = property(h, XCB_ATOM_WM_CLASS);
-  const std::size_t nul = v.find('\0');
-  if (nul == std::string::npos) return v;
-  std::string cls = v.substr(nul + 1);
-  if (!cls.empty() && cls.back() == '\0') cls.pop_back();
-  return v.substr(0, nul) + "/" + cls;
+  if (!v.empty() && v.back() == '\0') v.pop_back();
+  std::replace(v.begin(), v.end(), '\0', '/');
+  return v;
 }
 
 std::string windowTitle(Hwnd h) { return property(h, atom("_NET_WM_NAME")); }
@@ -293,20 +302,15 @@ void setWindowTitle(Hwnd h, const std::string& title) {
 void syncX() { free(xcb_get_input_focus_reply(xcb(), xcb_get_input_focus(xcb()), nullptr)); }
 
 QMargins frameExtents(Hwnd h) {
-  const std::string v = property(h, atom("_NET_FRAME_EXTENTS"));
-  if (v.size() < 16) return QMargins();
-  std::uint32_t e[4];
-  memcpy(e, v.data(), sizeof e);
+  const std::vector<std::uint32_t> e = cardinals(h, "_NET_FRAME_EXTENTS");
+  if (e.size() < 4) return QMargins();
   return QMargins(static_cast<int>(e[0]), static_cast<int>(e[2]), static_cast<int>(e[1]),
                   static_cast<int>(e[3]));
 }
 
 int wmState(Hwnd h) {
-  const std::string v = property(h, atom("WM_STATE"));
-  if (v.size() < 4) return 0;
-  std::uint32_t state;
-  memcpy(&state, v.data(), 4);
-  return static_cast<int>(state);
+  const std::vector<std::uint32_t> state = cardinals(h, "WM_STATE");
+  return state.empty() ? 0 : static_cast<int>(state[0]);
 }
 
 bool pumpUntil(QtToolkit& tk, const std::function<bool()>& condition,
@@ -338,8 +342,8 @@ bool windowManagerCaughtUp(QtToolkit& tk) {
                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                  reinterpret_cast<const char*>(&request));
   xcb_flush(c);
-  const xcb_atom_t extents = atom("_NET_FRAME_EXTENTS");
-  const bool answered = pumpUntil(tk, [&] { return !property(probe, extents).empty(); });
+  const bool answered =
+      pumpUntil(tk, [&] { return !cardinals(probe, "_NET_FRAME_EXTENTS").empty(); });
   xcb_destroy_window(c, probe);
   xcb_flush(c);
   return answered;
