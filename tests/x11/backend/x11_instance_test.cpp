@@ -68,15 +68,8 @@ TEST(X11Instance, ASecondStartFindsTheHiddenMainWindowAndHandsOver) {
   // A raise request for a window the instance does not own, as any client
   // could send it, is ignored; then the start-up's hand-over, as the running
   // instance's dispatch receives it.
-  xcb_client_message_event_t forged{};
-  forged.response_type = XCB_CLIENT_MESSAGE;
-  forged.format = 32;
-  forged.window = running.ownerWindow();
-  forged.type = client.atom("_KIVO_REQUEST");
-  forged.data.data32[0] = kRequestRaise;
-  forged.data.data32[1] = client.create("Stranger");
-  xcb_send_event(client.xcb(), 0, forged.window, XCB_EVENT_MASK_NO_EVENT,
-                 reinterpret_cast<const char*>(&forged));
+  client.send(running.ownerWindow(), running.ownerWindow(), "_KIVO_REQUEST", kRequestRaise,
+              client.create("Stranger"));
   client.sync();
   ws.showWindow(found, kSwShowNormal);
   ws.setWindowPos(found, kHwndTop, 0, 0, 0, 0, kSwpNoSize | kSwpNoMove | kSwpShowWindow);
