@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -115,7 +116,12 @@ TEST_F(AlsaSoundTest, AnAsyncSoundIsCutShortByTheNextOne) {
 
   // The second sound starts while the test drains the pipe, so the first
   // sound's thread can go on to notice that it is to stop.
-  std::thread starter([&] { sound.playSound(dir / "second.wav", kAsync); });
+  std::atomic<bool> asked{false};
+  std::thread starter([&] {
+    asked = true;
+    sound.playSound(dir / "second.wav", kAsync);  // stops the first one at once
+  });
+  while (!asked) std::this_thread::yield();
   const std::string tail = bytesOf(second);
   std::string heard;
   const auto complete = [&] {
