@@ -151,16 +151,16 @@ TEST_F(IniStoreTest, EditsKeepEverythingElseAsItWas) {
   EXPECT_EQ(store.getSetting("Main", "Interval", ""), " 250");
   EXPECT_EQ(store.getSetting("Main", "Later", ""), "2");  // a second block of the section
 
-  store.saveSetting("Main", "Interval", "50");  // in place, key spelling kept
-  store.saveSetting("Main", "Added", "a");      // after the section's last key
-  store.saveSetting("Plug in", "KivoXX", "1");  // a new section at the end
-  store.deleteSetting("Companion", "Mine");     // the section line stays
+  store.saveSetting("Main", "Interval", " 50 ");  // in place, spaces kept
+  store.saveSetting("Main", "Added", "a");        // after the section's last key
+  store.saveSetting("Plug in", "KivoXX", "1");    // a new section at the end
+  store.deleteSetting("Companion", "Mine");       // the section line stays
   EXPECT_EQ(readFile(path),
             "\xEF\xBB\xBF; Kivo settings, edited by hand\r\n"
             "TopLevel=kept\r\n"
             "\r\n"
             "[Main]\r\n"
-            "  Interval =50\r\n"
+            "  Interval = 50 \r\n"
             "# a comment between keys\r\n"
             "Unknown=x;y,z\r\n"
             "Added=a\r\n"
