@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/text.h"
 #include "platform/x11/x11_instance.h"
 #include "tests/x11/backend/test_client.h"
 
@@ -127,7 +126,6 @@ TEST_F(X11WindowsTest, ATitleOfAnyLengthIsReadAndGivenBackWhole) {
   const xcb_window_t wm = client_.create("KivoLongWm");
   client_.setProperty(wm, "WM_NAME", "UTF8_STRING", title);
 
-  EXPECT_EQ(static_cast<std::size_t>(ws_->getWindowTextLength(net)), text::length(title));
   EXPECT_TRUE(read(net) == title) << "read " << read(net).size() << " bytes";
   EXPECT_TRUE(read(wm) == title) << "read " << read(wm).size() << " bytes";
   // The restore writes back what was read: the tail is there.
