@@ -98,16 +98,7 @@ bool TestClient::mapAndWait(xcb_window_t w) {
   // focus: ask for it as a pager would.
   return waitFor([&] {
            if (active()) return true;
-           xcb_client_message_event_t m{};
-           m.response_type = XCB_CLIENT_MESSAGE;
-           m.format = 32;
-           m.window = w;
-           m.type = atom("_NET_ACTIVE_WINDOW");
-           m.data.data32[0] = 2;
-           xcb_send_event(c_, 0, root_,
-                          XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                          reinterpret_cast<const char*>(&m));
-           xcb_flush(c_);
+           send(root_, w, "_NET_ACTIVE_WINDOW", 2);
            return waitFor(active, milliseconds(500));
          }) ||
          (std::fprintf(stderr, "window 0x%x: managed, but never active\n", w), false);
@@ -116,6 +107,21 @@ bool TestClient::mapAndWait(xcb_window_t w) {
 void TestClient::destroy(xcb_window_t w) {
   xcb_destroy_window(c_, w);
   sync();
+}
+
+void TestClient::send(xcb_window_t to, xcb_window_t window, const std::string& type,
+                      std::uint32_t d0, std::uint32_t d1) {
+  xcb_client_message_event_t m{};
+  m.response_type = XCB_CLIENT_MESSAGE;
+  m.format = 32;
+  m.window = window;
+  m.type = atom(type);
+  m.data.data32[0] = d0;
+  m.data.data32[1] = d1;
+  const std::uint32_t mask =
+      to == root_ ? XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY : 0;
+  xcb_send_event(c_, 0, to, mask, reinterpret_cast<const char*>(&m));
+  xcb_flush(c_);
 }
 
 RawProperty TestClient::property(xcb_window_t w, const std::string& name) {

@@ -59,6 +59,10 @@ class TestClient {
   // _NET_CLIENT_LIST and carries _NET_FRAME_EXTENTS) and made it active.
   bool mapAndWait(xcb_window_t w);
   void destroy(xcb_window_t w);
+  // Sends a client message about `window` to `to`: to the root, as a
+  // request for the window manager.
+  void send(xcb_window_t to, xcb_window_t window, const std::string& type, std::uint32_t d0,
+            std::uint32_t d1 = 0);
   // Waits until the server has carried out this client's requests.
   void sync();
 

@@ -3,17 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "platform/text.h"
 #include "platform/x11/x11_instance.h"
 #include "tests/x11/backend/test_client.h"
 
@@ -66,16 +60,15 @@ TEST_F(X11WindowsTest, ReadsEveryTitleEncodingAndPrefersNetWmName) {
   const xcb_window_t untitled = client_.create("KivoUntitled");
 
   EXPECT_EQ(read(latin), "Café Zürich ©");
-  EXPECT_EQ(ws_->getWindowTextLength(latin), 13);
   EXPECT_EQ(read(compound), "メモ帳 CT");
-  EXPECT_EQ(ws_->getWindowTextLength(compound), 6);
   EXPECT_EQ(read(utf8), "🕐 utf8 𠮷野");
   EXPECT_EQ(read(net), "新しい題名");
   EXPECT_EQ(read(netAsString), "Café");
   EXPECT_EQ(read(nul), "ab");
   EXPECT_EQ(ws_->getWindowTextLength(untitled), 0);
   EXPECT_EQ(read(untitled), "");
-  // Reads cut by the buffer and class names are the window contract's.
+  // A length short of the title would cut these reads (read() asks for
+  // length + 1); reads cut by the buffer are the window contract's.
 }
 
 TEST_F(X11WindowsTest, WritesWmNameAlwaysAndNetWmNameOnlyWhereItIs) {
@@ -133,7 +126,6 @@ TEST_F(X11WindowsTest, ATitleOfAnyLengthIsReadAndGivenBackWhole) {
   const xcb_window_t wm = client_.create("KivoLongWm");
   client_.setProperty(wm, "WM_NAME", "UTF8_STRING", title);
 
-  EXPECT_EQ(static_cast<std::size_t>(ws_->getWindowTextLength(net)), text::length(title));
   EXPECT_TRUE(read(net) == title) << "read " << read(net).size() << " bytes";
   EXPECT_TRUE(read(wm) == title) << "read " << read(wm).size() << " bytes";
   // The restore writes back what was read: the tail is there.
@@ -168,74 +160,20 @@ TEST_F(X11WindowsTest, OnlyAManagedClientWindowIsInFront) {
   EXPECT_EQ(x_->roundTrips() - before, 5u) << "one round trip each, client list included";
 }
 
-// The "nothing" results for a vanished window are the window contract's;
-// what only this backend has: its round trip and its flash highlight.
-TEST_F(X11WindowsTest, AVanishedWindowHasNoHighlightAndItsRoundTripGivesTheTextBack) {
-  const xcb_window_t w = shown("KivoGone", "STRING", "going");
-  client_.destroy(w);
-  EXPECT_EQ(ws_->roundTrip(w, "時計"), "時計");
-  ws_->flashWindow(w, true);
-  EXPECT_EQ(ws_->flashHighlight(), 0u) << "nothing to flash on a window that has gone";
-}
-
-TEST_F(X11WindowsTest, ASteadyTickCostsTwoRoundTrips) {
-  const xcb_window_t w = shown("KivoSteady", "UTF8_STRING", "12:34 steady");
-  // The engine's steady tick: the foreground, the caption read (length,
-  // then text) and, on the path that repairs a caption, read once more;
-  // the class is asked on a change of window.
-  const auto tick = [&] {
-    const Hwnd h = ws_->getForegroundWindow();
-    const int n = ws_->getWindowTextLength(h);
-    const std::string caption = ws_->getWindowText(h, n + 1);
-    std::string cls;
-    ws_->getClassName(h, cls, 255);
-    ws_->getWindowText(h, ws_->getWindowTextLength(h) + 1);
-    return h == w && caption == "12:34 steady" && cls == "KivoSteady";
-  };
-  ASSERT_TRUE(tick());
-  const std::uint64_t before = x_->roundTrips();
-  for (int i = 0; i < 5; ++i) ASSERT_TRUE(tick());
-  EXPECT_EQ(x_->roundTrips() - before, 10u);
-
-  // A tick that writes asks the server once more for what the window holds.
-  const std::uint64_t write = x_->roundTrips();
-  ws_->getForegroundWindow();
-  ws_->getWindowText(w, ws_->getWindowTextLength(w) + 1);
-  ws_->setWindowText(w, "12:35 steady");
-  EXPECT_EQ(ws_->roundTrip(w, "12:35 steady"), "12:35 steady");
-  EXPECT_EQ(read(w), "12:35 steady");
-  EXPECT_EQ(x_->roundTrips() - write, 3u);
-}
-
-TEST_F(X11WindowsTest, MinimizesRestoresStacksAndMovesAnotherProgramsWindow) {
+// The shake moves another program's window (the window contract's) with
+// "not topmost": out of the always-on-top layer. (Minimizing, restoring and
+// sizing another program's window the program never asks for; what a
+// steady tick costs in round trips, bench/x11-usage.sh measures.)
+TEST_F(X11WindowsTest, NotTopmostTakesAnotherProgramsWindowOutOfTheTopLayer) {
   const xcb_window_t w = shown("KivoShown", "STRING", "shown");
-  const auto wmState = [&] {
-    const auto s = client_.cardinals(w, "WM_STATE");
-    return s.empty() ? 0u : s[0];
-  };
-  const auto hasState = [&](const char* atom) {
+  const auto above = [&] {
     const auto s = client_.cardinals(w, "_NET_WM_STATE");
-    return std::find(s.begin(), s.end(), client_.atom(atom)) != s.end();
+    return std::find(s.begin(), s.end(), client_.atom("_NET_WM_STATE_ABOVE")) != s.end();
   };
-  ws_->showWindow(w, kSwMinimize);
-  EXPECT_TRUE(waitFor([&] { return wmState() == 3; })) << "iconic";
-  ws_->showWindow(w, kSwRestore);
-  EXPECT_TRUE(waitFor([&] { return wmState() == 1 && ws_->getForegroundWindow() == w; }));
-  // Following the foreground is the window contract's.
   ws_->setWindowPos(w, kHwndTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
-  EXPECT_TRUE(waitFor([&] { return hasState("_NET_WM_STATE_ABOVE"); }));
+  EXPECT_TRUE(waitFor(above));
   ws_->setWindowPos(w, kHwndNoTopmost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
-  EXPECT_TRUE(waitFor([&] { return !hasState("_NET_WM_STATE_ABOVE"); }));
-
-  // A move places the frame's outer corner; a size counts the frame too.
-  ws_->setWindowPos(w, kHwndTop, 100, 80, 400, 300, kSwpShowWindow);
-  Rect now;
-  EXPECT_TRUE(waitFor([&] {
-    return ws_->getWindowRect(w, now) && now.left == 100 && now.top == 80 && now.right == 500 &&
-           now.bottom == 380;
-  })) << now.left
-      << "," << now.top << " " << now.right << "," << now.bottom;
-  EXPECT_EQ(read(w), "shown");
+  EXPECT_TRUE(waitFor([&] { return !above(); }));
 }
 
 TEST_F(X11WindowsTest, AFlashIsAHighlightAboveTheTitleBarThatLeavesTheTitleAlone) {
@@ -276,46 +214,18 @@ TEST_F(X11WindowsTest, AFlashIsAHighlightAboveTheTitleBarThatLeavesTheTitleAlone
   EXPECT_TRUE(waitFor([&] { return !client_.viewable(highlight); }));
   ws_->flashWindow(0, true);
   EXPECT_TRUE(waitFor([&] { return !client_.viewable(highlight); }));
+  // The "nothing" results for a vanished window are the window contract's;
+  // what only this backend has: its highlight and its round trip.
+  const xcb_window_t gone = shown("KivoGone", "STRING", "going");
+  client_.destroy(gone);
+  EXPECT_EQ(ws_->roundTrip(gone, "時計"), "時計");
+  ws_->flashWindow(gone, true);
+  sync();
+  EXPECT_FALSE(client_.viewable(highlight)) << "nothing to flash on a window that has gone";
 
-  const RawProperty wmNameAfter = client_.property(w, "WM_NAME");
-  const RawProperty netNameAfter = client_.property(w, "_NET_WM_NAME");
-  EXPECT_EQ(wmNameAfter.bytes, wmName.bytes);
-  EXPECT_EQ(wmNameAfter.type, wmName.type);
-  EXPECT_EQ(netNameAfter.bytes, netName.bytes);
-  EXPECT_EQ(read(w), "12:00 メモ帳");
-}
-
-TEST_F(X11WindowsTest, AnXtermThatRetitlesItselfIsReadAfterOurWrite) {
-  // xterm keeps its title in WM_NAME alone. Once we have written it, the
-  // title xterm sets next (an escape sequence, sent when the flag file
-  // appears) must still be the one read: no _NET_WM_NAME of ours hides it.
-  const std::string flag = ::testing::TempDir() + "kivo-xterm-flag-" + std::to_string(::getpid());
-  std::remove(flag.c_str());
-  const std::string script = "while [ ! -e '" + flag +
-                             "' ]; do sleep 0.05; done; printf '\033]2;retitled by xterm\007'; "
-                             "sleep 60";
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    ::execlp("xterm", "xterm", "-T", "xterm Zürich", "-e", "sh", "-c", script.c_str(), nullptr);
-    ::_exit(127);
-  }
-  Hwnd xterm = 0;
-  EXPECT_TRUE(waitFor([&] { return (xterm = ws_->findWindow("XTerm", "xterm Zürich")) != 0; }));
-  if (xterm != 0) {
-    ws_->setWindowText(xterm, "12:34 xterm Zürich 時計");
-    EXPECT_EQ(read(xterm), "12:34 xterm Zürich 時計");
-    sync();
-    EXPECT_FALSE(client_.property(xterm, "_NET_WM_NAME").exists);
-    std::fclose(std::fopen(flag.c_str(), "w"));
-    EXPECT_TRUE(waitFor([&] {
-      ws_->getForegroundWindow();
-      return read(xterm) == "retitled by xterm";
-    })) << read(xterm);
-  }
-  ::kill(pid, SIGTERM);
-  ::waitpid(pid, nullptr, 0);
-  std::remove(flag.c_str());
+  EXPECT_EQ(client_.property(w, "WM_NAME").bytes, wmName.bytes);
+  EXPECT_EQ(client_.property(w, "WM_NAME").type, wmName.type);
+  EXPECT_EQ(client_.property(w, "_NET_WM_NAME").bytes, netName.bytes);
 }
 
 }  // namespace

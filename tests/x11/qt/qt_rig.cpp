@@ -18,11 +18,12 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 
 #include "platform/qt/qt_util.h"
+#include "tests/x11/backend/test_client.h"
 
 namespace kivo::qt::test {
 
@@ -33,27 +34,19 @@ xcb_connection_t* xcb() {
   return x11 ? x11->connection() : nullptr;
 }
 
-xcb_atom_t atom(const char* name) {
-  auto* reply =
-      xcb_intern_atom_reply(xcb(), xcb_intern_atom(xcb(), 0, strlen(name), name), nullptr);
-  const xcb_atom_t a = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  free(reply);
-  return a;
-}
-
-std::string property(Hwnd h, xcb_atom_t name) {
-  xcb_get_property_reply_t* r = xcb_get_property_reply(
-      xcb(), xcb_get_property(xcb(), 0, h, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr);
-  std::string out;
-  if (r) {
-    out.assign(static_cast<const char*>(xcb_get_property_value(r)),
-               static_cast<std::size_t>(xcb_get_property_value_length(r)));
-  }
-  free(r);
-  return out;
+// The X server as another client sees it (atoms are the server's, the
+// same on every connection).
+x11::test::TestClient& server() {
+  static x11::test::TestClient client;
+  return client;
 }
 
 int px(int twips, int dpi) { return twipsToPx(twips, dpi); }
+
+// "a,b" for a place, "axb" for a size, in the messages of the comparisons.
+std::string pair(int a, char between, int b) {
+  return std::to_string(a) + between + std::to_string(b);
+}
 
 // The face of the design where the widget's font is the face the toolkit
 // resolves it to.
@@ -112,10 +105,9 @@ void misplaced(std::vector<std::string>& out, QtToolkit& tk, const Control& c, c
   const bool covers = g.y() <= top && g.y() + g.height() >= top + height;
   if (g.x() != left || g.width() < width || g.height() < height ||
       (g.height() == height ? g.y() != top : !covers)) {
-    out.push_back(c.id() + " misplaced: widget " + std::to_string(g.x()) + "," +
-                  std::to_string(g.y()) + " " + std::to_string(g.width()) + "x" +
-                  std::to_string(g.height()) + ", model " + std::to_string(left) + "," +
-                  std::to_string(top) + " " + std::to_string(width) + "x" + std::to_string(height));
+    out.push_back(c.id() + " misplaced: widget " + pair(g.x(), ',', g.y()) + " " +
+                  pair(g.width(), 'x', g.height()) + ", model " + pair(left, ',', top) + " " +
+                  pair(width, 'x', height));
   }
 }
 
@@ -189,11 +181,9 @@ std::vector<std::string> placeDifferences(QtToolkit& tk, const Form& form) {
   if (!view) return {form.name() + ": no window"};
   if (!view->isVisible() || view->isMinimized()) return out;
   // The frame as the window manager states it (Qt's own idea of it can lag).
-  const std::string extents = property(form.hwnd(), atom("_NET_FRAME_EXTENTS"));
+  const std::vector<std::uint32_t> ltrb = server().cardinals(form.hwnd(), "_NET_FRAME_EXTENTS");
   QPoint frame = view->geometry().topLeft() - view->frameGeometry().topLeft();
-  if (extents.size() == 16) {
-    std::uint32_t ltrb[4];
-    std::memcpy(ltrb, extents.data(), sizeof ltrb);
+  if (ltrb.size() == 4) {
     frame = QPoint(static_cast<int>(ltrb[0]), static_cast<int>(ltrb[2]));
   } else if (frame.isNull()) {
     out.push_back(form.name() + ": not framed");
@@ -201,8 +191,8 @@ std::vector<std::string> placeDifferences(QtToolkit& tk, const Form& form) {
   const QPoint at = view->geometry().topLeft() - frame;
   const int left = px(form.left(), tk.dpiX()), top = px(form.top(), tk.dpiY());
   if (at.x() != left || at.y() != top) {
-    out.push_back(form.name() + " at " + std::to_string(at.x()) + "," + std::to_string(at.y()) +
-                  ", model " + std::to_string(left) + "," + std::to_string(top));
+    out.push_back(form.name() + " at " + pair(at.x(), ',', at.y()) + ", model " +
+                  pair(left, ',', top));
   }
   return out;
 }
@@ -247,9 +237,8 @@ std::vector<std::string> clippedCaptions(QtToolkit& tk, const Form& form) {
     if (c->kind() != ControlKind::TextBox && caption.isEmpty()) continue;
     if (text.width() > room.width() || text.height() > room.height()) {
       out.push_back(form.name() + " " + c->id() + " \"" + c->caption() + "\": text " +
-                    std::to_string(text.width()) + "x" + std::to_string(text.height()) +
-                    " px, room " + std::to_string(room.width()) + "x" +
-                    std::to_string(room.height()));
+                    pair(text.width(), 'x', text.height()) + " px, room " +
+                    pair(room.width(), 'x', room.height()));
     }
   }
   return out;
@@ -271,42 +260,33 @@ std::vector<std::string> overlappingWidgets(QtToolkit& tk, const Form& form) {
 }
 
 std::string windowClass(Hwnd h) {
-  std::string v = property(h, XCB_ATOM_WM_CLASS);
-  const std::size_t nul = v.find('\0');
-  if (nul == std::string::npos) return v;
-  std::string cls = v.substr(nul + 1);
-  if (!cls.empty() && cls.back() == '\0') cls.pop_back();
-  return v.substr(0, nul) + "/" + cls;
+  // "instance\0class\0" as "instance/class".
+  std::string v = server().property(h, "WM_CLASS").bytes;
+  if (!v.empty() && v.back() == '\0') v.pop_back();
+  std::replace(v.begin(), v.end(), '\0', '/');
+  return v;
 }
 
-std::string windowTitle(Hwnd h) { return property(h, atom("_NET_WM_NAME")); }
+std::string windowTitle(Hwnd h) { return server().property(h, "_NET_WM_NAME").bytes; }
 
 void setWindowTitle(Hwnd h, const std::string& title) {
   // As the X11 window system writes a title: both names.
-  for (xcb_atom_t name : {atom("_NET_WM_NAME"), static_cast<xcb_atom_t>(XCB_ATOM_WM_NAME)}) {
-    xcb_change_property(xcb(), XCB_PROP_MODE_REPLACE, h, name, atom("UTF8_STRING"), 8,
-                        static_cast<std::uint32_t>(title.size()), title.data());
-  }
-  xcb_flush(xcb());
+  for (const char* name : {"_NET_WM_NAME", "WM_NAME"})
+    server().setProperty(h, name, "UTF8_STRING", title);
 }
 
 void syncX() { free(xcb_get_input_focus_reply(xcb(), xcb_get_input_focus(xcb()), nullptr)); }
 
 QMargins frameExtents(Hwnd h) {
-  const std::string v = property(h, atom("_NET_FRAME_EXTENTS"));
-  if (v.size() < 16) return QMargins();
-  std::uint32_t e[4];
-  memcpy(e, v.data(), sizeof e);
+  const std::vector<std::uint32_t> e = server().cardinals(h, "_NET_FRAME_EXTENTS");
+  if (e.size() < 4) return QMargins();
   return QMargins(static_cast<int>(e[0]), static_cast<int>(e[2]), static_cast<int>(e[1]),
                   static_cast<int>(e[3]));
 }
 
 int wmState(Hwnd h) {
-  const std::string v = property(h, atom("WM_STATE"));
-  if (v.size() < 4) return 0;
-  std::uint32_t state;
-  memcpy(&state, v.data(), 4);
-  return static_cast<int>(state);
+  const std::vector<std::uint32_t> state = server().cardinals(h, "WM_STATE");
+  return state.empty() ? 0 : static_cast<int>(state[0]);
 }
 
 bool pumpUntil(QtToolkit& tk, const std::function<bool()>& condition,
@@ -324,24 +304,15 @@ bool pumpUntil(QtToolkit& tk, const std::function<bool()>& condition,
 }
 
 bool windowManagerCaughtUp(QtToolkit& tk) {
-  xcb_connection_t* c = xcb();
-  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  const xcb_window_t probe = xcb_generate_id(c);
-  xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-  xcb_client_message_event_t request{};
-  request.response_type = XCB_CLIENT_MESSAGE;
-  request.format = 32;
-  request.window = probe;
-  request.type = atom("_NET_REQUEST_FRAME_EXTENTS");
-  xcb_send_event(c, 0, screen->root,
-                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                 reinterpret_cast<const char*>(&request));
-  xcb_flush(c);
-  const xcb_atom_t extents = atom("_NET_FRAME_EXTENTS");
-  const bool answered = pumpUntil(tk, [&] { return !property(probe, extents).empty(); });
-  xcb_destroy_window(c, probe);
-  xcb_flush(c);
+  // Once the server has carried out the program's requests, the window
+  // manager answers a request made after them after them.
+  syncX();
+  x11::test::TestClient& x = server();
+  const xcb_window_t probe = x.create("KivoProbe");
+  x.send(x.root(), probe, "_NET_REQUEST_FRAME_EXTENTS", 0);
+  const bool answered =
+      pumpUntil(tk, [&] { return !x.cardinals(probe, "_NET_FRAME_EXTENTS").empty(); });
+  x.destroy(probe);
   return answered;
 }
 

@@ -14,10 +14,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -116,36 +114,27 @@ TEST_F(AlsaSoundTest, AnAsyncSoundIsCutShortByTheNextOne) {
   }
   ASSERT_GE(queued, 4096) << "the first sound never started";
 
-  // Drain the pipe from now on, so the first sound's thread can go on to
-  // notice that it is to stop.
-  std::mutex lock;
-  std::condition_variable grew;
-  std::string heard;
-  std::atomic<bool> done{false};
-  std::thread reader([&] {
-    char buffer[4096];
-    while (!done) {
-      pollfd p{pipe, POLLIN, 0};
-      if (::poll(&p, 1, 20) <= 0) continue;
-      const ssize_t n = ::read(pipe, buffer, sizeof buffer);
-      if (n <= 0) continue;
-      const std::lock_guard<std::mutex> hold(lock);
-      heard.append(buffer, static_cast<std::size_t>(n));
-      grew.notify_all();
-    }
+  // The second sound starts while the test drains the pipe, so the first
+  // sound's thread can go on to notice that it is to stop.
+  std::atomic<bool> asked{false};
+  std::thread starter([&] {
+    asked = true;
+    sound.playSound(dir / "second.wav", kAsync);  // stops the first one at once
   });
-  sound.playSound(dir / "second.wav", kAsync);
+  while (!asked) std::this_thread::yield();
   const std::string tail = bytesOf(second);
+  std::string heard;
   const auto complete = [&] {
     return heard.size() >= tail.size() &&
            heard.compare(heard.size() - tail.size(), tail.size(), tail) == 0;
   };
-  {
-    std::unique_lock<std::mutex> hold(lock);
-    grew.wait_until(hold, deadline, complete);
+  char buffer[4096];
+  while (!complete() && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{pipe, POLLIN, 0};
+    const ssize_t n = ::poll(&p, 1, 20) > 0 ? ::read(pipe, buffer, sizeof buffer) : 0;
+    if (n > 0) heard.append(buffer, static_cast<std::size_t>(n));
   }
-  done = true;
-  reader.join();
+  starter.join();
   ::close(pipe);
 
   ASSERT_TRUE(complete()) << "the second sound was not played whole";
