@@ -33,12 +33,6 @@ Qt::WindowFlags formFlags(const Form& form) {
   return flags;
 }
 
-// Puts a top-level window's client area at `at`, whatever Qt believes of its
-// frame.
-void moveClientArea(QWidget& view, QPoint at) {
-  if (view.geometry().topLeft() != at) view.setGeometry(QRect(at, view.size()));
-}
-
 WindowState nativeState(const QWidget& view) {
   if (view.isMinimized()) return WindowState::Minimized;
   if (view.isMaximized()) return WindowState::Maximized;
@@ -281,12 +275,17 @@ void QtToolkit::syncNow(FormView& view) {
   // Reports older than the toolkit's own last placing would move the model
   // back (and the window after it): while one is under way, the window is
   // put where the model says once its frame is known, and a window manager
-  // that keeps it elsewhere has the last word after a few reports.
+  // that keeps it elsewhere has the last word after a few reports. Qt's
+  // geometry holds a place as soon as it is asked for, and a window manager
+  // places a window as it takes it on, so the placing ends when the X server
+  // has a managed window there too.
   constexpr int kMaxStalePlaces = 4;
   if (FormEntry* fe = entry(*form); fe && fe->placing) {
     // A window placed blind is where it belongs only once its frame is known.
     if (!framed && fe->placedBlind && at == *fe->placing) return;
-    if (at == *fe->placing || ++fe->stalePlaces > kMaxStalePlaces) {
+    const bool there =
+        at == *fe->placing && (!framed || (managed(view) && clientPosition(view) - *offset == at));
+    if (there || ++fe->stalePlaces > kMaxStalePlaces) {
       fe->placing.reset();
     } else {
       if (framed) {

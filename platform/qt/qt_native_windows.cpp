@@ -176,6 +176,56 @@ std::optional<QPoint> QtToolkit::frameExtents(QWidget& view) {
   return out;
 }
 
+QPoint QtToolkit::clientPosition(QWidget& view) {
+  // Qt's geometry already holds the place the toolkit last asked for; the
+  // server tells where the window is.
+  xcb_connection_t* c = connection();
+  const xcb_screen_t* screen = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data : nullptr;
+  if (!screen) return view.geometry().topLeft();
+  xcb_translate_coordinates_reply_t* r = xcb_translate_coordinates_reply(
+      c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(view.winId()), screen->root, 0, 0),
+      nullptr);
+  const QPoint at = r ? QPoint(r->dst_x, r->dst_y) : view.geometry().topLeft();
+  std::free(r);
+  return at;
+}
+
+bool QtToolkit::managed(QWidget& view) {
+  xcb_connection_t* c = connection();
+  if (!c) return true;
+  static xcb_atom_t wmState = XCB_ATOM_NONE;
+  if (wmState == XCB_ATOM_NONE) {
+    constexpr std::string_view kName = "WM_STATE";
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(kName.size()), kName.data()), nullptr);
+    if (r) wmState = r->atom;
+    std::free(r);
+  }
+  xcb_get_property_reply_t* r = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, static_cast<xcb_window_t>(view.winId()), wmState, wmState, 0, 1),
+      nullptr);
+  const bool out = r && r->format == 32 && xcb_get_property_value_length(r) == 4;
+  std::free(r);
+  return out;
+}
+
+void QtToolkit::moveClientArea(QWidget& view, QPoint at) {
+  if (view.geometry().topLeft() != at) {
+    view.setGeometry(QRect(at, view.size()));
+    return;
+  }
+  // Qt takes the place as its own as soon as it is asked for, and asks for
+  // nothing when the place is the same; the window manager may have put the
+  // window elsewhere since (it places a window as it maps it).
+  xcb_connection_t* c = connection();
+  if (!c) return;
+  const std::uint32_t xy[] = {static_cast<std::uint32_t>(at.x()),
+                              static_cast<std::uint32_t>(at.y())};
+  xcb_configure_window(c, static_cast<xcb_window_t>(view.winId()),
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, xy);
+  xcb_flush(c);
+}
+
 void QtToolkit::requestFrameExtents(QWidget& view) {
   xcb_connection_t* c = connection();
   if (!c) return;

@@ -190,6 +190,12 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // Where the window manager's frame leaves the client area (left and top of
 
   std::optional<QPoint> frameExtents(QWidget& view);
+  // Whether a window manager manages the window (it has a WM_STATE).
+  bool managed(QWidget& view);
+  // Puts a top-level window's client area at `at` on the screen.
+  void moveClientArea(QWidget& view, QPoint at);
+  // Where the window's client area is on the screen, as the X server has it.
+  QPoint clientPosition(QWidget& view);
   // Asks the window manager to state the frame a window not yet shown will get.
   void requestFrameExtents(QWidget& view);
   // Whether a native event tells that the window manager changed a frame.

@@ -36,6 +36,11 @@ TEST(QtInput, TheWindowManagersChangesReachTheModelAndPushesNeverComeBack) {
   EXPECT_EQ(m.windowState(), WindowState::Normal);
   EXPECT_THAT(viewDifferences(rig.toolkit, m), IsEmpty());
   ASSERT_TRUE(placed()) << ::testing::PrintToString(placeDifferences(rig.toolkit, m));
+  // Centred, and the frame the window manager put round it did not drag the
+  // model along (within a pixel: the window's place is in whole pixels).
+  const int pixel = rig.toolkit.twipsPerPixelX();
+  EXPECT_NEAR(m.left(), (rig.toolkit.screenWidthTwips() - m.width()) / 2, pixel);
+  EXPECT_NEAR(m.top(), (rig.toolkit.screenHeightTwips() - m.height()) / 2, pixel);
 
   // The window's own reports of a push are not taken for the user's: a
   // place between two pixels survives a hiding and a showing, and so does
