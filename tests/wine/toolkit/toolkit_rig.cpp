@@ -189,9 +189,12 @@ bool pumpUntil(Win32Toolkit& tk, const std::function<bool()>& condition,
     if (condition()) return true;
     const auto left = end - std::chrono::steady_clock::now();
     if (left <= std::chrono::steady_clock::duration::zero()) return false;
-    // Waits for the next message (a timer's included), not for a time.
+    // Waits for the next message (a timer's included), but looks again
+    // soon: the condition may hold without any message of ours (another
+    // thread's or the X server's doing).
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(ms, 10)),
+                              QS_ALLINPUT);
   }
 }
 
