@@ -151,10 +151,4 @@ class KivoProcess {
   PROCESS_INFORMATION info_{};
 };
 
-// A control of `parent` (at any depth) with this window text, or nullptr.
-HWND findControl(HWND parent, const std::wstring& text);
-// Clicks a button as the user would, without waiting for what the click
-// opens (a modal dialog would block a sent message).
-void click(HWND button);
-
 }  // namespace kivo::e2e

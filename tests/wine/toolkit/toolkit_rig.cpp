@@ -36,13 +36,12 @@ void misplaced(std::vector<std::string>& out, const Control& c, HWND h, int dpi)
   GetWindowRect(h, &r);
   MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
   const RECT want = expectedRect(c, dpi);
-  if (r.left > want.left || r.top > want.top || r.right < want.right || r.bottom < want.bottom) {
-    out.push_back(c.id() + " misplaced: window " + std::to_string(r.left) + "," +
-                  std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
-                  std::to_string(r.bottom) + ", model " + std::to_string(want.left) + "," +
-                  std::to_string(want.top) + "-" + std::to_string(want.right) + "," +
-                  std::to_string(want.bottom));
-  }
+  const auto text = [](const RECT& x) {
+    return std::to_string(x.left) + "," + std::to_string(x.top) + "-" + std::to_string(x.right) +
+           "," + std::to_string(x.bottom);
+  };
+  if (r.left > want.left || r.top > want.top || r.right < want.right || r.bottom < want.bottom)
+    out.push_back(c.id() + " misplaced: window " + text(r) + ", model " + text(want));
 }
 
 FontSpec fontOf(Win32Toolkit& tk, const Control& c, HWND h, int dpi) {
