@@ -103,7 +103,9 @@ TEST_F(ToolkitContract, PushesNeverComeBackAsInput) {
   ASSERT_TRUE(seen);
   EXPECT_EQ(seen->form.caption, "別の題");
   for (const auto& [control, view] : seen->controls) {
-    if (control == f.frame) EXPECT_EQ(view.caption, "別の枠");
+    if (control == f.frame) {
+      EXPECT_EQ(view.caption, "別の枠");
+    }
   }
   EXPECT_THAT(viewDifferences(f, seen), IsEmpty());
   EXPECT_EQ(f.checkClicks, 2);

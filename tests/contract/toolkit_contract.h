@@ -65,7 +65,9 @@ class ToolkitRig {
   // locks it).
   virtual bool reachable(const Form& form) = 0;
   virtual void focus(Control& control) = 0;
-  virtual const Control* focused(const Form& form) = 0;
+  // The control of the form that has the keyboard focus, or nullptr.
+  const Control* focused(const Form& form);
+  virtual bool hasFocus(const Control&) { return false; }
 
   // Processes events until `condition` holds; false when `deadline` passed
   // first (simulated time on the simulated desktop).

@@ -248,27 +248,31 @@ DWORD KivoProcess::exitCode() const {
 
 namespace {
 
-// The first top-level window `match` takes.
-HWND firstWindow(const std::function<bool(HWND)>& match) {
+// The first window `match` takes: among the top-level windows, or among
+// the children of `parent` (at any depth) when one is given.
+HWND firstWindow(HWND parent, const std::function<bool(HWND)>& match) {
   struct Search {
     const std::function<bool(HWND)>& match;
     HWND found = nullptr;
   } search{match};
-  EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(lp);
-        if (!s.match(h)) return TRUE;
-        s.found = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  const WNDENUMPROC visit = [](HWND h, LPARAM lp) -> BOOL {
+    auto& s = *reinterpret_cast<Search*>(lp);
+    if (!s.match(h)) return TRUE;
+    s.found = h;
+    return FALSE;
+  };
+  if (parent) {
+    EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+  } else {
+    EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+  }
   return search.found;
 }
 
 // A top-level window of process `pid` of class `cls` whose title is
 // `caption` (exact) or holds it.
 HWND processWindow(DWORD pid, const std::wstring& cls, const std::wstring& caption, bool exact) {
-  return firstWindow([&](HWND h) {
+  return firstWindow(nullptr, [&](HWND h) {
     DWORD owner = 0;
     GetWindowThreadProcessId(h, &owner);
     wchar_t name[256] = {};
@@ -281,13 +285,18 @@ HWND processWindow(DWORD pid, const std::wstring& cls, const std::wstring& capti
 
 }  // namespace
 
-HWND KivoProcess::mainWindow() const {
-  // A decorated caption still holds the main caption.
-  return processWindow(pid(), kFormClass, kMainCaption, false);
+HWND KivoProcess::formWindow(const std::wstring& caption) const {
+  return processWindow(pid(), kFormClass, caption, false);
 }
 
 HWND KivoProcess::messageBox(const std::wstring& title) const {
   return processWindow(pid(), L"#32770", title, true);
 }
+
+HWND findControl(HWND parent, const std::wstring& text) {
+  return firstWindow(parent, [&](HWND h) { return windowText(h) == text; });
+}
+
+void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 }  // namespace kivo::e2e

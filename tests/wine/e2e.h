@@ -139,8 +139,10 @@ class KivoProcess {
   // Waits up to `timeout` for the process to end; true when it has.
   bool waitExit(Ms timeout);
   DWORD exitCode() const;
-  // The process's main window, or nullptr.
-  HWND mainWindow() const;
+  // The process's top-level windows of class kFormClass whose caption
+  // contains `caption` (a decorated caption still does); nullptr when none.
+  HWND formWindow(const std::wstring& caption) const;
+  HWND mainWindow() const { return formWindow(kMainCaption); }
   // Closes the main window as its close box does; true once the process
   // has ended.
   bool close();
@@ -150,5 +152,11 @@ class KivoProcess {
  private:
   PROCESS_INFORMATION info_{};
 };
+
+// A control of `parent` (at any depth) with this window text, or nullptr.
+HWND findControl(HWND parent, const std::wstring& text);
+// Clicks a button as the user would, without waiting for what the click
+// opens (a modal dialog would block a sent message).
+void click(HWND button);
 
 }  // namespace kivo::e2e

@@ -69,8 +69,7 @@ TEST(RecoveryE2E, AnUntrappedErrorGivesTheTitleBackAndEndsWithStatusOne) {
   EXPECT_FALSE(next.waitExit(2s)) << "the new start handed over to the dying instance";
   EXPECT_TRUE(editor.frontUntil([&] { return editor.decorated(); }, kStartUp)) << editor.text();
 
-  // OK, as the user's click (posted: it ends the process).
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  click(findControl(box, L"OK"));
   ASSERT_TRUE(kivo.waitExit(10s));
   EXPECT_EQ(kivo.exitCode(), 1u);
   DeleteFileW(trigger.c_str());
