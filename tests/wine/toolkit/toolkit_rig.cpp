@@ -12,8 +12,6 @@ namespace kivo::win32::test {
 
 namespace {
 
-std::string narrow(const std::wstring& w) { return text::fromWide(w); }
-
 std::wstring textOf(HWND h) {
   std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
   t.resize(static_cast<std::size_t>(GetWindowTextW(h, t.data(), static_cast<int>(t.size()))));
@@ -48,7 +46,7 @@ FontSpec fontOf(Win32Toolkit& tk, const Control& c, HWND h, int dpi) {
   LOGFONTW lf{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
   FontSpec f = c.font();
-  if (lf.lfFaceName != tk.resolvedFace(c.font())) f.face = narrow(lf.lfFaceName);
+  if (lf.lfFaceName != tk.resolvedFace(c.font())) f.face = text::fromWide(lf.lfFaceName);
   if (lf.lfHeight != -MulDiv(c.font().points, dpi, 72)) f.points = -MulDiv(lf.lfHeight, 72, dpi);
   f.bold = lf.lfWeight >= FW_BOLD;
   f.charset = lf.lfCharSet;
@@ -59,7 +57,7 @@ sim::ControlView readControl(Win32Toolkit& tk, const Control& c, HWND h, int dpi
   sim::ControlView v = sim::buildView(c);  // the parts a kind's window lacks
   const ControlKind kind = c.kind();
   if (kind == ControlKind::TextBox) {
-    v.text = narrow(textOf(h));
+    v.text = text::fromWide(textOf(h));
     const int limit = static_cast<int>(SendMessageW(h, EM_GETLIMITTEXT, 0, 0));
     v.maxLength = limit >= 30000 ? 0 : limit;  // the edit control's default: none set
   } else if (kind == ControlKind::ListBox) {
@@ -69,11 +67,11 @@ sim::ControlView readControl(Win32Toolkit& tk, const Control& c, HWND h, int dpi
       std::wstring row(static_cast<std::size_t>(SendMessageW(h, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
       row.resize(static_cast<std::size_t>(
           SendMessageW(h, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()))));
-      v.rows.push_back(narrow(row));
+      v.rows.push_back(text::fromWide(row));
     }
     v.selection = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
   } else {
-    v.caption = narrow(textOf(h));
+    v.caption = text::fromWide(textOf(h));
   }
   if (kind == ControlKind::CheckBox || kind == ControlKind::OptionButton)
     v.value = static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0));
@@ -99,10 +97,7 @@ std::optional<contract::NativeForm> readForm(Win32Toolkit& tk, const Form& form,
   const int dpi = layoutDpi > 0 ? layoutDpi : screen;
   contract::NativeForm out;
   sim::FormView& f = out.form = sim::buildView(form);
-  wchar_t cls[64] = {};
-  GetClassNameW(fh, cls, 64);
-  if (narrow(cls) != kFormWindowClass) out.problems.push_back("class " + narrow(cls));
-  f.caption = narrow(textOf(fh));
+  f.caption = text::fromWide(textOf(fh));
   f.visible = IsWindowVisible(fh) != 0;
   if (f.visible) {
     f.state = IsIconic(fh)   ? WindowState::Minimized
