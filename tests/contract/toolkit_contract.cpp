@@ -95,6 +95,8 @@ TEST_F(ToolkitContract, PushesNeverComeBackAsInput) {
   EXPECT_THAT(viewDifferences(rig(), f), IsEmpty());
   f.frame->setVisible(true);
   // A caption changed by code is the one shown, a control's and the form's.
+  // (Against the texts themselves: the model's side of viewDifferences is
+  // built as the simulated desktop's views are.)
   f.frame->setCaption("別の枠");
   f.setCaption("別の題");
   const std::optional<NativeForm> seen = rig().read(f);

@@ -31,8 +31,8 @@ struct NativeForm {
   // its tab order), and the button Enter presses, drawn as such.
   std::vector<const Control*> tabOrder;
   const Control* defaultButton = nullptr;
-  // What else the rig saw amiss that only its backend can see (a window
-  // class, a control off its place in the layout), one line each.
+  // What else the rig saw amiss that only its backend can see (a control
+  // off its place in the layout), one line each.
   std::vector<std::string> problems;
 };
 
@@ -65,7 +65,9 @@ class ToolkitRig {
   // locks it).
   virtual bool reachable(const Form& form) = 0;
   virtual void focus(Control& control) = 0;
-  virtual const Control* focused(const Form& form) = 0;
+  // The control of the form that has the keyboard focus, or nullptr.
+  const Control* focused(const Form& form);
+  virtual bool hasFocus(const Control&) { return false; }
 
   // Processes events until `condition` holds; false when `deadline` passed
   // first (simulated time on the simulated desktop).

@@ -72,11 +72,8 @@ class QtToolkitRig : public ToolkitRig {
     inFront(w);
     w->setFocus();
   }
-  const Control* focused(const Form& form) override {
-    for (const Control* c : form.tabOrder()) {
-      if (tk_.widgetOf(*c) == QApplication::focusWidget()) return c;
-    }
-    return nullptr;
+  bool hasFocus(const Control& c) override {
+    return tk_.widgetOf(c) == QApplication::focusWidget();
   }
 
   void settle() override { qt::test::windowManagerCaughtUp(tk_); }

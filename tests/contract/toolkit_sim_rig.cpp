@@ -54,7 +54,6 @@ class SimToolkitRig : public ToolkitRig {
     return tk().view(form) && (modal.empty() || modal.back() == &form) && !tk().quitRequested();
   }
   void focus(Control&) override {}
-  const Control* focused(const Form&) override { return nullptr; }
 
   int run() override {
     while (!tk().quitRequested() && step()) {

@@ -49,6 +49,13 @@ void TimersForm::start(Timer& t, int ms) {
   t.setEnabled(true);
 }
 
+const Control* ToolkitRig::focused(const Form& form) {
+  for (const Control* c : form.tabOrder()) {
+    if (hasFocus(*c)) return c;
+  }
+  return nullptr;
+}
+
 std::vector<std::string> viewDifferences(ToolkitRig& rig, const Form& form) {
   return viewDifferences(form, rig.read(form));
 }

@@ -51,12 +51,7 @@ class Win32ToolkitRig : public ToolkitRig {
     return h && IsWindowVisible(h) && IsWindowEnabled(h);
   }
   void focus(Control& c) override { SetFocus(tk_.windowOf(c)); }
-  const Control* focused(const Form& form) override {
-    for (const Control* c : form.tabOrder()) {
-      if (tk_.windowOf(*c) == GetFocus()) return c;
-    }
-    return nullptr;
-  }
+  bool hasFocus(const Control& c) override { return tk_.windowOf(c) == GetFocus(); }
 
   int run() override { return tk_.run(); }
   bool pumpUntil(const std::function<bool()>& condition,

@@ -15,6 +15,7 @@
 #include "platform/win32/win32_toolkit.h"
 #include "platform/win32/win32_windows.h"
 #include "tests/contract/contract.h"
+#include "tests/wine/toolkit/toolkit_rig.h"
 
 namespace kivo::contract {
 namespace {
@@ -94,20 +95,9 @@ class Win32Backend : public ContractBackend {
   // The window is this thread's, so it is gone when DestroyWindow returns.
   void destroyWindow(Hwnd h) override { DestroyWindow(toHwnd(h)); }
 
+  // Through the toolkit's own pump (its timers, the dialog manager's keys).
   bool pumpUntil(const std::function<bool()>& condition, milliseconds deadline) override {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    for (;;) {
-      if (condition()) return true;
-      if (std::chrono::steady_clock::now() >= end) return false;
-      // Everything queued, through the toolkit's own pump (its timers, the
-      // dialog manager's keys).
-      toolkit_.doEvents();
-      if (condition()) return true;
-      // Nothing left: wait for the next message, but look again soon,
-      // since the condition may hold without any message of ours (another
-      // thread's or the X server's doing).
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    return win32::test::pumpUntil(toolkit_, condition, deadline);
   }
   void letTimePass(milliseconds duration) override { Sleep(static_cast<DWORD>(duration.count())); }
 

@@ -1,8 +1,6 @@
 // The window functions' promises: "nothing" results for no window, titles
 // that survive every script, find window, foreground and moves.
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/text.h"
 #include "tests/contract/contract.h"
@@ -58,15 +56,14 @@ TEST(WindowsContract, NothingForNoWindowOrOneThatHasJustVanished) {
   EXPECT_EQ(backend().windows().findWindow(gone.className(), gone.title()), 0u);
 }
 
-TEST(WindowsContract, ReadsAreCutByTheBufferInCharacters) {
-  // Japanese and characters outside the Basic Multilingual Plane count as
-  // one character each, whatever the backend's own unit.
-  const std::string title = "時計🕐Kivo𠮷野";
-  TestWindow w('C', title);
-  ASSERT_NE(w.get(), 0u);
+// Latin-1, Japanese and characters outside the Basic Multilingual Plane:
+// written, read back equal and cut by the buffer in characters (one each,
+// whatever the backend's own unit), found by it; and roundTrip tells the
+// engine exactly what it will read back, so a caption it wrote compares
+// equal. A class name is cut the same way.
+TEST(WindowsContract, TitlesInEveryScriptAreLosslessAndCutInCharacters) {
   WindowSystem& ws = backend().windows();
-  EXPECT_GE(ws.getWindowTextLength(w.get()), static_cast<int>(text::length(title)));
-  // Every buffer size around the length, for the title and for the class.
+  // Every buffer size around the length.
   const auto expectCut = [](const std::string& whole, const auto& read) {
     const int length = static_cast<int>(text::length(whole));
     for (int buffer = 0; buffer <= length + 2; ++buffer) {
@@ -74,31 +71,21 @@ TEST(WindowsContract, ReadsAreCutByTheBufferInCharacters) {
           << "buffer of " << buffer;
     }
   };
-  expectCut(title, [&](int buffer) { return ws.getWindowText(w.get(), buffer); });
-  expectCut(w.className(), [&](int buffer) {
-    std::string out = "left over";
-    const int length = ws.getClassName(w.get(), out, buffer);
-    EXPECT_EQ(length, static_cast<int>(text::length(out)));
-    return out;
-  });
-}
-
-// Latin-1, Japanese and characters outside the Basic Multilingual Plane:
-// written, read back equal, found by it; and roundTrip tells the engine
-// exactly what it will read back, so a caption it wrote compares equal.
-TEST(WindowsContract, TitlesInEveryScriptAreLossless) {
-  WindowSystem& ws = backend().windows();
-  for (const std::string sample : {"Café Zürich © ±½ ÿ", "メモ帳 - 無題 ｶﾅ", "🕐 Clock 𠮷野家 🌙"}) {
+  for (const std::string sample : {"Café Zürich © ±½ ÿ", "メモ帳 - 無題 ｶﾅ", "時計🕐Kivo𠮷野 🌙"}) {
     TestWindow w('T', "Kivo contract titles " + runToken());
     ASSERT_NE(w.get(), 0u);
     const std::string title = sample + " " + runToken();
     ws.setWindowText(w.get(), title);
-    const int length = ws.getWindowTextLength(w.get());
-    EXPECT_GE(length, static_cast<int>(text::length(title)));
-    const std::string read = ws.getWindowText(w.get(), length + 1);
-    EXPECT_EQ(read, title);
-    EXPECT_EQ(ws.roundTrip(w.get(), title), read);
+    EXPECT_GE(ws.getWindowTextLength(w.get()), static_cast<int>(text::length(title)));
+    expectCut(title, [&](int buffer) { return ws.getWindowText(w.get(), buffer); });
+    EXPECT_EQ(ws.roundTrip(w.get(), title), title);
     EXPECT_EQ(ws.findWindow(w.className(), title), w.get());
+    expectCut(w.className(), [&](int buffer) {
+      std::string out = "left over";
+      const int length = ws.getClassName(w.get(), out, buffer);
+      EXPECT_EQ(length, static_cast<int>(text::length(out)));
+      return out;
+    });
   }
 }
 
@@ -154,17 +141,15 @@ TEST(WindowsContract, RectangleFollowsAMove) {
   WindowSystem& ws = backend().windows();
   Rect before;
   ASSERT_TRUE(ws.getWindowRect(w.get(), before));
-  // Two places, so a window that happens to sit at the first still moves;
-  // the size given with kSwpNoSize is ignored.
-  for (const auto& [x, y] : std::vector<std::pair<int, int>>{{120, 96}, {232, 160}}) {
-    ws.setWindowPos(w.get(), kHwndTop, x, y, 1, 1, kSwpNoSize);
-    Rect now;
-    EXPECT_TRUE(backend().pumpUntil(
-        [&] { return ws.getWindowRect(w.get(), now) && now.left == x && now.top == y; }, kDeadline))
-        << "at " << now.left << "," << now.top << ", wanted " << x << "," << y;
-    EXPECT_EQ(now.right - now.left, before.right - before.left);
-    EXPECT_EQ(now.bottom - now.top, before.bottom - before.top);
-  }
+  // Away from where it is; the size given with kSwpNoSize is ignored.
+  const int x = before.left + 56, y = before.top + 40;
+  ws.setWindowPos(w.get(), kHwndTop, x, y, 1, 1, kSwpNoSize);
+  Rect now;
+  EXPECT_TRUE(backend().pumpUntil(
+      [&] { return ws.getWindowRect(w.get(), now) && now.left == x && now.top == y; }, kDeadline))
+      << "at " << now.left << "," << now.top << ", wanted " << x << "," << y;
+  EXPECT_EQ(now.right - now.left, before.right - before.left);
+  EXPECT_EQ(now.bottom - now.top, before.bottom - before.top);
 }
 
 }  // namespace

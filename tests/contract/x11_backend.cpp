@@ -59,7 +59,7 @@ class X11Backend : public ContractBackend {
     }));
   }
 
-  // Windows of roles 'T' and 'C' are a classic Xlib program's, titled by
+  // Windows of role 'T' are a classic Xlib program's, titled by
   // WM_NAME alone (compound text for anything beyond Latin-1, so the
   // titles must survive the trip through it); the others a current
   // toolkit's, which keeps _NET_WM_NAME beside WM_NAME. The client's
@@ -67,7 +67,7 @@ class X11Backend : public ContractBackend {
   Hwnd createWindow(const std::string& className, const std::string& title) override {
     const xcb_window_t w = client_.create(className);
     const char role = className.size() > 12 ? className[12] : ' ';
-    if (role == 'T' || role == 'C') {
+    if (role == 'T') {
       // The window system writes titles as such a program does.
       client_.setProperty(w, "WM_NAME", XCB_ATOM_STRING, "");
       windows_->setWindowText(w, title);

@@ -3,20 +3,15 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 namespace kivo::win32::test {
 
-// Eight hex digits for the titles, keys and names of this run only.
+// The process and the moment it began, for the titles, keys and names of
+// this run only.
 inline const std::string& token() {
-  static const std::string value = [] {
-    LARGE_INTEGER ticks;
-    QueryPerformanceCounter(&ticks);
-    char text[9];
-    std::snprintf(text, sizeof text, "%08lx", ticks.LowPart ^ (GetCurrentProcessId() << 16));
-    return std::string(text);
-  }();
+  static const std::string value =
+      std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
   return value;
 }
 

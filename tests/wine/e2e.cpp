@@ -10,16 +10,11 @@ namespace kivo::e2e {
 
 namespace {
 
-// Requests to a test window's thread. They are posted, never sent: a title
-// the window sets while it handles a message sent from another thread would
-// count as a foreign write.
+// Requests to a test window's thread. They are posted, never sent: the
+// test never waits on a window that may hang.
 constexpr UINT kMsgRetitle = WM_APP + 1;  // lParam: new std::wstring
 constexpr UINT kMsgFront = WM_APP + 2;
 constexpr UINT kMsgHang = WM_APP + 3;
-constexpr UINT kMsgBusy = WM_APP + 4;  // wParam: interval, 0 stops
-constexpr UINT_PTR kBusyTimer = 1;
-
-const wchar_t* const kStoreRoot = L"Software\\VB and VBA Program Settings\\Kivo for Windows NT/95";
 
 }  // namespace
 
@@ -57,7 +52,7 @@ bool decoratedLeft(const std::wstring& caption, const std::wstring& title, const
 // ---- TestWindow
 
 TestWindow::TestWindow(std::wstring className, std::wstring title)
-    : className_(std::move(className)), initialTitle_(std::move(title)) {
+    : className_(std::move(className)), ownTitle_(std::move(title)) {
   ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   released_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread_ = std::thread([this] { run(); });
@@ -82,8 +77,8 @@ void TestWindow::run() {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = className_.c_str();
   RegisterClassExW(&wc);
-  hwnd_ = CreateWindowExW(0, className_.c_str(), initialTitle_.c_str(), WS_OVERLAPPEDWINDOW, 200,
-                          150, 480, 240, nullptr, nullptr, wc.hInstance, this);
+  hwnd_ = CreateWindowExW(0, className_.c_str(), ownTitle_.c_str(), WS_OVERLAPPEDWINDOW, 200, 150,
+                          480, 240, nullptr, nullptr, wc.hInstance, this);
   if (hwnd_) ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetEvent(ready_);
   MSG msg;
@@ -106,12 +101,7 @@ LRESULT CALLBACK TestWindow::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 }
 
 LRESULT TestWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
-  // ISMEX_SEND: the message was sent by another thread (here: kivo.exe).
-  const bool foreign = (InSendMessageEx(nullptr) & ISMEX_SEND) != 0;
   switch (msg) {
-    case WM_SETTEXT:
-      if (foreign) ++foreignSetTexts_;
-      break;
     case WM_WINDOWPOSCHANGED:
       if (!(reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) ++moves_;
       break;
@@ -122,25 +112,21 @@ LRESULT TestWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case kMsgFront: SetForegroundWindow(hwnd_); return 0;
     case kMsgHang: WaitForSingleObject(released_, INFINITE); return 0;
-    case kMsgBusy:
-      if (wp) {
-        SetTimer(hwnd_, kBusyTimer, static_cast<UINT>(wp), nullptr);
-      } else {
-        KillTimer(hwnd_, kBusyTimer);
-      }
-      return 0;
-    case WM_TIMER:
-      if (wp == kBusyTimer) {
-        SetWindowTextW(hwnd_, (L"Busy " + std::to_wstring(++busyCount_)).c_str());
-        return 0;
-      }
-      break;
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
+bool TestWindow::waitDecorated(Ms timeout) const {
+  return waitFor([&] { return decorated(); }, timeout);
+}
+
+bool TestWindow::waitOwnTitle(Ms timeout) const {
+  return waitFor([&] { return text() == ownTitle_; }, timeout);
+}
+
 void TestWindow::retitle(const std::wstring& title) {
+  ownTitle_ = title;
   PostMessageW(hwnd_, kMsgRetitle, 0, reinterpret_cast<LPARAM>(new std::wstring(title)));
   // Kivo may decorate the new title at once, so "done" is any caption that
   // holds it.
@@ -149,8 +135,7 @@ void TestWindow::retitle(const std::wstring& title) {
 }
 
 bool TestWindow::bringToFront() {
-  PostMessageW(hwnd_, kMsgFront, 0, 0);
-  return waitFor([&] { return GetForegroundWindow() == hwnd_; }, 5s);
+  return frontUntil([&] { return GetForegroundWindow() == hwnd_; }, 5s);
 }
 
 bool TestWindow::frontUntil(const std::function<bool()>& condition, Ms timeout) {
@@ -183,37 +168,19 @@ void TestWindow::hang() {
 
 void TestWindow::release() { SetEvent(released_); }
 
-void TestWindow::startRetitling(UINT intervalMs) { PostMessageW(hwnd_, kMsgBusy, intervalMs, 0); }
-
-void TestWindow::stopRetitling() { PostMessageW(hwnd_, kMsgBusy, 0, 0); }
-
 RECT TestWindow::rect() const {
   RECT r{};
   GetWindowRect(hwnd_, &r);
   return r;
 }
 
-// ---- store
+// ---- registry
 
-namespace store {
-
-void reset() { RegDeleteTreeW(HKEY_CURRENT_USER, kStoreRoot); }
-
-void set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-  // Makes the section's key when it is missing.
-  const std::wstring path = std::wstring(kStoreRoot) + L"\\" + section;
-  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  EXPECT_EQ(
-      RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), REG_SZ, value.c_str(), bytes),
-      ERROR_SUCCESS);
-}
-
-std::optional<std::wstring> get(const std::wstring& section, const std::wstring& key) {
-  const std::wstring path = std::wstring(kStoreRoot) + L"\\" + section;
+std::optional<std::wstring> registryText(const std::wstring& key, const std::wstring& name) {
   // Large enough for every value the tests and Kivo write.
   std::wstring value(4096, L'\0');
   DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-  if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), key.c_str(), RRF_RT_REG_SZ, nullptr,
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
                    value.data(), &bytes) != ERROR_SUCCESS) {
     return std::nullopt;
   }
@@ -221,16 +188,18 @@ std::optional<std::wstring> get(const std::wstring& section, const std::wstring&
   return value;
 }
 
-}  // namespace store
+void setRegistryText(const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+  const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+  EXPECT_EQ(
+      RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), REG_SZ, value.c_str(), bytes),
+      ERROR_SUCCESS);
+}
+
+void store::reset() { RegDeleteTreeW(HKEY_CURRENT_USER, kStoreRoot); }
 
 // ---- KivoProcess
 
 std::wstring KivoProcess::programPath() {
-  if (const DWORD n = GetEnvironmentVariableW(L"KIVO_EXE", nullptr, 0); n > 0) {
-    std::wstring path(n, L'\0');
-    path.resize(GetEnvironmentVariableW(L"KIVO_EXE", path.data(), n));
-    return path;
-  }
   // build-win32/tests/wine/kivo_e2e.exe -> build-win32/kivo.exe
   std::wstring self(MAX_PATH, L'\0');
   self.resize(GetModuleFileNameW(nullptr, self.data(), MAX_PATH));
@@ -238,8 +207,8 @@ std::wstring KivoProcess::programPath() {
   return self + L"\\kivo.exe";
 }
 
-KivoProcess::KivoProcess() {
-  std::wstring line = L"\"" + programPath() + L"\"";
+KivoProcess::KivoProcess(const std::wstring& program) {
+  std::wstring line = L"\"" + program + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
@@ -253,12 +222,17 @@ KivoProcess::~KivoProcess() {
   if (!info_.hProcess) return;
   if (!waitExit(0ms)) {
     ADD_FAILURE() << "kivo.exe was still running at the end of the test";
-    if (HWND main = mainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
-    if (!waitExit(5s)) TerminateProcess(info_.hProcess, 99);
+    if (!close()) TerminateProcess(info_.hProcess, 99);
     waitExit(5s);
   }
   CloseHandle(info_.hThread);
   CloseHandle(info_.hProcess);
+}
+
+bool KivoProcess::close() {
+  const HWND main = mainWindow();
+  if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+  return main && waitExit(10s);
 }
 
 bool KivoProcess::waitExit(Ms timeout) {
@@ -318,8 +292,6 @@ HWND KivoProcess::formWindow(const std::wstring& caption) const {
 HWND KivoProcess::messageBox(const std::wstring& title) const {
   return processWindow(pid(), L"#32770", title, true);
 }
-
-HWND KivoProcess::anyMessageBox() const { return processWindow(pid(), L"#32770", L"", false); }
 
 HWND findControl(HWND parent, const std::wstring& text) {
   return firstWindow(parent, [&](HWND h) { return windowText(h) == text; });

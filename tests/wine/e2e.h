@@ -41,8 +41,8 @@ bool decoratedLeft(const std::wstring& caption, const std::wstring& title, const
                    const std::wregex& clock = standardClock());
 
 // A top-level window of a class of its own, made and served by a thread of
-// its own, as another program's window would be. It counts what others do
-// to it (kivo.exe is another process): title writes and moves.
+// its own, as another program's window would be. It counts the moves
+// others make of it (kivo.exe is another process).
 class TestWindow {
  public:
   TestWindow(std::wstring className, std::wstring title);
@@ -52,6 +52,12 @@ class TestWindow {
 
   HWND hwnd() const { return hwnd_; }
   std::wstring text() const { return windowText(hwnd_); }
+  // Does the title show the standard clock left of the window's own latest
+  // title, with " = "?
+  bool decorated() const { return decoratedLeft(text(), ownTitle_, L" = "); }
+  // Wait up to `timeout` for the clock, or for the window's own title alone.
+  bool waitDecorated(Ms timeout = 5s) const;
+  bool waitOwnTitle(Ms timeout = 5s) const;
   // The window sets its own title (on its own thread) and this waits until
   // it has.
   void retitle(const std::wstring& title);
@@ -65,14 +71,6 @@ class TestWindow {
   // hangs. Nothing else of the window works meanwhile.
   void hang();
   void release();
-  // The window retitles itself every `intervalMs` ("Busy 1", "Busy 2" ...)
-  // until stopRetitling().
-  void startRetitling(UINT intervalMs);
-  void stopRetitling();
-  // How often the window has retitled itself so far.
-  int ownRetitles() const { return busyCount_.load(); }
-  // Title writes that came from another thread (WM_SETTEXT sent to it).
-  int foreignSetTexts() const { return foreignSetTexts_.load(); }
   // How often the window was moved. It never moves itself, so every move is
   // another program's (which may post it: then the window's own thread
   // carries it out).
@@ -85,24 +83,29 @@ class TestWindow {
   void run();
 
   std::wstring className_;
-  std::wstring initialTitle_;
+  std::wstring ownTitle_;
   HWND hwnd_ = nullptr;
   HANDLE ready_ = nullptr;
   HANDLE released_ = nullptr;
   std::thread thread_;
-  std::atomic<int> foreignSetTexts_{0};
   std::atomic<int> moves_{0};
-  std::atomic<int> busyCount_{0};
 };
 
-// The settings in the registry, where kivo.exe keeps them:
-// HKCU\Software\VB and VBA Program Settings\Kivo for Windows NT/95\<section>.
+// A text value under HKEY_CURRENT_USER\<key>, or nothing when it (or its
+// key) does not exist; and a write of one, which makes the key if missing.
+std::optional<std::wstring> registryText(const std::wstring& key, const std::wstring& name);
+void setRegistryText(const std::wstring& key, const std::wstring& name, const std::wstring& value);
+
+// The settings in the registry, where kivo.exe keeps them: one key per
+// section under this one.
+inline constexpr const wchar_t* kStoreRoot =
+    L"Software\\VB and VBA Program Settings\\Kivo for Windows NT/95";
 namespace store {
 // Removes every setting, so that each test starts from a fresh store.
 void reset();
-void set(const std::wstring& section, const std::wstring& key, const std::wstring& value);
-// The value, or nothing when the key (or its section) does not exist.
-std::optional<std::wstring> get(const std::wstring& section, const std::wstring& key);
+inline void set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+  setRegistryText(std::wstring(kStoreRoot) + L"\\" + section, key, value);
+}
 }  // namespace store
 
 // A store as after installation, with the quickest tick so that a test
@@ -120,10 +123,10 @@ inline constexpr const wchar_t* kFormClass = L"ThunderRT5Form";
 inline constexpr const wchar_t* kMainCaption = L"Kivo for Windows NT/95";
 
 // A kivo.exe process of the test: build-win32/kivo.exe beside the tests, or
-// the program that KIVO_EXE names.
+// another program (an installed one).
 class KivoProcess {
  public:
-  KivoProcess();
+  explicit KivoProcess(const std::wstring& program = programPath());
   // A process still running at the end of a test is shut down, and the
   // test fails: every test ends Kivo itself.
   ~KivoProcess();
@@ -140,10 +143,11 @@ class KivoProcess {
   // contains `caption` (a decorated caption still does); nullptr when none.
   HWND formWindow(const std::wstring& caption) const;
   HWND mainWindow() const { return formWindow(kMainCaption); }
+  // Closes the main window as its close box does; true once the process
+  // has ended.
+  bool close();
   // A message box of the process (class #32770) with this title, or nullptr.
   HWND messageBox(const std::wstring& title) const;
-  // Any message box of the process, or nullptr.
-  HWND anyMessageBox() const;
 
  private:
   PROCESS_INFORMATION info_{};

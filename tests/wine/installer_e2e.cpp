@@ -35,14 +35,6 @@ long run(std::wstring line) {
   return ended ? static_cast<long>(code) : -1;
 }
 
-std::optional<std::wstring> registryText(const wchar_t* key, const wchar_t* name) {
-  wchar_t value[1024] = {};
-  DWORD bytes = sizeof value;
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &bytes) != 0)
-    return std::nullopt;
-  return value;
-}
-
 constexpr const wchar_t* kUninstallKey =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kivo";
 constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -64,30 +56,23 @@ TEST(InstallerE2E, SilentInstallRunsAndSilentUninstallRemovesItAllButTheSettings
   EXPECT_EQ(registryText(kRunKey, L"Kivo"), std::nullopt);  // start at login is asked for
 
   {
-    SetEnvironmentVariableW(L"KIVO_EXE", (dir / L"kivo.exe").c_str());
     TestWindow editor(L"KivoE2EInstalled", L"Editor");
     ASSERT_TRUE(editor.bringToFront());
-    KivoProcess kivo;
-    SetEnvironmentVariableW(L"KIVO_EXE", nullptr);
-    EXPECT_TRUE(editor.frontUntil([&] { return decoratedLeft(editor.text(), L"Editor", L" = "); },
-                                  kStartUp))
-        << editor.text();
-    PostMessageW(kivo.mainWindow(), WM_CLOSE, 0, 0);
-    ASSERT_TRUE(kivo.waitExit(10s));
-    EXPECT_EQ(editor.text(), L"Editor");
+    KivoProcess kivo((dir / L"kivo.exe").wstring());
+    EXPECT_TRUE(editor.frontUntil([&] { return editor.decorated(); }, kStartUp)) << editor.text();
+    ASSERT_TRUE(kivo.close());
   }
 
   // Kivo's own switch turned the start at login on meanwhile.
   const std::wstring command = L"\"" + (dir / L"kivo.exe").wstring() + L"\"";
-  RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Kivo", REG_SZ, command.c_str(),
-                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  setRegistryText(kRunKey, L"Kivo", command);
   // The uninstaller runs from a copy of itself and returns at once.
   ASSERT_EQ(run(L"\"" + (dir / L"Uninstall.exe").wstring() + L"\" /S"), 0);
   EXPECT_TRUE(waitFor([&] { return !fs::exists(dir); }, 60s)) << dir.string();
   EXPECT_TRUE(waitFor([&] { return !registryText(kUninstallKey, L"DisplayName"); }, 10s));
   EXPECT_FALSE(fs::exists(shortcut));
   EXPECT_EQ(registryText(kRunKey, L"Kivo"), std::nullopt);
-  EXPECT_EQ(store::get(L"Main", L"CheckInterval"), L"50");
+  EXPECT_EQ(registryText(std::wstring(kStoreRoot) + L"\\Main", L"CheckInterval"), L"50");
 }
 
 }  // namespace

@@ -35,10 +35,6 @@ void sendDpiChanged(HWND h, int dpi, const RECT& suggested) {
   SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&copy));
 }
 
-bool sameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 TEST(Win32Dpi, AFormMovedToAnotherDensityIsLaidOutForIt) {
   Rig rig;
   rig.app.start();
@@ -59,7 +55,7 @@ TEST(Win32Dpi, AFormMovedToAnotherDensityIsLaidOutForIt) {
   sendDpiChanged(h, dense, suggested);
   RECT now;
   GetWindowRect(h, &now);
-  EXPECT_TRUE(sameRect(now, suggested));
+  EXPECT_TRUE(EqualRect(&now, &suggested));
   EXPECT_THAT(viewDifferences(rig.toolkit, s, dense), IsEmpty());
   EXPECT_THAT(clippedCaptions(rig.toolkit, s, dense), IsEmpty());
 

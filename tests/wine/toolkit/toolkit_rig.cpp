@@ -12,8 +12,6 @@ namespace kivo::win32::test {
 
 namespace {
 
-std::string narrow(const std::wstring& w) { return text::fromWide(w); }
-
 std::wstring textOf(HWND h) {
   std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
   t.resize(static_cast<std::size_t>(GetWindowTextW(h, t.data(), static_cast<int>(t.size()))));
@@ -36,20 +34,19 @@ void misplaced(std::vector<std::string>& out, const Control& c, HWND h, int dpi)
   GetWindowRect(h, &r);
   MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
   const RECT want = expectedRect(c, dpi);
-  if (r.left > want.left || r.top > want.top || r.right < want.right || r.bottom < want.bottom) {
-    out.push_back(c.id() + " misplaced: window " + std::to_string(r.left) + "," +
-                  std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
-                  std::to_string(r.bottom) + ", model " + std::to_string(want.left) + "," +
-                  std::to_string(want.top) + "-" + std::to_string(want.right) + "," +
-                  std::to_string(want.bottom));
-  }
+  const auto text = [](const RECT& x) {
+    return std::to_string(x.left) + "," + std::to_string(x.top) + "-" + std::to_string(x.right) +
+           "," + std::to_string(x.bottom);
+  };
+  if (r.left > want.left || r.top > want.top || r.right < want.right || r.bottom < want.bottom)
+    out.push_back(c.id() + " misplaced: window " + text(r) + ", model " + text(want));
 }
 
 FontSpec fontOf(Win32Toolkit& tk, const Control& c, HWND h, int dpi) {
   LOGFONTW lf{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
   FontSpec f = c.font();
-  if (lf.lfFaceName != tk.resolvedFace(c.font())) f.face = narrow(lf.lfFaceName);
+  if (lf.lfFaceName != tk.resolvedFace(c.font())) f.face = text::fromWide(lf.lfFaceName);
   if (lf.lfHeight != -MulDiv(c.font().points, dpi, 72)) f.points = -MulDiv(lf.lfHeight, 72, dpi);
   f.bold = lf.lfWeight >= FW_BOLD;
   f.charset = lf.lfCharSet;
@@ -60,7 +57,7 @@ sim::ControlView readControl(Win32Toolkit& tk, const Control& c, HWND h, int dpi
   sim::ControlView v = sim::buildView(c);  // the parts a kind's window lacks
   const ControlKind kind = c.kind();
   if (kind == ControlKind::TextBox) {
-    v.text = narrow(textOf(h));
+    v.text = text::fromWide(textOf(h));
     const int limit = static_cast<int>(SendMessageW(h, EM_GETLIMITTEXT, 0, 0));
     v.maxLength = limit >= 30000 ? 0 : limit;  // the edit control's default: none set
   } else if (kind == ControlKind::ListBox) {
@@ -70,11 +67,11 @@ sim::ControlView readControl(Win32Toolkit& tk, const Control& c, HWND h, int dpi
       std::wstring row(static_cast<std::size_t>(SendMessageW(h, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
       row.resize(static_cast<std::size_t>(
           SendMessageW(h, LB_GETTEXT, i, reinterpret_cast<LPARAM>(row.data()))));
-      v.rows.push_back(narrow(row));
+      v.rows.push_back(text::fromWide(row));
     }
     v.selection = static_cast<int>(SendMessageW(h, LB_GETCURSEL, 0, 0));
   } else {
-    v.caption = narrow(textOf(h));
+    v.caption = text::fromWide(textOf(h));
   }
   if (kind == ControlKind::CheckBox || kind == ControlKind::OptionButton)
     v.value = static_cast<int>(SendMessageW(h, BM_GETCHECK, 0, 0));
@@ -100,10 +97,7 @@ std::optional<contract::NativeForm> readForm(Win32Toolkit& tk, const Form& form,
   const int dpi = layoutDpi > 0 ? layoutDpi : screen;
   contract::NativeForm out;
   sim::FormView& f = out.form = sim::buildView(form);
-  wchar_t cls[64] = {};
-  GetClassNameW(fh, cls, 64);
-  if (narrow(cls) != kFormWindowClass) out.problems.push_back("class " + narrow(cls));
-  f.caption = narrow(textOf(fh));
+  f.caption = text::fromWide(textOf(fh));
   f.visible = IsWindowVisible(fh) != 0;
   if (f.visible) {
     f.state = IsIconic(fh)   ? WindowState::Minimized
@@ -189,9 +183,12 @@ bool pumpUntil(Win32Toolkit& tk, const std::function<bool()>& condition,
     if (condition()) return true;
     const auto left = end - std::chrono::steady_clock::now();
     if (left <= std::chrono::steady_clock::duration::zero()) return false;
-    // Waits for the next message (a timer's included), not for a time.
+    // Waits for the next message (a timer's included), but looks again
+    // soon: the condition may hold without any message of ours (another
+    // thread's or the X server's doing).
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(ms), QS_ALLINPUT);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<long long>(ms, 10)),
+                              QS_ALLINPUT);
   }
 }
 
