@@ -19,7 +19,7 @@
 # KIVO_FAKETIME="@2024-03-05 14:59:50" runs Wine on a clock that starts at
 # that local time and runs on from there (libfaketime): the program, the
 # processes it starts and the wineserver all share it, so tests of the full
-# hour and the alarm minute need not wait for real ones.
+# hour need not wait for a real one.
 #
 # The 64-bit loader is called directly. Debian's `wine` wrapper prefers the
 # 32-bit loader whenever it is installed, even on a kernel that refuses
