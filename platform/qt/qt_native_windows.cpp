@@ -46,16 +46,18 @@ std::pair<xcb_atom_t, xcb_atom_t> netWmStateAtoms(xcb_connection_t* c) {
   return {state, hidden};
 }
 
-// _NET_FRAME_EXTENTS, interned once.
+// One round trip. The program has one connection to one X server, so the
+// callers keep the atoms it answers.
+xcb_atom_t internAtom(xcb_connection_t* c, std::string_view name) {
+  xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr);
+  const xcb_atom_t atom = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+  std::free(r);
+  return atom;
+}
+
 xcb_atom_t frameExtentsAtom(xcb_connection_t* c) {
-  static xcb_atom_t extents = XCB_ATOM_NONE;
-  if (extents == XCB_ATOM_NONE) {
-    constexpr std::string_view kName = "_NET_FRAME_EXTENTS";
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(kName.size()), kName.data()), nullptr);
-    if (r) extents = r->atom;
-    std::free(r);
-  }
+  static const xcb_atom_t extents = internAtom(c, "_NET_FRAME_EXTENTS");
   return extents;
 }
 
@@ -193,14 +195,7 @@ QPoint QtToolkit::clientPosition(QWidget& view) {
 bool QtToolkit::managed(QWidget& view) {
   xcb_connection_t* c = connection();
   if (!c) return true;
-  static xcb_atom_t wmState = XCB_ATOM_NONE;
-  if (wmState == XCB_ATOM_NONE) {
-    constexpr std::string_view kName = "WM_STATE";
-    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(kName.size()), kName.data()), nullptr);
-    if (r) wmState = r->atom;
-    std::free(r);
-  }
+  static const xcb_atom_t wmState = internAtom(c, "WM_STATE");
   xcb_get_property_reply_t* r = xcb_get_property_reply(
       c, xcb_get_property(c, 0, static_cast<xcb_window_t>(view.winId()), wmState, wmState, 0, 1),
       nullptr);
@@ -229,22 +224,18 @@ void QtToolkit::moveClientArea(QWidget& view, QPoint at) {
 void QtToolkit::requestFrameExtents(QWidget& view) {
   xcb_connection_t* c = connection();
   if (!c) return;
-  constexpr std::string_view kName = "_NET_REQUEST_FRAME_EXTENTS";
-  xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
-      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(kName.size()), kName.data()), nullptr);
+  static const xcb_atom_t request = internAtom(c, "_NET_REQUEST_FRAME_EXTENTS");
   const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  if (r && screen) {
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = static_cast<xcb_window_t>(view.winId());
-    message.type = r->atom;
-    xcb_send_event(c, 0, screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(c);
-  }
-  std::free(r);
+  if (request == XCB_ATOM_NONE || !screen) return;
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = static_cast<xcb_window_t>(view.winId());
+  message.type = request;
+  xcb_send_event(c, 0, screen->root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(c);
 }
 
 bool QtToolkit::isFrameChange(const QByteArray& type, const void* message) {
