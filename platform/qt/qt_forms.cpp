@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 

@@ -188,7 +188,8 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   void setWindowClass(QWidget& view);
   void forgetIconicState(QWidget& view);
   // Where the window manager's frame leaves the client area (left and top of
-
+  // its _NET_FRAME_EXTENTS), or nothing while the window is not framed, the
+  // frame is empty or the window manager does not say.
   std::optional<QPoint> frameExtents(QWidget& view);
   // Whether a window manager manages the window (it has a WM_STATE).
   bool managed(QWidget& view);
