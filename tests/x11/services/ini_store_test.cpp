@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "tests/unit/error_of.h"
 #include "tests/x11/services/test_dir.h"
 
 // The rename the store calls fails with this error number while it is not 0:
@@ -40,23 +41,13 @@ extern "C" int rename(const char* from, const char* to) {
 namespace kivo::x11 {
 namespace {
 
+using kivo::testing::errorOf;
 using testing::readFile;
 using testing::ScopedEnv;
 using testing::ScratchDirTest;
 using testing::writeFile;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
-
-// The error number `f` raises, 0 when none.
-template <class F>
-int errorOf(F&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 // The refusal's text; fails the test when the save went through or raised
 // another error.
