@@ -36,6 +36,12 @@ PACKAGES=(
   # The Windows installer (makensis), and a tray for the tray icon's tests on
   # Xvfb; gettext's msgfmt checks the English catalog as translators' tools do
   nsis trayer gettext python3-yaml
+  # The clock in sway's and i3's own title bars: the compositors, a Wayland
+  # terminal to decorate, grim to photograph it, JSON for their IPC, and the
+  # Qt platform plugin for Wayland
+  sway foot grim i3 nlohmann-json3-dev qt6-wayland
+  # The Debian package and the desktop metadata, and the tools that check them
+  dpkg-dev fakeroot lintian appstream desktop-file-utils
   # Fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # A locale whose decimal mark is a comma, for the conversion tests
