@@ -62,7 +62,12 @@ xcb_get_property_cookie_t getProperty(xcb_connection_t* c, xcb_window_t w, xcb_a
 
 }  // namespace
 
-X11WindowSystem::X11WindowSystem(XConnection& x) : x_(x) {}
+X11WindowSystem::X11WindowSystem(XConnection& x) : x_(x) {
+  // The window in front and the managed windows are the root's properties:
+  // told of each change, a tick need not ask for them.
+  const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
+  xcb_change_window_attributes(x_.xcb(), x_.root(), XCB_CW_EVENT_MASK, mask);
+}
 
 X11WindowSystem::~X11WindowSystem() {
   if (highlight_ != 0) {
@@ -74,13 +79,21 @@ X11WindowSystem::~X11WindowSystem() {
 void X11WindowSystem::flush() { xcb_flush(x_.xcb()); }
 
 Hwnd X11WindowSystem::getForegroundWindow() {
-  // A new tick: what the last one read may have changed since.
-  cache_.clear();
+  // A new tick: what the server has told since the last one is taken in
+  // (one read that never waits), and only what it said has changed is
+  // asked for again. A window gone stays "nothing" no longer than a tick.
   owner_.reset();
+  std::erase_if(cache_, [](const auto& entry) { return !entry.second.exists; });
   absorbEvents();
+  if (root_.stale) readRoot();
+  // A lost display shows in the read: it is told within a tick.
+  if (!x_.checkAlive()) return 0;
+  return isManagedClient(root_.active) ? root_.active : 0;
+}
 
-  // The client list comes in the same round trip: a tick costs no more,
-  // and the answer is never older than the active window it vouches for.
+void X11WindowSystem::readRoot() {
+  // The client list comes in the same round trip as the active window, so
+  // it is never older than the window it vouches for.
   xcb_connection_t* c = x_.xcb();
   const auto active =
       xcb_get_property(c, 0, x_.root(), x_.atoms()._NET_ACTIVE_WINDOW, XCB_ATOM_WINDOW, 0, 1);
@@ -88,21 +101,22 @@ Hwnd X11WindowSystem::getForegroundWindow() {
   x_.countRoundTrip();
   const auto values = cardinalsOf(propertyReply(c, active).get());
   const auto list = propertyReply(c, clients);
-  // Every tick asks the server: a lost display is told within one.
-  if (!x_.checkAlive()) return 0;
-  const Hwnd h = values.empty() ? 0 : values[0];
-  return isManagedClient(h, list.get()) ? h : 0;
+  root_.readAt = static_cast<std::uint16_t>(active.sequence);
+  root_.active = values.empty() ? 0 : values[0];
+  // A manager without a client list vouches for nothing: its word is taken.
+  root_.vouches = list && list->type != XCB_NONE;
+  root_.clients = cardinalsOf(list.get());
+  // Read again only when the server says it changed (or it could not be read).
+  root_.stale = !x_.checkAlive();
 }
 
-bool X11WindowSystem::isManagedClient(Hwnd h, xcb_get_property_reply_t* clientList) const {
+bool X11WindowSystem::isManagedClient(Hwnd h) const {
   // Some window managers point _NET_ACTIVE_WINDOW at the root (or at a
   // window of their own) when nothing has the focus; a clock written there
   // would be written on a window nobody sees, or on our own owner window.
   if (h == 0 || h == x_.root() || h == x_.instanceOwner()) return false;
-  // A manager without a client list vouches for nothing: take its word.
-  if (clientList == nullptr || clientList->type == XCB_NONE) return true;
-  const auto managed = cardinalsOf(clientList);
-  return std::find(managed.begin(), managed.end(), h) != managed.end();
+  if (!root_.vouches) return true;
+  return std::find(root_.clients.begin(), root_.clients.end(), h) != root_.clients.end();
 }
 
 std::vector<X11WindowSystem::WindowInfo> X11WindowSystem::fetchInfo(
@@ -152,12 +166,12 @@ void X11WindowSystem::absorbEvents() {
   // A change counts when the server made it after our read: its event then
   // carries our read's sequence number or a later one. Our own title
   // writes, made before the read that follows them, do not count.
+  const auto after = [](std::uint16_t sequence, std::uint16_t readAt) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(sequence - readAt)) >= 0;
+  };
   const auto changed = [&](xcb_window_t w, std::uint16_t sequence) {
     const auto found = cache_.find(w);
-    if (found != cache_.end() && static_cast<std::int16_t>(static_cast<std::uint16_t>(
-                                     sequence - found->second.readAt)) >= 0) {
-      cache_.erase(found);
-    }
+    if (found != cache_.end() && after(sequence, found->second.readAt)) cache_.erase(found);
   };
   while (xcb_generic_event_t* e = xcb_poll_for_event(x_.xcb())) {
     switch (e->response_type & 0x7f) {
@@ -166,7 +180,12 @@ void X11WindowSystem::absorbEvents() {
         break;
       case XCB_PROPERTY_NOTIFY: {
         const auto* p = reinterpret_cast<xcb_property_notify_event_t*>(e);
-        if (p->atom == XCB_ATOM_WM_NAME || p->atom == a._NET_WM_NAME ||
+        if (p->window == x_.root()) {
+          if ((p->atom == a._NET_ACTIVE_WINDOW || p->atom == a._NET_CLIENT_LIST) &&
+              after(e->sequence, root_.readAt)) {
+            root_.stale = true;
+          }
+        } else if (p->atom == XCB_ATOM_WM_NAME || p->atom == a._NET_WM_NAME ||
             p->atom == XCB_ATOM_WM_CLASS) {
           changed(p->window, e->sequence);
         }

@@ -14,12 +14,13 @@
 //   its reach, and windows the manager does not list are never touched.
 //
 // Every reply error (a window that has just gone) gives the call's
-// "nothing" result. Reads are pipelined: the foreground costs one round
-// trip, and a window's titles and class come together in one more, kept
-// until the next getForegroundWindow() so that the length, text and class
-// reads of one tick share it. A kept read is dropped sooner when the window
-// changes its title or class or is destroyed (the server tells us, since
-// every window read is watched from then on), or when we write its title.
+// "nothing" result. A steady desktop costs nothing: what was read is kept
+// until the server says it changed. The root's active window and client
+// list, and every window read (its titles and class, which come together
+// in one round trip), are watched from then on; each tick first takes in,
+// without waiting, the events that have arrived, and asks again only for
+// what they name. Our own title write is read back once at the next read,
+// so the kept title is what the window holds, not what we meant it to.
 
 #include <xcb/xcb.h>
 
@@ -98,8 +99,18 @@ class X11WindowSystem : public WindowSystem {
   };
 
   const WindowInfo& info(Hwnd h);
+  // What the root says: the window in front and the managed windows.
+  struct RootState {
+    bool stale = true;          // read again at the next tick
+    std::uint16_t readAt = 0;   // as WindowInfo::readAt
+    Hwnd active = 0;            // _NET_ACTIVE_WINDOW
+    bool vouches = false;       // the manager keeps _NET_CLIENT_LIST
+    std::vector<std::uint32_t> clients;
+  };
+
   // Whether the active window `h` may carry the clock.
-  bool isManagedClient(Hwnd h, xcb_get_property_reply_t* clientList) const;
+  bool isManagedClient(Hwnd h) const;
+  void readRoot();
   // Drops the kept reads of windows the server says changed or went.
   void absorbEvents();
   // Reads several windows' titles and classes in one round trip.
@@ -121,8 +132,9 @@ class X11WindowSystem : public WindowSystem {
 
   XConnection& x_;
   LocalWindows* local_ = nullptr;
-  // Reads of the current tick, dropped by getForegroundWindow().
+  // What was read of each window, kept until the server says it changed.
   std::map<Hwnd, WindowInfo> cache_;
+  RootState root_;
   std::optional<Owner> owner_;
   xcb_window_t highlight_ = 0;
   bool highlightShown_ = false;
