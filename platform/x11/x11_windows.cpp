@@ -186,7 +186,7 @@ void X11WindowSystem::absorbEvents() {
             root_.stale = true;
           }
         } else if (p->atom == XCB_ATOM_WM_NAME || p->atom == a._NET_WM_NAME ||
-            p->atom == XCB_ATOM_WM_CLASS) {
+                   p->atom == XCB_ATOM_WM_CLASS) {
           changed(p->window, e->sequence);
         }
         break;

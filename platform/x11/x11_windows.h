@@ -101,10 +101,10 @@ class X11WindowSystem : public WindowSystem {
   const WindowInfo& info(Hwnd h);
   // What the root says: the window in front and the managed windows.
   struct RootState {
-    bool stale = true;          // read again at the next tick
-    std::uint16_t readAt = 0;   // as WindowInfo::readAt
-    Hwnd active = 0;            // _NET_ACTIVE_WINDOW
-    bool vouches = false;       // the manager keeps _NET_CLIENT_LIST
+    bool stale = true;         // read again at the next tick
+    std::uint16_t readAt = 0;  // as WindowInfo::readAt
+    Hwnd active = 0;           // _NET_ACTIVE_WINDOW
+    bool vouches = false;      // the manager keeps _NET_CLIENT_LIST
     std::vector<std::uint32_t> clients;
   };
 

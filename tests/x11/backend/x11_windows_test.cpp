@@ -160,6 +160,32 @@ TEST_F(X11WindowsTest, OnlyAManagedClientWindowIsInFront) {
   EXPECT_EQ(x_->roundTrips() - before, 5u) << "one round trip each, client list included";
 }
 
+// A steady tick asks the server nothing; what it said has changed is read
+// again at the next tick: the program's own retitle, our write (once), a
+// window gone.
+TEST_F(X11WindowsTest, ASteadyTickAsksNothingAndTheNextTickSeesEveryChange) {
+  const xcb_window_t w = shown("KivoSteady", "STRING", "steady");
+  const auto tick = [&] {
+    const Hwnd h = ws_->getForegroundWindow();
+    return h == w ? read(h) : "<" + std::to_string(h) + " in front>";
+  };
+  EXPECT_EQ(tick(), "steady");
+  const auto quiet = [&](const std::string& title) {
+    const std::uint64_t before = x_->roundTrips();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(tick(), title);
+    EXPECT_EQ(x_->roundTrips(), before) << "a steady tick asked the server";
+  };
+  quiet("steady");
+  client_.setProperty(w, "WM_NAME", "STRING", "its own");
+  client_.sync();
+  EXPECT_EQ(tick(), "its own");
+  ws_->setWindowText(w, "12:00 = its own");
+  EXPECT_EQ(tick(), "12:00 = its own");
+  quiet("12:00 = its own");
+  client_.destroy(w);
+  EXPECT_EQ(ws_->getWindowTextLength(w), 0);
+}
+
 // The shake moves another program's window (the window contract's) with
 // "not topmost": out of the always-on-top layer. (Minimizing, restoring and
 // sizing another program's window the program never asks for; what a
