@@ -1,4 +1,5 @@
 // kivo's entry point: the program on the Linux desktop (X11, windows by Qt 6).
+#include <malloc.h>
 #include <signal.h>
 
 #include <xcb/xcb.h>
@@ -131,6 +132,10 @@ int main(int argc, char** argv) {
     // A second start has shown the running instance's window and ended.
     if (app.ended()) return 0;
     kivo::armUntrappedErrorForTests(app);
+    // The start-up's scratch (the settings read, the hidden windows laid
+    // out) is freed by now; handing it back keeps a program that mostly
+    // waits small.
+    desktop.toolkit.post([] { ::malloc_trim(0); });
     return desktop.toolkit.run();
   } catch (const kivo::RuntimeError& e) {
     return endByRuntimeError(desktop, app, e);

@@ -33,6 +33,8 @@ PACKAGES=(
   # A real desktop for the X11 tests, `make run` and the pictures: a window
   # manager, terminals to decorate, and the tools that look at them
   openbox xterm xfonts-base xdotool x11-utils xtrace
+  # What `make bench` measures a steady tick with
+  strace
   # The Windows installer (makensis), and a tray for the tray icon's tests on
   # Xvfb; gettext's msgfmt checks the English catalog as translators' tools do
   nsis trayer gettext python3-yaml
