@@ -66,6 +66,7 @@ bench: bench-build win32
 	done
 	@echo "=== bench/kivo-usage.sh"; bash bench/kivo-usage.sh
 	@echo "=== bench/x11-usage.sh"; bash bench/x11-usage.sh
+	@echo "=== bench/wine-usage.sh"; bash bench/wine-usage.sh
 
 # A longer fuzz run: FUZZ_SECONDS per target, random seeds, the corpus kept
 # between runs in fuzz/corpus-work/ (not versioned) on top of the seeds.

@@ -29,7 +29,7 @@ const wchar_t* orNull(const std::wstring& s) { return s.empty() ? nullptr : s.c_
 }  // namespace
 
 void Win32Sound::playSound(const std::string& file, std::uint32_t flags) {
-  sndPlaySoundW(wide(file).c_str(), flags);
+  sndPlaySound_.get()(wide(file).c_str(), flags);
 }
 
 void Win32Shell::shellExecute(Hwnd owner, const std::string& verb, const std::string& file,
@@ -40,7 +40,7 @@ void Win32Shell::shellExecute(Hwnd owner, const std::string& verb, const std::st
   // A failure (no such file, no associated program) shows no box:
   // ShellExecuteW is ShellExecuteEx with SEE_MASK_FLAG_NO_UI. The alarm
   // has nothing to do with the result.
-  ShellExecuteW(toHwnd(owner), orNull(v), f.c_str(), orNull(p), orNull(d), showCmd);
+  shellExecute_.get()(toHwnd(owner), orNull(v), f.c_str(), orNull(p), orNull(d), showCmd);
 }
 
 bool Win32FileDialog::getOpenFileName(OpenFileRequest& request) {
@@ -79,7 +79,7 @@ bool Win32FileDialog::getOpenFileName(OpenFileRequest& request) {
   ofn.Flags = request.flags;
   // Cancelled, or failed (a chosen path longer than the buffer, say): the
   // request is left as it was.
-  if (!GetOpenFileNameW(&ofn)) return false;
+  if (!getOpenFileName_.get()(&ofn)) return false;
   file.back() = L'\0';
   request.file = text::fromWide(std::wstring_view(file.data()));
   return true;

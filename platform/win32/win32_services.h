@@ -1,12 +1,17 @@
 #pragma once
 // Sound, shell, open-file dialog, clock and program information on Win32,
-// each a thin wrapper of one wide-character call.
+// each a thin wrapper of one wide-character call. The sound, the shell and
+// the file dialog load their library on first use; a library or function
+// that cannot be found raises a RuntimeError naming it.
 
 #include <windows.h>
+
+#include <commdlg.h>
 
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/system_library.h"
 
 namespace kivo::win32 {
 
@@ -14,22 +19,42 @@ namespace kivo::win32 {
 // values are the Windows SND_* values.
 class Win32Sound : public Sound {
  public:
+  // `library` is winmm.dll but in tests.
+  explicit Win32Sound(std::wstring library = L"winmm.dll") : winmm_(std::move(library)) {}
   void playSound(const std::string& file, std::uint32_t flags) override;
+
+ private:
+  SystemLibrary winmm_;
+  SystemFunction<BOOL WINAPI(LPCWSTR, UINT)> sndPlaySound_{winmm_, "sndPlaySoundW"};
 };
 
 // Opens a file with its associated program, or starts a program, and
 // returns at once; failures show no message box.
 class Win32Shell : public Shell {
  public:
+  // `library` is shell32.dll but in tests.
+  explicit Win32Shell(std::wstring library = L"shell32.dll") : shell32_(std::move(library)) {}
   void shellExecute(Hwnd owner, const std::string& verb, const std::string& file,
                     const std::string& parameters, const std::string& directory,
                     int showCmd) override;
+
+ private:
+  SystemLibrary shell32_;
+  SystemFunction<HINSTANCE WINAPI(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT)> shellExecute_{
+      shell32_, "ShellExecuteW"};
 };
 
 // GetOpenFileNameW with the request's fields.
 class Win32FileDialog : public FileDialog {
  public:
+  // `library` is comdlg32.dll but in tests.
+  explicit Win32FileDialog(std::wstring library = L"comdlg32.dll")
+      : comdlg32_(std::move(library)) {}
   bool getOpenFileName(OpenFileRequest& request) override;
+
+ private:
+  SystemLibrary comdlg32_;
+  SystemFunction<BOOL WINAPI(OPENFILENAMEW*)> getOpenFileName_{comdlg32_, "GetOpenFileNameW"};
 };
 
 // The local date and time (GetLocalTime).

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/utf16.h"
+#include "platform/win32/system_library.h"
 
 namespace kivo::win32 {
 
@@ -28,6 +30,19 @@ std::wstring cutTo(std::wstring text, std::size_t room) {
   if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
   text.resize(n);
   return text;
+}
+
+// Shell_NotifyIconW, from shell32 loaded when the first icon is shown: with
+// the icon switched off the shell's library is never loaded.
+BOOL notifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+  static SystemLibrary shell32(L"shell32.dll");
+  static SystemFunction<BOOL WINAPI(DWORD, NOTIFYICONDATAW*)> shellNotifyIcon(shell32,
+                                                                              "Shell_NotifyIconW");
+  try {
+    return shellNotifyIcon.get()(message, data);
+  } catch (const RuntimeError&) {
+    return FALSE;  // as a refusal of the shell: tried again later
+  }
 }
 
 }  // namespace
@@ -75,7 +90,7 @@ bool Win32TrayIcon::notify(DWORD message) {
   const std::wstring tip = cutTo(tooltip_, std::size(data.szTip));
   std::copy(tip.begin(), tip.end(), data.szTip);
   if (message == NIM_SETVERSION) data.uVersion = NOTIFYICON_VERSION_4;
-  return Shell_NotifyIconW(message, &data) != FALSE;
+  return notifyIcon(message, &data) != FALSE;
 }
 
 bool Win32TrayIcon::add() {
