@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/text.h"
 #include "platform/utf16.h"
 #include "platform/win32/handle.h"
@@ -29,7 +30,12 @@ const wchar_t* orNull(const std::wstring& s) { return s.empty() ? nullptr : s.c_
 }  // namespace
 
 void Win32Sound::playSound(const std::string& file, std::uint32_t flags) {
-  sndPlaySound_.get()(wide(file).c_str(), flags);
+  // Silent on failure, a missing winmm.dll included, as with no sound
+  // device: a time signal never stops the program.
+  try {
+    sndPlaySound_.get()(wide(file).c_str(), flags);
+  } catch (const RuntimeError&) {
+  }
 }
 
 void Win32Shell::shellExecute(Hwnd owner, const std::string& verb, const std::string& file,
@@ -40,7 +46,11 @@ void Win32Shell::shellExecute(Hwnd owner, const std::string& verb, const std::st
   // A failure (no such file, no associated program) shows no box:
   // ShellExecuteW is ShellExecuteEx with SEE_MASK_FLAG_NO_UI. The alarm
   // has nothing to do with the result.
-  shellExecute_.get()(toHwnd(owner), orNull(v), f.c_str(), orNull(p), orNull(d), showCmd);
+  // A missing shell32.dll is such a failure too.
+  try {
+    shellExecute_.get()(toHwnd(owner), orNull(v), f.c_str(), orNull(p), orNull(d), showCmd);
+  } catch (const RuntimeError&) {
+  }
 }
 
 bool Win32FileDialog::getOpenFileName(OpenFileRequest& request) {

@@ -1,8 +1,10 @@
 #pragma once
 // Sound, shell, open-file dialog, clock and program information on Win32,
 // each a thin wrapper of one wide-character call. The sound, the shell and
-// the file dialog load their library on first use; a library or function
-// that cannot be found raises a RuntimeError naming it.
+// the file dialog load their library on first use. A library or function
+// that cannot be found is silent for the sound and the shell, as their
+// other failures are; the file dialog, which the user asked for, raises a
+// RuntimeError naming it.
 
 #include <windows.h>
 
