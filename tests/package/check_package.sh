@@ -138,6 +138,7 @@ check_dpkg_install() {
   fi
   # Never left installed, whatever fails below.
   trap 'if known_to_dpkg; then dpkg_waiting --purge kivo >/dev/null; fi' EXIT
+  trap 'exit 1' INT TERM HUP
   dpkg_waiting --install "$deb" >/dev/null || fail "dpkg -i failed"
   printed=$(/usr/bin/kivo --version) || fail "/usr/bin/kivo --version failed"
   [[ $printed == "Kivo $version" ]] || fail "/usr/bin/kivo --version printed '$printed'"
