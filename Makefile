@@ -5,6 +5,7 @@
 #   build-win32/  x86_64-w64-mingw32 cross build, release: tests run under 64-bit Wine
 #   build-fuzz/   clang, libFuzzer + ASan/UBSan fuzz targets
 #   build-bench/  release benchmarks
+#   build-package/ release kivo and kivo-render for the Debian package
 SHELL := /bin/bash
 # The builds use both cores already; make must not start two at once.
 .NOTPARALLEL:
@@ -12,7 +13,7 @@ SHELL := /bin/bash
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: build deps native win32 fuzz-build bench-build test run demo windows bench fuzz format clean
+.PHONY: build deps native win32 fuzz-build bench-build test run demo windows package bench fuzz format clean
 
 build: native
 
@@ -56,6 +57,15 @@ windows: win32
 	cmake --build --preset win32 --target kivo_zip kivo_setup
 	@echo "make windows: built build-win32/kivo.exe, packed" dist/kivo-*-win64.zip "and made" dist/kivo-*-setup.exe
 
+# dist/kivo_VERSION-1_amd64.deb: kivo and kivo-render from the release tree
+# build-package/, with the menu and autostart entries, icons, AppStream
+# metadata and manual pages, packed by CPack (packaging/linux/package.cmake)
+# with the dependencies dpkg-shlibdeps finds.
+package: deps
+	cmake --preset package
+	cmake --build --preset package
+	cpack --config build-package/CPackConfig.cmake
+
 # Runs every benchmark program that bench/ builds, then measures kivo.exe's
 # processor time and memory under Wine (bench/kivo-usage.sh, one minute) and
 # the Linux kivo's on a private Xvfb (bench/x11-usage.sh, about two minutes).
@@ -86,6 +96,6 @@ format:
 	git ls-files -co --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@for dir in build build-win32 build-fuzz build-bench; do \
+	@for dir in build build-win32 build-fuzz build-bench build-package; do \
 	  [[ -f $$dir/build.ninja ]] && cmake --build $$dir --target clean; \
 	done; true
