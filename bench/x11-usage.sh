@@ -131,13 +131,16 @@ if [[ -f $KIVO_PROBES/liballoc_count.so ]]; then
   fi
   end_kivo
 fi
-floor_rss=
+floor_rss= floor_cpu=
 if [[ -x $KIVO_PROBES/qt_floor ]]; then
   "$KIVO_PROBES/qt_floor" >/dev/null 2>&1 &
   floor_pid=$!
   pids+=($floor_pid)
   sleep 3
   floor_rss=$(awk '/^VmRSS/ {print $2}' "/proc/$floor_pid/status")
+  before=$(own_ns "$floor_pid")
+  sleep "$seconds"
+  floor_cpu=$(ns_per_minute $(($(own_ns "$floor_pid") - before)) "$seconds")
   kill "$floor_pid"
   wait "$floor_pid" 2>/dev/null || true
 fi
@@ -166,6 +169,7 @@ printf '  %-44s %9s ms\n' "processor time per minute, 50 ms tick" "${cpu[50]}"
 printf '  %-44s %9s ms   at least 100x less than the loop (%s)\n' "processor time per minute, 250 ms tick" "${cpu[250]}" "$ratio"
 printf '  %-44s %9s ms\n' "processor time per minute, 1000 ms tick" "${cpu[1000]}"
 printf '  %-44s %9s ms\n' "the shell loop (0.25 s, with its children)" "${cpu[loop]}"
+printf '  %-44s %9s ms\n' "the Qt floor (a 250 ms timer that does nothing)" "${floor_cpu:-?}"
 show() { printf '  %-44s %12s   %s\n' "$1" "${2:-(not measured)}" "$3"; }
 show "X round trips per steady tick (xtrace)" "$trips" "0"
 show "system calls per steady tick (strace)" "$syscalls" ""
