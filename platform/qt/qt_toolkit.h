@@ -52,8 +52,13 @@ class FormView;
 class QtToolkit : public Toolkit, public x11::LocalWindows {
  public:
   // Makes the QApplication from the program's arguments (argc must outlive
-  // the toolkit), or takes the one that exists.
-  QtToolkit(int& argc, char** argv);
+  // the toolkit), or takes the one that exists. `qtPlatform` is Qt's
+  // platform plugin unless QT_QPA_PLATFORM names one: "xcb" for the X11
+  // window system (XWayland under a Wayland session), "wayland" for native
+  // Wayland windows (the sway desktop). Natively on Wayland the compositor
+  // places and frames the windows, and a form's handle is only the
+  // toolkit's name for it.
+  QtToolkit(int& argc, char** argv, const char* qtPlatform = "xcb");
   ~QtToolkit() override;
   QtToolkit(const QtToolkit&) = delete;
   QtToolkit& operator=(const QtToolkit&) = delete;
@@ -88,6 +93,9 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   std::vector<Hwnd> ownWindows() override;
   void showOwnWindow(Hwnd h, int cmd) override;
   void raiseOwnWindow(Hwnd h) override;
+  // The title the window shows (the running instance tells it a second
+  // start where no X server holds it).
+  std::string ownWindowTitle(Hwnd h) override;
 
   // The program's main loop: returns 0 once quit() has been called (at
   // once when it already was).
@@ -118,6 +126,12 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // The view of one of the program's windows, to parent a dialog on;
   // nullptr when h is none of them, or hidden or minimized.
   QWidget* ownerWidget(Hwnd h) const;
+
+  // A form's handle: its X window's id on X11; natively on Wayland, where
+  // a client's windows have no id anybody else knows, Qt's number for the
+  // window with kWaylandHandleBase added.
+  static Hwnd handleOf(QWidget& view);
+  static constexpr Hwnd kWaylandHandleBase = 0x40000000;
 
   // The widgets, for tests and diagnostics; nullptr when there is none.
   QWidget* widgetOf(const Form& form) const;
