@@ -2,6 +2,11 @@
 // Implements: the toolkit of platform/platform.h on the Linux desktop.
 // Cannot: nothing the seam's contract asks (its timer and message-box cases
 //   run with the X11 window system in tests/contract/x11_backend.cpp).
+//   Natively on Wayland (the sway desktop) the compositor places and frames
+//   the windows and tells no client where they are: a form keeps the place
+//   its model gives it, and on sway, which has no minimized windows, a
+//   minimize request leaves the window as it is (the toolkit suite runs
+//   there without the case that minimizes).
 //
 // The Qt toolkit of the Linux desktop: the forms as Qt Widgets top-level
 // windows (WM_CLASS "kivo", kFormWindowClass) with standard child widgets,
