@@ -1,8 +1,9 @@
 // The Qt toolkit natively on Wayland, on a private headless sway
 // (sway-run.sh): the forms are the compositor's own Wayland windows under
 // the desktop file's app_id, with handles no sway container number can be
-// taken for; and a compositor that goes away ends the program with Kivo's
-// own line. The toolkit contract suite runs there too (CMakeLists.txt).
+// taken for; a second start brings the hidden main window up through the
+// instance socket; and a compositor that goes away ends the program with
+// Kivo's own line. The toolkit contract suite runs there too (CMakeLists.txt).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -13,12 +14,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <string>
 
 #include "app/program.h"
 #include "platform/qt/qt_display_loss.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/xdg/socket_program_info.h"
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/main_window.h"
 #include "ui/settings_dialog.h"
@@ -29,6 +32,7 @@ namespace {
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using namespace std::chrono_literals;
 
 // The toolkit makes the QApplication itself, as the program does on sway.
 struct WaylandRig : sim::SimServices {
@@ -87,6 +91,37 @@ TEST(QtOnWayland, FormsAreTheCompositorsWindowsWithHandlesOfTheirOwn) {
   EXPECT_NE(m.hwnd(), s.hwnd());
   EXPECT_TRUE(rig.toolkit.ownsWindow(m.hwnd()));
   EXPECT_EQ(rig.toolkit.ownWindowTitle(m.hwnd()), kMainCaption);
+}
+
+TEST(QtOnWaylandHandOver, ASecondStartBringsUpTheHiddenMainWindow) {
+  // The running instance as the program wires it on sway.
+  xdg::SocketProgramInfo running;
+  ASSERT_TRUE(running.ownsInstance());
+  WaylandRig rig;
+  running.setLocalWindows(&rig.toolkit);
+  rig.toolkit.onFormsChanged = [&] { running.advertise(); };
+  rig.toolkit.watchFd(running.fd(), [&] { running.dispatch(); });
+  rig.app.start();
+  MainWindow& m = *rig.app.main();
+  ASSERT_FALSE(m.visible());
+  // A second start (a thread here: the same socket, the same requests)
+  // finds the main window among the advertised ones and asks for it.
+  auto second = std::async(std::launch::async, [] {
+    xdg::SocketProgramInfo start;
+    xdg::LocalWindows& instance = start.runningInstance();
+    for (const Hwnd h : instance.ownWindows()) {
+      if (start.previousInstance() && instance.ownWindowTitle(h) == kMainCaption) {
+        instance.showOwnWindow(h, kSwShowNormal);
+        return h;
+      }
+    }
+    return Hwnd{0};
+  });
+  ASSERT_TRUE(
+      pumpUntil(rig.toolkit, [&] { return second.wait_for(0s) == std::future_status::ready; }));
+  EXPECT_EQ(second.get(), m.hwnd());
+  EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return m.visible() && !swayWindows("kivo").empty(); }));
+  EXPECT_EQ(m.windowState(), WindowState::Normal);
 }
 
 TEST(QtOnWaylandDeathTest, LosingTheCompositorEndsKivoWithItsOwnLine) {
