@@ -1,4 +1,5 @@
-// Kivo's own last words when the X server goes away, in place of Qt's.
+// Kivo's own last words when the X server or the Wayland compositor goes
+// away, in place of Qt's.
 #include "platform/qt/qt_display_loss.h"
 
 #include <QString>
@@ -15,10 +16,19 @@ std::string g_displayName;
 QtMessageHandler g_previousHandler = nullptr;
 std::atomic_flag g_said = ATOMIC_FLAG_INIT;
 
-void sayLostDisplay(const std::string& displayName) {
+void sayLostDisplay(const char* kind, const std::string& displayName) {
   if (g_said.test_and_set()) return;
-  std::fprintf(stderr, "kivo: lost the X display %s\n", displayName.c_str());
+  std::fprintf(stderr, "kivo: lost the %s display %s\n", kind, displayName.c_str());
   std::fflush(stderr);
+}
+
+[[noreturn]] void endSaying(const char* kind, const std::string& displayName) {
+  sayLostDisplay(kind, displayName);
+  // No exit handlers: Qt's would close its Xlib display on the dead
+  // connection, and Xlib would then print its own "XIO: fatal IO error"
+  // after our line.
+  std::fflush(nullptr);
+  std::_Exit(1);
 }
 
 void filterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -27,6 +37,11 @@ void filterMessages(QtMsgType type, const QMessageLogContext& context, const QSt
   // "The X11 connection broke: WHY (code N)").
   if (message.startsWith(QLatin1String("The X11 connection broke")))
     endOnLostDisplay(g_displayName);
+  // The wayland plugin's, before it exits with status 255: "The Wayland
+  // connection broke. Did the Wayland compositor die?", or "The Wayland
+  // connection experienced a fatal error: WHY".
+  if (message.startsWith(QLatin1String("The Wayland connection")))
+    endSaying("Wayland", g_displayName);
   if (g_previousHandler != nullptr) {
     g_previousHandler(type, context, message);
   } else {
@@ -44,13 +59,11 @@ void reportDisplayLossAsKivo(const std::string& displayName) {
   if (previous != filterMessages) g_previousHandler = previous;
 }
 
-void endOnLostDisplay(const std::string& displayName) {
-  sayLostDisplay(displayName);
-  // No exit handlers: Qt's would close its Xlib display on the dead
-  // connection, and Xlib would then print its own "XIO: fatal IO error"
-  // after our line.
-  std::fflush(nullptr);
-  std::_Exit(1);
+void endOnLostDisplay(const std::string& displayName) { endSaying("X", displayName); }
+
+std::string waylandDisplayName() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  return name != nullptr && *name != '\0' ? name : "wayland-0";
 }
 
 }  // namespace kivo::qt

@@ -1,5 +1,5 @@
 // Qt toolkit: the forms' top-level windows, their change reports, and what
-// the window manager and the user do to them. What is written to the X
+// the window manager (or a Wayland compositor) and the user do to them. What is written to the X
 // server directly, and the program's own windows as the window system asks
 // for them, are in qt_native_windows.cpp.
 #include <QApplication>
@@ -124,7 +124,7 @@ void QtToolkit::attachForm(Form& form) {
     forms_.erase(&form);
     throw;
   }
-  form.setHwnd(static_cast<Hwnd>(fe.view->winId()));
+  form.setHwnd(handleOf(*fe.view));
   form.nativeMoved(pxToTwips(place.x(), dpiX()), pxToTwips(place.y(), dpiY()));
   if (onFormsChanged) onFormsChanged();
 }
@@ -186,9 +186,17 @@ void QtToolkit::placeFrame(FormEntry& fe, QPoint at) {
   // moved by its frame; one not framed yet (never shown) gets its client
   // area where the frame will leave it, as the window manager framed the
   // windows before it.
+  FormView& v = *fe.view;
+  if (!onX11()) {
+    // Natively on Wayland the compositor places every window and tells no
+    // client where: there is no frame to wait for and no report to wait
+    // out, and the model keeps the place it asked for.
+    fe.placing.reset();
+    moveClientArea(v, at);
+    return;
+  }
   fe.placing = at;
   fe.stalePlaces = 0;
-  FormView& v = *fe.view;
   const std::optional<QPoint> offset = frameOffset(v);
   fe.placedBlind = !offset && !frameOffset_;
   moveClientArea(v, at + offset.value_or(frameOffset_.value_or(QPoint())));
@@ -265,8 +273,10 @@ void QtToolkit::syncNow(FormView& view) {
     form->nativeStateChanged(state, visible);
     if (!alive || view.form() != form) return;
   }
-  // A hidden or minimized window's place is not the form's.
-  if (!visible || view.isMinimized()) return;
+  // A hidden or minimized window's place is not the form's; nor is the
+  // place Qt makes up for a window on Wayland, where only the compositor
+  // knows where it put it.
+  if (!visible || view.isMinimized() || !onX11()) return;
   const std::optional<QPoint> offset = frameOffset(view);
   const bool framed = offset.has_value();
   if (framed) frameOffset_ = *offset;
@@ -332,6 +342,13 @@ bool QtToolkit::behindModal(const Form& form) const {
 }
 
 // ---- Lookups -----------------------------------------------------------------
+
+Hwnd QtToolkit::handleOf(QWidget& view) {
+  const auto id = static_cast<Hwnd>(view.winId());
+  // Qt numbers its Wayland windows 1, 2, 3 ..., as sway numbers its
+  // containers: the window system must never take one for the other.
+  return onX11() ? id : kWaylandHandleBase | id;
+}
 
 QtToolkit::FormEntry* QtToolkit::entry(const Form& form) {
   const auto it = forms_.find(&form);

@@ -1,7 +1,10 @@
 // Qt toolkit: what the forms' windows need from the X server beyond Qt
 // (WM_CLASS "kivo", kFormWindowClass; no iconic state left over from a
-// hidden minimized window), and the program's own windows as the window
-// system shows and raises them.
+// hidden minimized window; the frame the window manager puts around them),
+// and the program's own windows as the window system shows and raises them.
+// Natively on Wayland none of that is the client's business: the
+// compositor places and frames the windows (server-side decorations) and
+// names them by their app_id, which Qt sets from the desktop file's name.
 #include <QApplication>
 #include <QGuiApplication>
 
@@ -17,6 +20,7 @@
 
 #include "platform/qt/qt_form_view.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/qt/qt_util.h"
 
 namespace kivo::qt {
 
@@ -61,7 +65,10 @@ xcb_atom_t frameExtentsAtom(xcb_connection_t* c) {
   return extents;
 }
 
+// Qt's X connection; nullptr natively on Wayland, where nothing of this
+// file speaks to any server.
 xcb_connection_t* connection() {
+  if (!onX11()) return nullptr;
   auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   return x11 ? x11->connection() : nullptr;
 }
@@ -115,13 +122,12 @@ void QtToolkit::setWindowClass(QWidget& view) {
   // second start and the window list know the forms by this class, so it is
   // set before the window is first mapped (and never made again: nothing
   // changes the view's window flags after this).
-  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11 || !x11->connection()) return;
+  xcb_connection_t* c = connection();
+  if (!c) return;
   std::string value = kWindowInstance;
   value.push_back('\0');
   value += kFormWindowClass;
   value.push_back('\0');
-  xcb_connection_t* c = x11->connection();
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(view.winId()),
                       XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
                       static_cast<std::uint32_t>(value.size()), value.data());
@@ -135,9 +141,8 @@ void QtToolkit::forgetIconicState(QWidget& view) {
   // states it knows of, so the hidden one goes here, before the window is
   // mapped again.
   if (view.isVisible()) return;
-  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (!x11 || !x11->connection()) return;
-  xcb_connection_t* c = x11->connection();
+  xcb_connection_t* c = connection();
+  if (!c) return;
   const auto window = static_cast<xcb_window_t>(view.winId());
   const auto [state, hidden] = netWmStateAtoms(c);
   // Both properties asked for at once: one round trip.
@@ -180,7 +185,7 @@ std::optional<QPoint> QtToolkit::frameExtents(QWidget& view) {
 
 QPoint QtToolkit::clientPosition(QWidget& view) {
   // Qt's geometry already holds the place the toolkit last asked for; the
-  // server tells where the window is.
+  // X server tells where the window is (a Wayland compositor tells nobody).
   xcb_connection_t* c = connection();
   const xcb_screen_t* screen = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data : nullptr;
   if (!screen) return view.geometry().topLeft();
@@ -194,7 +199,7 @@ QPoint QtToolkit::clientPosition(QWidget& view) {
 
 bool QtToolkit::managed(QWidget& view) {
   xcb_connection_t* c = connection();
-  if (!c) return true;
+  if (!c) return view.isVisible();
   static const xcb_atom_t wmState = internAtom(c, "WM_STATE");
   xcb_get_property_reply_t* r = xcb_get_property_reply(
       c, xcb_get_property(c, 0, static_cast<xcb_window_t>(view.winId()), wmState, wmState, 0, 1),
@@ -205,6 +210,8 @@ bool QtToolkit::managed(QWidget& view) {
 }
 
 void QtToolkit::moveClientArea(QWidget& view, QPoint at) {
+  // On Wayland Qt only keeps the place as the window's own (the compositor
+  // places a window); the model then reads back the place it asked for.
   if (view.geometry().topLeft() != at) {
     view.setGeometry(QRect(at, view.size()));
     return;
@@ -255,6 +262,11 @@ std::vector<Hwnd> QtToolkit::ownWindows() {
   std::vector<Hwnd> out;
   for (const auto& [form, fe] : forms_) out.push_back(form->hwnd());
   return out;
+}
+
+std::string QtToolkit::ownWindowTitle(Hwnd h) {
+  const FormEntry* fe = entry(h);
+  return fe ? ustr(fe->view->windowTitle()) : std::string();
 }
 
 void QtToolkit::showOwnWindow(Hwnd h, int cmd) {

@@ -65,14 +65,18 @@ class SessionFilter : public QObject {
 
 }  // namespace
 
-QtToolkit::QtToolkit(int& argc, char** argv) {
+QtToolkit::QtToolkit(int& argc, char** argv, const char* qtPlatform) {
   if (!QApplication::instance()) {
-    // The forms' window handles are X windows: under Wayland the program
-    // runs on XWayland. Only for this process; the programs it starts get
-    // the environment as it was.
+    // The X11 window system reaches the forms by their X windows: under a
+    // Wayland session that program runs on XWayland. The sway desktop takes
+    // native Wayland windows. Only for this process; the programs it starts
+    // get the environment as it was.
     const bool choose = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-    if (choose) qputenv("QT_QPA_PLATFORM", "xcb");
+    if (choose) qputenv("QT_QPA_PLATFORM", qtPlatform);
     QCoreApplication::setApplicationName("Kivo");
+    // The Wayland app_id: the desktop file's name, so the compositor shows
+    // the program's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kivo"));
     ownApp_ = std::make_unique<QApplication>(argc, argv);
     if (choose) qunsetenv("QT_QPA_PLATFORM");
   }

@@ -2,6 +2,11 @@
 // Implements: the toolkit of platform/platform.h on the Linux desktop.
 // Cannot: nothing the seam's contract asks (its timer and message-box cases
 //   run with the X11 window system in tests/contract/x11_backend.cpp).
+//   Natively on Wayland (the sway desktop) the compositor places and frames
+//   the windows and tells no client where they are: a form keeps the place
+//   its model gives it, and on sway, which has no minimized windows, a
+//   minimize request leaves the window as it is (the toolkit suite runs
+//   there without the case that minimizes).
 //
 // The Qt toolkit of the Linux desktop: the forms as Qt Widgets top-level
 // windows (WM_CLASS "kivo", kFormWindowClass) with standard child widgets,
@@ -52,8 +57,13 @@ class FormView;
 class QtToolkit : public Toolkit, public x11::LocalWindows {
  public:
   // Makes the QApplication from the program's arguments (argc must outlive
-  // the toolkit), or takes the one that exists.
-  QtToolkit(int& argc, char** argv);
+  // the toolkit), or takes the one that exists. `qtPlatform` is Qt's
+  // platform plugin unless QT_QPA_PLATFORM names one: "xcb" for the X11
+  // window system (XWayland under a Wayland session), "wayland" for native
+  // Wayland windows (the sway desktop). Natively on Wayland the compositor
+  // places and frames the windows, and a form's handle is only the
+  // toolkit's name for it.
+  QtToolkit(int& argc, char** argv, const char* qtPlatform = "xcb");
   ~QtToolkit() override;
   QtToolkit(const QtToolkit&) = delete;
   QtToolkit& operator=(const QtToolkit&) = delete;
@@ -88,6 +98,9 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   std::vector<Hwnd> ownWindows() override;
   void showOwnWindow(Hwnd h, int cmd) override;
   void raiseOwnWindow(Hwnd h) override;
+  // The title the window shows (the running instance tells it a second
+  // start where no X server holds it).
+  std::string ownWindowTitle(Hwnd h) override;
 
   // The program's main loop: returns 0 once quit() has been called (at
   // once when it already was).
@@ -118,6 +131,12 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // The view of one of the program's windows, to parent a dialog on;
   // nullptr when h is none of them, or hidden or minimized.
   QWidget* ownerWidget(Hwnd h) const;
+
+  // A form's handle: its X window's id on X11; natively on Wayland, where
+  // a client's windows have no id anybody else knows, Qt's number for the
+  // window with kWaylandHandleBase added.
+  static Hwnd handleOf(QWidget& view);
+  static constexpr Hwnd kWaylandHandleBase = 0x40000000;
 
   // The widgets, for tests and diagnostics; nullptr when there is none.
   QWidget* widgetOf(const Form& form) const;

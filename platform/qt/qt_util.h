@@ -1,8 +1,10 @@
 #pragma once
 // Helpers of the Qt toolkit: text across the boundary (the core's UTF-8,
-// Qt's UTF-16, lone surrogates kept), twips and pixels, and a guard that
-// marks the toolkit's own changes to its widgets.
+// Qt's UTF-16, lone surrogates kept), twips and pixels, the window system
+// Qt draws on, and a guard that marks the toolkit's own changes to its
+// widgets.
 
+#include <QGuiApplication>
 #include <QString>
 
 #include <cmath>
@@ -36,6 +38,11 @@ inline int twipsToPx(int twips, int dpi) {
 inline int pxToTwips(int px, int dpi) {
   return static_cast<int>(std::lround(static_cast<double>(px) * 1440.0 / dpi));
 }
+
+// Whether Qt draws on an X server (the xcb platform: X11, or XWayland
+// under a Wayland session) rather than natively on Wayland. Only then may
+// the toolkit speak X to the window manager itself.
+inline bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 
 // The toolkit's own changes to its widgets while this lives: whatever the
 // widgets report meanwhile is the push, not the user.

@@ -1,30 +1,9 @@
 #pragma once
-// The program's own windows, as the X11 window system sees them. X gives a
-// client no proper way to show or raise another client's hidden (withdrawn)
-// window, so show, position and foreground requests for a window of this
-// process, or of the running instance a second start hands over to, end up
-// here: the toolkit that made the window does it, and tells the form's
-// model what changed.
+// The program's own windows (platform/xdg/local_windows.h), under the name
+// the X11 window system has always used for them.
 
-#include <cstdint>
-#include <vector>
-
-#include "platform/platform.h"
+#include "platform/xdg/local_windows.h"
 
 namespace kivo::x11 {
-
-class LocalWindows {
- public:
-  virtual ~LocalWindows() = default;
-  // True when `h` is a window of this process's forms.
-  virtual bool ownsWindow(Hwnd h) = 0;
-  // Every window of this process's forms, shown or not (the running
-  // instance advertises them for a second start's find window).
-  virtual std::vector<Hwnd> ownWindows() = 0;
-  // ShowWindow on an own window (kSwHide, kSwShowNormal, kSwRestore ...).
-  virtual void showOwnWindow(Hwnd h, int cmd) = 0;
-  // Brings an own window to the front and gives it the focus.
-  virtual void raiseOwnWindow(Hwnd h) = 0;
-};
-
+using xdg::LocalWindows;
 }  // namespace kivo::x11

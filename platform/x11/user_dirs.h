@@ -1,12 +1,9 @@
 #pragma once
-// Where the user's configuration lives on a Linux desktop.
+// The user's configuration directory (platform/xdg/user_dirs.h), under the
+// X11 backend's name.
 
-#include <string>
+#include "platform/xdg/user_dirs.h"
 
 namespace kivo::x11 {
-
-// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config (HOME, or
-// the account's home directory without a usable HOME); no trailing slash.
-std::string configHome();
-
+using xdg::configHome;
 }  // namespace kivo::x11

@@ -2,10 +2,9 @@
 #include "platform/x11/x11_instance.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <vector>
 
-#include "platform/x11/autostart.h"
+#include "platform/xdg/desktop_preferences.h"
 
 namespace kivo::x11 {
 
@@ -55,25 +54,11 @@ void X11ProgramInfo::takeSelection() {
   previous_ = !owning_;
 }
 
-std::string X11ProgramInfo::userLanguage() const {
-  // The order gettext reads them in; LANGUAGE may list several.
-  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') continue;
-    const std::string text = value;
-    return text.substr(0, text.find(':'));
-  }
-  return {};
-}
+std::string X11ProgramInfo::userLanguage() const { return xdg::languageFromEnvironment(); }
 
-bool X11ProgramInfo::startsAtLogin() const { return autostartEnabled(autostartEntryPath()); }
+bool X11ProgramInfo::startsAtLogin() const { return xdg::startsAtLogin(); }
 
-bool X11ProgramInfo::setStartAtLogin(bool on) {
-  std::error_code error;
-  const std::string program = std::filesystem::read_symlink("/proc/self/exe", error).string();
-  if (on && error) return false;
-  return setAutostart(autostartEntryPath(), on, program);
-}
+bool X11ProgramInfo::setStartAtLogin(bool on) { return xdg::setStartAtLogin(on); }
 
 X11ProgramInfo::~X11ProgramInfo() {
   x_.removeEventHandler(handlerId_);

@@ -1,8 +1,8 @@
 #pragma once
 // The program over the Qt toolkit with the simulated window system, store
-// and clock: real X windows for its forms on the test's display, nothing
-// else of the desktop touched. And what the windows show, compared with the
-// models; the user at the message boxes; the pump.
+// and clock: real X windows (or native Wayland windows) for its forms on
+// the test's display, nothing else of the desktop touched. And what the windows show, compared with
+// the models; the user at the message boxes; the pump.
 
 #include <QMargins>
 #include <QMessageBox>
@@ -47,6 +47,8 @@ std::vector<std::string> placeDifferences(QtToolkit& toolkit, const Form& form);
 std::vector<std::string> clippedCaptions(QtToolkit& toolkit, const Form& form);
 std::vector<std::string> overlappingWidgets(QtToolkit& toolkit, const Form& form);
 
+// What only an X server can tell: natively on Wayland (Qt's platform is
+// not xcb) these answer nothing ("", 0, null margins) and change nothing.
 // WM_CLASS of an X window as "instance/class", read from the X server.
 std::string windowClass(Hwnd h);
 // The X title (_NET_WM_NAME, UTF-8) of a window.

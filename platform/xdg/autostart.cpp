@@ -1,5 +1,5 @@
 // The autostart entry.
-#include "platform/x11/autostart.h"
+#include "platform/xdg/autostart.h"
 
 #include <sys/stat.h>
 
@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/x11/user_dirs.h"
+#include "platform/xdg/user_dirs.h"
 
-namespace kivo::x11 {
+namespace kivo::xdg {
 
 namespace {
 
@@ -88,4 +88,4 @@ bool setAutostart(const std::string& path, bool on, const std::string& program) 
   return true;
 }
 
-}  // namespace kivo::x11
+}  // namespace kivo::xdg

@@ -1,12 +1,12 @@
 // The user's configuration directory.
-#include "platform/x11/user_dirs.h"
+#include "platform/xdg/user_dirs.h"
 
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
-namespace kivo::x11 {
+namespace kivo::xdg {
 
 std::string configHome() {
   std::string base;
@@ -32,4 +32,4 @@ std::string configHome() {
   return base;
 }
 
-}  // namespace kivo::x11
+}  // namespace kivo::xdg
