@@ -223,7 +223,9 @@ void TitleFormatWindowSystem::flashWindow(Hwnd h, bool invert) {
     endFlash(h);
     return;
   }
-  // A border several times as thick, in the colour of the window's state.
+  // The border as it is now (it changes without an event), then one
+  // several times as thick, in the colour of the window's state.
+  if (!refresh() || (info = table_.find(h)) == nullptr) return;
   flashes_[h] = Flash{info->border.empty() ? "normal" : info->border, info->borderWidth};
   const std::string style = info->border == "pixel" || info->border == "none" ? "pixel" : "normal";
   runCommand("[con_id=" + std::to_string(info->conId) + "] border " + style + " " +
