@@ -26,7 +26,9 @@ bool sameWindow(const std::optional<std::uint64_t>& container, std::uint64_t rec
 
 IpcDecorationJournal::IpcDecorationJournal(std::string file, const std::string& socketPath,
                                            ContainerOf containerOf)
-    : file_(std::move(file)), session_(sessionOf(socketPath)), containerOf_(std::move(containerOf)) {}
+    : file_(std::move(file)),
+      session_(sessionOf(socketPath)),
+      containerOf_(std::move(containerOf)) {}
 
 std::string IpcDecorationJournal::defaultFile() {
   const char* dir = std::getenv("XDG_RUNTIME_DIR");

@@ -9,8 +9,8 @@ namespace {
 constexpr std::string_view kWordJoiner = "\u2060";
 // Every placeholder either compositor knows (sway: title, app_id, class,
 // instance, shell; i3: title, class, instance, machine).
-constexpr std::array<std::string_view, 6> kPlaceholders = {"title", "app_id", "class",
-                                                           "instance", "shell", "machine"};
+constexpr std::array<std::string_view, 6> kPlaceholders = {"title",    "app_id", "class",
+                                                           "instance", "shell",  "machine"};
 
 bool startsPlaceholder(std::string_view rest) {
   for (const std::string_view name : kPlaceholders) {
@@ -100,8 +100,7 @@ std::string quoteArgument(std::string_view value, Compositor compositor) {
 
 std::string titleFormatCommand(std::uint64_t conId, std::string_view format,
                                Compositor compositor) {
-  return "[con_id=" + std::to_string(conId) + "] title_format " +
-         quoteArgument(format, compositor);
+  return "[con_id=" + std::to_string(conId) + "] title_format " + quoteArgument(format, compositor);
 }
 
 }  // namespace kivo::ipc

@@ -51,7 +51,6 @@ std::string formatOf(const Decoration& d, const FormatRules& rules);
 std::string quoteArgument(std::string_view value, Compositor compositor);
 
 // The command that gives window `conId` the format `format`.
-std::string titleFormatCommand(std::uint64_t conId, std::string_view format,
-                               Compositor compositor);
+std::string titleFormatCommand(std::uint64_t conId, std::string_view format, Compositor compositor);
 
 }  // namespace kivo::ipc

@@ -136,7 +136,8 @@ void TitleFormatWindowSystem::setWindowText(Hwnd h, const std::string& text) {
   const auto it = written_.find(h);
   if (d.isPlainTitle()) {
     // Its own title: the plain format back, once.
-    if (it != written_.end() && runCommand(titleFormatCommand(info->conId, "%title", rules_.compositor)))
+    if (it != written_.end() &&
+        runCommand(titleFormatCommand(info->conId, "%title", rules_.compositor)))
       written_.erase(h);
     return;
   }
@@ -211,8 +212,9 @@ void TitleFormatWindowSystem::endFlash(Hwnd h) {
   if (it == flashes_.end() || info == nullptr) return;
   const Flash was = it->second;
   flashes_.erase(it);
-  std::string border = was.border == "none" || was.border == "csd" ? was.border
-                                                                   : was.border + " " + std::to_string(was.width);
+  std::string border = was.border == "none" || was.border == "csd"
+                           ? was.border
+                           : was.border + " " + std::to_string(was.width);
   runCommand("[con_id=" + std::to_string(info->conId) + "] border " + border);
 }
 

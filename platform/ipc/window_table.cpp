@@ -59,8 +59,8 @@ WindowInfo WindowTable::infoOf(const json& node) const {
   const auto props = node.find("window_properties");
   const bool hasProps = props != node.end() && props->is_object();
   // i3 puts the program's own title there; sway's name is that title.
-  info.title = hasProps && (*props).contains("title") ? stringAt(*props, "title")
-                                                      : stringAt(node, "name");
+  info.title =
+      hasProps && (*props).contains("title") ? stringAt(*props, "title") : stringAt(node, "name");
   info.appId = stringAt(node, "app_id");
   if (hasProps) info.windowClass = stringAt(*props, "class");
   info.pid = numberAt(node, "pid");
@@ -70,8 +70,8 @@ WindowInfo WindowTable::infoOf(const json& node) const {
   info.outer = rectAt(node, "rect");
   if (compositor_ == Compositor::kSway) {
     // sway's rect leaves the title bar out.
-    info.outer.top -= static_cast<std::int32_t>(rectAt(node, "deco_rect").bottom -
-                                                rectAt(node, "deco_rect").top);
+    info.outer.top -=
+        static_cast<std::int32_t>(rectAt(node, "deco_rect").bottom - rectAt(node, "deco_rect").top);
   }
   info.border = stringAt(node, "border");
   info.borderWidth = static_cast<int>(numberAt(node, "current_border_width"));

@@ -69,7 +69,8 @@ class IpcBackend : public ContractBackend {
     // Floating from the start: a terminal made floating after it has drawn
     // itself tiled keeps the tiled size for a while.
     if (windows_->rules().compositor == ipc::Compositor::kSway)
-      commands_->request(ipc::kRunCommand, R"(for_window [app_id="^KivoContract"] floating enable)");
+      commands_->request(ipc::kRunCommand,
+                         R"(for_window [app_id="^KivoContract"] floating enable)");
     journal_ = makeJournal();
   }
   ~IpcBackend() override {

@@ -165,9 +165,10 @@ TEST_F(CompositorTest, ArgumentsAndFormatsArriveAsWritten) {
     // sway 1.7 does not report formats: its marks go through the same
     // parsing, and come back as given.
     const std::string mark = R"(a "q" b\c ; , ] 'x' 時計😀)";
-    ASSERT_TRUE(probe_->request(kRunCommand,
-                                "[con_id=" + con + "] mark --add " + quoteArgument(mark, Compositor::kSway)));
-    EXPECT_EQ(json::parse(probe_->request(5 /* GET_MARKS */, "").value_or("[]")), json::array({mark}));
+    ASSERT_TRUE(probe_->request(
+        kRunCommand, "[con_id=" + con + "] mark --add " + quoteArgument(mark, Compositor::kSway)));
+    EXPECT_EQ(json::parse(probe_->request(5 /* GET_MARKS */, "").value_or("[]")),
+              json::array({mark}));
   }
   windows_->setWindowText(h, text);
   EXPECT_EQ(windows_->getWindowText(h, 256), text);
@@ -206,8 +207,10 @@ TEST_F(CompositorTest, AKilledRunsFormatsAreGivenBackAtTheNextStart) {
   const Hwnd h = open("KivoIpcLeft", "Left");
   ASSERT_NE(h, 0u);
   const std::string file =
-      (std::filesystem::temp_directory_path() / ("kivo-left-" + std::to_string(::getpid()))).string();
-  IpcDecorationJournal journal(file, socketPath(), [&](Hwnd w) { return windows_->containerOf(w); });
+      (std::filesystem::temp_directory_path() / ("kivo-left-" + std::to_string(::getpid())))
+          .string();
+  IpcDecorationJournal journal(file, socketPath(),
+                               [&](Hwnd w) { return windows_->containerOf(w); });
   windows_->setWindowText(h, "12:34 Left");
   journal.remember(h, "12:34 Left", "Left");
   // The next run: a connection and window system of its own, the same file.
@@ -215,7 +218,8 @@ TEST_F(CompositorTest, AKilledRunsFormatsAreGivenBackAtTheNextStart) {
   auto nextIpc = IpcConnection::open(socketPath(), error);
   auto next = TitleFormatWindowSystem::connect(*nextIpc, error);
   ASSERT_NE(next, nullptr);
-  IpcDecorationJournal nextJournal(file, socketPath(), [&](Hwnd w) { return next->containerOf(w); });
+  IpcDecorationJournal nextJournal(file, socketPath(),
+                                   [&](Hwnd w) { return next->containerOf(w); });
   const auto asked = next->requestCount();
   next->giveBackLeftOver(nextJournal);
   EXPECT_EQ(next->requestCount(), asked + 1);

@@ -34,7 +34,8 @@ struct Session {
 };
 
 TEST(IpcJournal, ListsOnlyThisSessionsRecordsOfWindowsThatStillExist) {
-  const fs::path dir = fs::temp_directory_path() / ("kivo-ipc-journal-" + std::to_string(::getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("kivo-ipc-journal-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   const std::string file = (dir / "journal.json").string();
   std::map<Hwnd, std::uint64_t> containers = {{5, 50}, {6, 60}};

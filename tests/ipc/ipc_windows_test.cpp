@@ -117,8 +117,7 @@ TEST(TitleFormatWindows, OnlyAFloatingWindowMovesAndTheRectangleHoldsTheTitleBar
   rig.compositor.send(kWindowEvent, windowEvent("floating", floating));
   rig.compositor.succeed();
   ws.setWindowPos(5, kHwndTop, 10, 20, 0, 0, kSwpNoSize);
-  EXPECT_EQ(rig.compositor.requests(),
-            "\n[con_id=5] move absolute position 10 px 20 px\n");
+  EXPECT_EQ(rig.compositor.requests(), "\n[con_id=5] move absolute position 10 px 20 px\n");
 }
 
 }  // namespace

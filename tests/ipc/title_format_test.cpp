@@ -41,12 +41,13 @@ TEST(TitleFormat, ArgumentsArriveAsWrittenOnEachCompositor) {
             R"("a \"q\" b\\c ; , ] 'x'")");
   // sway keeps backslashes: a double quote goes in single quotes of its
   // own, and a backslash that would escape a quote is kept from it.
-  EXPECT_EQ(quoteArgument(R"(a "q" ; , ] 'x')", Compositor::kSway),
-            R"("a "'"'"q"'"'" ; , ] 'x'")");
-  EXPECT_EQ(quoteArgument(R"(\x\\)", Compositor::kSway), "\"\\x\\" + kJoiner + "\\" + kJoiner + "\"");
+  EXPECT_EQ(quoteArgument(R"(a "q" ; , ] 'x')", Compositor::kSway), R"("a "'"'"q"'"'" ; , ] 'x'")");
+  EXPECT_EQ(quoteArgument(R"(\x\\)", Compositor::kSway),
+            "\"\\x\\" + kJoiner + "\\" + kJoiner + "\"");
   EXPECT_EQ(quoteArgument("", Compositor::kSway), "\"\"");
   EXPECT_EQ(quoteArgument("\"", Compositor::kSway), "'\"'");
-  EXPECT_EQ(titleFormatCommand(7, "%title", Compositor::kSway), "[con_id=7] title_format \"%title\"");
+  EXPECT_EQ(titleFormatCommand(7, "%title", Compositor::kSway),
+            "[con_id=7] title_format \"%title\"");
 }
 
 }  // namespace
