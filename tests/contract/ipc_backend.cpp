@@ -3,10 +3,8 @@
 // program. On sway (kivo_contract_sway, under scripts/sway-run.sh) those are
 // foot terminals whose app_id is the class; on i3 (kivo_contract_i3, under
 // scripts/x11-run.sh --i3) windows of the X11 test client. The journal lives
-// in a scratch file. With KIVO_CONTRACT_QT the Qt toolkit runs the timers and
-// boxes (i3, on its X display); without it (sway: the Qt toolkit does not
-// run natively on Wayland yet) the suite has no timers part and the
-// simulated toolkit stands in, never asked.
+// in a scratch file. The Qt toolkit runs the timers and boxes: natively on
+// Wayland under sway (QT_QPA_PLATFORM=wayland), on the X display under i3.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -27,16 +25,11 @@
 #include "platform/ipc/ipc_journal.h"
 #include "platform/ipc/title_format.h"
 #include "platform/ipc/title_format_windows.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_events.h"
+#include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_store.h"
-#include "platform/sim/sim_toolkit.h"
 #include "tests/contract/contract.h"
 #include "tests/x11/backend/test_client.h"
-#ifdef KIVO_CONTRACT_QT
-#include "platform/qt/qt_toolkit.h"
 #include "tests/x11/qt/qt_rig.h"
-#endif
 
 extern char** environ;
 
@@ -120,7 +113,6 @@ class IpcBackend : public ContractBackend {
   }
   void letTimePass(milliseconds duration) override { std::this_thread::sleep_for(duration); }
 
-#ifdef KIVO_CONTRACT_QT
   void answerNextBox(int answer, milliseconds hold) override {
     QMessageBox::StandardButton button = QMessageBox::Ok;
     if (answer == kIdCancel) button = QMessageBox::Cancel;
@@ -132,7 +124,6 @@ class IpcBackend : public ContractBackend {
       return Clock::now() >= **seenAt + hold;
     }));
   }
-#endif
 
   DecorationJournal& journal() override { return *journal_; }
   std::unique_ptr<DecorationJournal> freshJournal() override { return makeJournal(); }
@@ -191,14 +182,8 @@ class IpcBackend : public ContractBackend {
   }
 
   sim::SimStore store_;
-#ifdef KIVO_CONTRACT_QT
   qt::QtToolkit toolkit_{qt::test::testArgc(), qt::test::testArgv()};
   std::vector<std::unique_ptr<qt::test::BoxUser>> boxUsers_;
-#else
-  sim::EventLog log_;
-  sim::SimClock clock_;
-  sim::SimToolkit toolkit_{log_, clock_};
-#endif
   std::unique_ptr<ipc::IpcConnection> ipc_;
   // The test's own requests (floating, say) go over a connection of their
   // own: the window system's request count stays its own.
