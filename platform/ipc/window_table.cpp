@@ -119,7 +119,11 @@ void WindowTable::applyWindowEvent(const json& event) {
   const auto container = event.find("container");
   if (container == event.end()) return;
   if (change == "close") {
-    erase(handleOf(*container));
+    // Only the container that closed: on i3 a new window may already have
+    // the X window id of one that has just gone.
+    const Hwnd h = handleOf(*container);
+    const WindowInfo* info = find(h);
+    if (info != nullptr && info->conId == container->value("id", std::uint64_t{0})) erase(h);
     return;
   }
   const Hwnd h = upsert(*container);

@@ -54,6 +54,7 @@ class CompositorTest : public ::testing::Test {
   }
   void TearDown() override {
     for (const pid_t pid : pids_) ::kill(pid, SIGTERM), ::waitpid(pid, nullptr, 0);
+    for (const xcb_window_t w : xWindows_) client().destroy(w);
     std::filesystem::remove(trigger_);
   }
 
@@ -83,11 +84,11 @@ class CompositorTest : public ::testing::Test {
       pids_.push_back(pid);
       waitFor([&] { return (h = windows_->findWindow(className, title)) != 0; });
     } else {
-      client_ = std::make_unique<x11::test::TestClient>();
-      const xcb_window_t w = client_->create(className);
-      client_->setProperty(w, "_NET_WM_NAME", "UTF8_STRING", title);
-      xcb_map_window(client_->xcb(), w);
-      client_->sync();
+      const xcb_window_t w = client().create(className);
+      client().setProperty(w, "_NET_WM_NAME", "UTF8_STRING", title);
+      xcb_map_window(client().xcb(), w);
+      client().sync();
+      xWindows_.push_back(w);
       h = w;
     }
     return waitFor([&] { return windows_->getForegroundWindow() == h; }) ? h : 0;
@@ -96,8 +97,8 @@ class CompositorTest : public ::testing::Test {
     if (sway_) {
       std::ofstream(trigger_) << "";
     } else {
-      client_->setProperty(h, "_NET_WM_NAME", "UTF8_STRING", "New");
-      client_->sync();
+      client().setProperty(h, "_NET_WM_NAME", "UTF8_STRING", "New");
+      client().sync();
     }
   }
   // The window's node in the compositor's tree, asked over the probe.
@@ -126,7 +127,14 @@ class CompositorTest : public ::testing::Test {
 
   std::unique_ptr<IpcConnection> ipc_, probe_;
   std::unique_ptr<TitleFormatWindowSystem> windows_;
-  std::unique_ptr<x11::test::TestClient> client_;
+  // One X client for every case of the program: a new connection would
+  // get the window ids of the last one's windows, which the compositor may
+  // not yet have let go.
+  static x11::test::TestClient& client() {
+    static x11::test::TestClient c;
+    return c;
+  }
+  std::vector<xcb_window_t> xWindows_;
   bool sway_ = true;
   std::vector<pid_t> pids_;
   const std::string trigger_ =

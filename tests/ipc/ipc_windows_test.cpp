@@ -19,6 +19,12 @@ std::string swayWindow(int id, const std::string& title, bool focused = false) {
          R"(,"rect":{"x":0,"y":25,"width":640,"height":480},"deco_rect":{"x":0,"y":0,"width":640,"height":25}})";
 }
 
+// An i3 window: its handle is the X window id, its container an address.
+std::string i3Window(std::uint64_t con, int window, const std::string& title) {
+  return R"({"id":)" + std::to_string(con) + R"(,"type":"con","window":)" + std::to_string(window) +
+         R"(,"focused":true,"window_properties":{"class":"XTerm","title":")" + title + R"("}})";
+}
+
 std::string windowEvent(const std::string& change, const std::string& container) {
   return R"({"change":")" + change + R"(","container":)" + container + "}";
 }
@@ -28,12 +34,15 @@ struct Rig {
   IpcConnection ipc{compositor.takeClientEnd()};
   std::unique_ptr<TitleFormatWindowSystem> windows;
 
-  explicit Rig(const std::string& font = "monospace 10") {
-    compositor.reply(R"({"human_readable":"1.7","variant":"sway"})");
+  explicit Rig(const std::string& font = "monospace 10", bool i3 = false) {
+    compositor.reply(i3 ? R"({"human_readable":"4.22"})"
+                        : R"({"human_readable":"1.7","variant":"sway"})");
     compositor.reply(R"({"config":"font )" + font + R"(\n"})");
     compositor.reply(R"({"success":true})");
     compositor.reply(R"({"id":1,"type":"root","nodes":[{"id":3,"type":"workspace","nodes":[)" +
-                     swayWindow(5, "Editor", true) + "," + swayWindow(6, "Mail") + "]}]}");
+                     (i3 ? i3Window(500, 7, "Old")
+                         : swayWindow(5, "Editor", true) + "," + swayWindow(6, "Mail")) +
+                     "]}]}");
     std::string error;
     windows = TitleFormatWindowSystem::connect(ipc, error);
     compositor.requests();  // the start-up's requests
@@ -67,6 +76,19 @@ TEST(TitleFormatWindows, ASteadyTickAsksNothingAndFollowsTheEvents) {
   rig.compositor.send(kWindowEvent, windowEvent("close", swayWindow(6, "Mail")));
   EXPECT_EQ(ws.getWindowTextLength(6), 0);
   EXPECT_EQ(rig.compositor.requests(), "");
+}
+
+TEST(TitleFormatWindows, OnI3ANewWindowKeepsAnIdTheClosedOneHad) {
+  Rig rig("monospace 10", true);
+  WindowSystem& ws = *rig.windows;
+  EXPECT_EQ(ws.getWindowText(7, 256), "Old");
+  // X window 7 reused by a new window before the old one's close is read.
+  rig.compositor.send(kWindowEvent, windowEvent("new", i3Window(600, 7, "New")));
+  rig.compositor.send(kWindowEvent, windowEvent("close", i3Window(500, 7, "Old")));
+  EXPECT_EQ(ws.getWindowText(7, 256), "New");
+  rig.compositor.succeed();
+  ws.setWindowText(7, "12:34 New");
+  EXPECT_EQ(rig.compositor.requests(), "[con_id=600] title_format \"12:34 %title\"\n");
 }
 
 TEST(TitleFormatWindows, WritesTheFormatAroundTheLiveTitleAndGivesItBack) {
