@@ -5,7 +5,7 @@ The layers, from the bottom:
   platform (the seam, directly in platform/) < settings < clocktext
   < signals < engine < ui < app
 A file may include files of its own layer and of lower ones. The backends
-(platform/sim, platform/x11, platform/win32, platform/qt) stand beside the
+(platform/sim, platform/x11, platform/win32, platform/qt, platform/ipc) stand beside the
 layers: they may include anything under platform/ and the forms model
 (ui/forms.h, ui/controls.h); of the layers, only app/ (which wires a desktop
 together) may include a backend. tools/, tests/, bench/ and fuzz/ may include
@@ -23,7 +23,7 @@ import sys
 from collections import Counter
 
 LAYERS = ["platform", "settings", "clocktext", "signals", "engine", "ui", "app"]
-BACKENDS = ["sim", "x11", "win32", "qt"]
+BACKENDS = ["sim", "x11", "win32", "qt", "ipc"]
 FREE = ["tools", "tests", "bench", "fuzz"]
 FORMS_MODEL = {"ui/forms.h", "ui/controls.h"}
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc")

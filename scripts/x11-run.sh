@@ -2,30 +2,37 @@
 # Runs a command on a private, headless X display (Xvfb), optionally with the
 # openbox window manager, and tears the display down afterwards.
 #
-#   scripts/x11-run.sh [--wm] [--size WxHxD] [--] COMMAND [ARGS...]
+#   scripts/x11-run.sh [--wm | --i3] [--size WxHxD] [--] COMMAND [ARGS...]
 #
 # The command sees DISPLAY (and XAUTHORITY unset); its exit status is the
-# script's. Each run gets a display number of its own (Xvfb picks a free one
+# script's. With --i3 the window manager is i3 with a private configuration
+# (title bars on every window, no bar, a Pango font) instead of openbox; the
+# command starts once i3 answers on its IPC socket, which it sees as I3SOCK. Each run gets a display number of its own (Xvfb picks a free one
 # through -displayfd), so runs never meet. With --wm the command starts only
 # once openbox manages the screen (_NET_SUPPORTING_WM_CHECK on the root).
 # Everything waits for a condition with a deadline, never a fixed time.
 set -euo pipefail
 
 wm=0
+i3=0
 size=1280x1024x24
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --wm) wm=1; shift ;;
+    --i3) i3=1; shift ;;
     --size) size=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
 done
-[[ $# -gt 0 ]] || { echo "usage: x11-run.sh [--wm] [--size WxHxD] [--] COMMAND [ARGS...]" >&2; exit 2; }
+[[ $# -gt 0 ]] || { echo "usage: x11-run.sh [--wm | --i3] [--size WxHxD] [--] COMMAND [ARGS...]" >&2; exit 2; }
 
 for tool in Xvfb xprop; do
   command -v "$tool" >/dev/null || { echo "x11-run.sh: $tool is missing (run scripts/deps.sh)" >&2; exit 2; }
 done
+if [[ $i3 -eq 1 ]] && ! command -v i3 >/dev/null; then
+  echo "x11-run.sh: i3 is missing (run scripts/deps.sh)" >&2; exit 2
+fi
 if [[ $wm -eq 1 ]] && ! command -v openbox >/dev/null; then
   echo "x11-run.sh: openbox is missing (run scripts/deps.sh)" >&2; exit 2
 fi
@@ -58,7 +65,27 @@ if [[ -z $display ]]; then
   exit 2
 fi
 export DISPLAY=":$display"
-unset XAUTHORITY WAYLAND_DISPLAY
+unset XAUTHORITY WAYLAND_DISPLAY SWAYSOCK I3SOCK
+
+if [[ $i3 -eq 1 ]]; then
+  # Nothing from $HOME: no bar, no key bindings, title bars on every window.
+  cat >"$work/i3.config" <<CONFIG
+font pango:monospace 10
+default_border normal 2
+default_floating_border normal 2
+focus_on_window_activation focus
+ipc-socket $work/i3.sock
+CONFIG
+  i3 -c "$work/i3.config" >"$work/i3.log" 2>&1 &
+  wm_pid=$!
+  i3_ready() { i3-msg -s "$work/i3.sock" -t get_version >/dev/null 2>&1; }
+  if ! until_ok 30 i3_ready; then
+    echo "x11-run.sh: i3 did not start:" >&2
+    cat "$work/i3.log" >&2
+    exit 2
+  fi
+  export I3SOCK=$work/i3.sock
+fi
 
 if [[ $wm -eq 1 ]]; then
   # A config of our own: no desktop menu, no dock, nothing from $HOME.

@@ -1,0 +1,146 @@
+// The window system against a fake compositor: what it learns from events,
+// what it writes, and that a steady tick asks nothing.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/ipc/title_format_windows.h"
+#include "tests/ipc/fake_compositor.h"
+
+namespace kivo::ipc {
+namespace {
+
+// A sway window as its tree and its events show it.
+std::string swayWindow(int id, const std::string& title, bool focused = false) {
+  return R"({"id":)" + std::to_string(id) + R"(,"type":"con","name":")" + title +
+         R"(","shell":"xdg_shell","app_id":"editor","pid":42,"focused":)" +
+         (focused ? "true" : "false") +
+         R"(,"rect":{"x":0,"y":25,"width":640,"height":480},"deco_rect":{"x":0,"y":0,"width":640,"height":25}})";
+}
+
+// An i3 window: its handle is the X window id, its container an address.
+std::string i3Window(std::uint64_t con, int window, const std::string& title) {
+  return R"({"id":)" + std::to_string(con) + R"(,"type":"con","window":)" + std::to_string(window) +
+         R"(,"focused":true,"window_properties":{"class":"XTerm","title":")" + title + R"("}})";
+}
+
+std::string windowEvent(const std::string& change, const std::string& container) {
+  return R"({"change":")" + change + R"(","container":)" + container + "}";
+}
+
+struct Rig {
+  test::FakeCompositor compositor;
+  IpcConnection ipc{compositor.takeClientEnd()};
+  std::unique_ptr<TitleFormatWindowSystem> windows;
+
+  explicit Rig(const std::string& font = "monospace 10", bool i3 = false) {
+    compositor.reply(i3 ? R"({"human_readable":"4.22"})"
+                        : R"({"human_readable":"1.7","variant":"sway"})");
+    compositor.reply(R"({"config":"font )" + font + R"(\n"})");
+    compositor.reply(R"({"success":true})");
+    compositor.reply(R"({"id":1,"type":"root","nodes":[{"id":3,"type":"workspace","nodes":[)" +
+                     (i3 ? i3Window(500, 7, "Old")
+                         : swayWindow(5, "Editor", true) + "," + swayWindow(6, "Mail")) +
+                     "]}]}");
+    std::string error;
+    windows = TitleFormatWindowSystem::connect(ipc, error);
+    compositor.requests();  // the start-up's requests
+  }
+};
+
+TEST(TitleFormatWindows, ASteadyTickAsksNothingAndFollowsTheEvents) {
+  Rig rig;
+  ASSERT_NE(rig.windows, nullptr);
+  WindowSystem& ws = *rig.windows;
+  const auto before = rig.windows->requestCount();
+  const auto tick = [&] {
+    const Hwnd h = ws.getForegroundWindow();
+    return ws.getWindowText(h, ws.getWindowTextLength(h) + 1);
+  };
+  EXPECT_EQ(tick(), "Editor");
+  rig.compositor.send(kWindowEvent, windowEvent("title", swayWindow(5, "Editor 2")));
+  EXPECT_EQ(tick(), "Editor 2");
+  rig.compositor.send(kWindowEvent, windowEvent("focus", swayWindow(6, "Mail")));
+  EXPECT_EQ(tick(), "Mail");
+  for (int i = 0; i < 100; ++i) tick();
+  std::string cls;
+  EXPECT_EQ(ws.getClassName(6, cls, 257), 6);
+  EXPECT_EQ(ws.findWindow("editor", "Editor 2"), 5u);
+  EXPECT_EQ(rig.windows->requestCount(), before);
+  // An empty workspace in front: no window.
+  rig.compositor.send(
+      kWorkspaceEvent,
+      R"({"change":"focus","current":{"id":9,"type":"workspace","nodes":[],"focus":[]}})");
+  EXPECT_EQ(ws.getForegroundWindow(), 0u);
+  rig.compositor.send(kWindowEvent, windowEvent("close", swayWindow(6, "Mail")));
+  EXPECT_EQ(ws.getWindowTextLength(6), 0);
+  EXPECT_EQ(rig.compositor.requests(), "");
+}
+
+TEST(TitleFormatWindows, OnI3ANewWindowKeepsAnIdTheClosedOneHad) {
+  Rig rig("monospace 10", true);
+  WindowSystem& ws = *rig.windows;
+  EXPECT_EQ(ws.getWindowText(7, 256), "Old");
+  // X window 7 reused by a new window before the old one's close is read.
+  rig.compositor.send(kWindowEvent, windowEvent("new", i3Window(600, 7, "New")));
+  rig.compositor.send(kWindowEvent, windowEvent("close", i3Window(500, 7, "Old")));
+  EXPECT_EQ(ws.getWindowText(7, 256), "New");
+  rig.compositor.succeed();
+  ws.setWindowText(7, "12:34 New");
+  EXPECT_EQ(rig.compositor.requests(), "[con_id=600] title_format \"12:34 %title\"\n");
+}
+
+TEST(TitleFormatWindows, WritesTheFormatAroundTheLiveTitleAndGivesItBack) {
+  Rig rig("pango:DejaVu Sans 10");
+  WindowSystem& ws = *rig.windows;
+  rig.compositor.succeed();
+  ws.setWindowText(5, "12:34 = Editor");
+  EXPECT_EQ(rig.compositor.requests(), "[con_id=5] title_format \"12:34 = %title\"\n");
+  EXPECT_EQ(ws.getWindowText(5, 256), "12:34 = Editor");
+  // The program retitles itself: the format follows it, nothing written.
+  rig.compositor.send(kWindowEvent, windowEvent("title", swayWindow(5, "A & B")));
+  EXPECT_EQ(ws.getWindowText(5, 256), "12:34 = A & B");
+  ws.setWindowText(5, "12:34 = A & B");
+  EXPECT_EQ(rig.compositor.requests(), "");
+  // Written as the text, the title twice, under a Pango font.
+  rig.compositor.succeed();
+  ws.setWindowText(5, "<A & B> A & B");
+  EXPECT_EQ(rig.compositor.requests(), "[con_id=5] title_format \"&lt;%title&gt; A &amp; B\"\n");
+  // Its own title gives the plain format back, once.
+  rig.compositor.succeed();
+  ws.setWindowText(5, "A & B");
+  ws.setWindowText(5, "A & B");
+  EXPECT_EQ(rig.compositor.requests(), "[con_id=5] title_format \"%title\"\n");
+  // Every format still set goes back at exit; a refused command keeps none.
+  rig.compositor.reply(R"([{"success":false}])");
+  ws.setWindowText(6, "Mail 12:35");
+  rig.compositor.succeed();
+  ws.setWindowText(6, "fixed");
+  rig.compositor.succeed();
+  rig.windows->restoreAll();
+  EXPECT_EQ(rig.compositor.requests(),
+            "[con_id=6] title_format \"%title 12:35\"\n[con_id=6] title_format \"fixed\"\n"
+            "[con_id=6] title_format \"%title\"\n");
+}
+
+TEST(TitleFormatWindows, OnlyAFloatingWindowMovesAndTheRectangleHoldsTheTitleBar) {
+  Rig rig;
+  WindowSystem& ws = *rig.windows;
+  // Tiled: asks the tree for the rectangle, never moves.
+  rig.compositor.reply(R"({"id":1,"type":"root","nodes":[)" + swayWindow(5, "Editor", true) + "]}");
+  Rect r;
+  ASSERT_TRUE(ws.getWindowRect(5, r));
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.bottom, 505);
+  ws.setWindowPos(5, kHwndTop, 10, 20, 0, 0, kSwpNoSize);
+  std::string floating = swayWindow(5, "Editor", true);
+  floating.replace(floating.find(R"("type":"con")"), 12, R"("type":"floating_con")");
+  rig.compositor.send(kWindowEvent, windowEvent("floating", floating));
+  rig.compositor.succeed();
+  ws.setWindowPos(5, kHwndTop, 10, 20, 0, 0, kSwpNoSize);
+  EXPECT_EQ(rig.compositor.requests(), "\n[con_id=5] move absolute position 10 px 20 px\n");
+}
+
+}  // namespace
+}  // namespace kivo::ipc
