@@ -3,8 +3,8 @@
 # the menu entry, the icon in four sizes, and an autostart entry to copy.
 # Included by app/CMakeLists.txt on Linux.
 
-add_executable(kivo linux_main.cpp linux_desktop.h)
-target_link_libraries(kivo PRIVATE kivo_x11 kivo_qt ${KIVO_CORE_LIBS})
+add_executable(kivo linux_main.cpp linux_desktop.cpp linux_desktop.h)
+target_link_libraries(kivo PRIVATE kivo_x11 kivo_ipc kivo_xdg kivo_qt ${KIVO_CORE_LIBS})
 # build/kivo, beside nothing else, as `make run` and the tests expect.
 set_target_properties(kivo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

@@ -1,20 +1,32 @@
 #pragma once
 // The whole Linux desktop: every service on one object, wired together, and
 // the Platform bundle the program receives. One per process, made on the
-// thread that runs the program's windows, over an X connection opened
+// thread that runs the program's windows, over the connections opened
 // before it (so a missing display is told before Qt starts).
 //
-// Implements: every service of platform/platform.h on an X11 desktop:
-//   windows and the previous instance (platform/x11, over xcb), the INI
-//   settings store, ALSA sound, opening files, the clock, and the forms,
-//   boxes and timers as Qt 6 widgets (platform/qt).
-// Cannot: nothing the seam's contract asks (every case of tests/contract
-//   runs on it). Under Wayland it reaches only the windows of X11 programs
-//   (XWayland): a native Wayland window's title cannot be read or written.
+// Three desktops, chosen at start-up (linux_main.cpp):
+//   X11   any EWMH window manager: titles written through xcb
+//         (platform/x11), the previous instance an X selection, the forms
+//         X windows drawn by Qt.
+//   i3    the same X display, but the clock goes into i3's own title bars
+//         through its IPC (platform/ipc): no program's title is touched.
+//   sway  Wayland: the clock in sway's title bars through its IPC, the
+//         previous instance a socket in the runtime directory
+//         (platform/xdg), the forms native Wayland windows.
+// The settings store, sound, opening files and the clock are the same on
+// all three.
+//
+// Implements: every service of platform/platform.h.
+// Cannot: on X11, nothing the seam's contract asks; on sway and i3, what
+//   platform/ipc/title_format_windows.h names (moving a tiled window,
+//   minimizing another program's window). Under another Wayland compositor
+//   only the windows of X11 programs (XWayland) are reached.
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "platform/ipc/ipc_session.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_display_loss.h"
 #include "platform/qt/qt_file_dialog.h"
@@ -27,56 +39,77 @@
 #include "platform/x11/x11_instance.h"
 #include "platform/x11/x11_journal.h"
 #include "platform/x11/x11_windows.h"
+#include "platform/xdg/hand_over_windows.h"
+#include "platform/xdg/socket_program_info.h"
 
 namespace kivo {
 
-struct LinuxDesktop {
+enum class LinuxDesktopKind { X11, I3, Sway };
+
+// What linux_main.cpp opened before the desktop is made: the X display
+// (X11 and i3), the compositor's IPC session (i3 and sway).
+struct LinuxConnections {
+  LinuxDesktopKind kind = LinuxDesktopKind::X11;
+  std::unique_ptr<x11::XConnection> x;
+  std::unique_ptr<ipc::IpcSession> ipc;
+  std::string ipcSocket;  // the IPC session's socket, for messages
+};
+
+class LinuxDesktop {
+ public:
   // `argc` must outlive the desktop (Qt keeps a reference to it).
-  LinuxDesktop(x11::XConnection& connection, int& argc, char** argv)
-      : conn(connection), toolkit(argc, argv) {
-    // The X connection's events (selection requests, a second start's
-    // requests) are handled in the toolkit's event loop.
-    toolkit.watchFd(conn.fd(), [this] { conn.dispatch(); });
-    // Show and raise requests for the program's own windows, and for the
-    // windows the running instance advertises, go through the toolkit.
-    windows.setLocalWindows(&toolkit);
-    program.setLocalWindows(&toolkit);
-    toolkit.onFormsChanged = [this] { program.advertise(); };
-    // An X server that goes away ends Kivo with a line of its own.
-    qt::reportDisplayLossAsKivo(conn.displayName());
-    conn.onLost = [this] { qt::endOnLostDisplay(conn.displayName()); };
-    // A start at the same moment that took the selection after all is the
-    // instance: this one ends as at the end of the session, giving back the
-    // title it wrote.
-    program.onSelectionLost = [this] {
-      if (toolkit.onEndSession) toolkit.onEndSession();
-      toolkit.quit();
-    };
-  }
+  LinuxDesktop(LinuxConnections connections, int& argc, char** argv);
   LinuxDesktop(const LinuxDesktop&) = delete;
   LinuxDesktop& operator=(const LinuxDesktop&) = delete;
+
+  LinuxDesktopKind kind() const { return kind_; }
+  // Before the program starts: gives back what a killed run left in the
+  // compositor's title bars (sway and i3; X11 does it through the journal).
+  void start();
+  // After the program has ended, on every way out: nothing Kivo set stays
+  // in the compositor's title bars.
+  void end();
+  // Ends this instance for a later start (a fatal error's box is up): a
+  // new start then starts afresh instead of handing over to this one.
+  void giveUpInstance();
 
   // Told once when the settings file is unusable (it is then left alone and
   // the defaults are used); set it before the program starts.
   std::function<void(const std::string&)> onStoreProblem;
 
-  x11::XConnection& conn;
+ private:
+  LinuxDesktopKind kind_;
+  std::string ipcSocket_;
+  std::unique_ptr<x11::XConnection> x_;
+  std::unique_ptr<ipc::IpcSession> ipc_;
   // First, so the previous-instance test is decided before this instance
   // makes a window of its own.
-  x11::X11ProgramInfo program{conn};
-  x11::X11WindowSystem windows{conn};
-  x11::AlsaSound sound;
-  x11::LinuxShell shell;
-  // Runs in the toolkit's loops, over the request's owner window.
-  qt::QtFileDialog fileDialog{&toolkit};
+  std::unique_ptr<x11::X11ProgramInfo> xProgram_;
+  std::unique_ptr<xdg::SocketProgramInfo> socketProgram_;
+
+ public:
   qt::QtToolkit toolkit;  // creates the QApplication
-  x11::IniStore store{x11::IniStore::defaultPath(), [this](const std::string& message) {
-                        if (onStoreProblem) onStoreProblem(message);
-                      }};
-  x11::LinuxClock clock;
-  // On the decorated windows themselves: a killed run's records wait there.
-  x11::X11DecorationJournal journal{conn};
-  Platform platform{windows, sound, shell, fileDialog, toolkit, store, clock, program, journal};
+
+ private:
+  std::unique_ptr<x11::X11WindowSystem> xWindows_;
+  std::unique_ptr<x11::X11DecorationJournal> xJournal_;
+  std::unique_ptr<xdg::InstanceSocketWindows> socketWindows_;
+  std::unique_ptr<xdg::HandOverWindows> handOver_;
+  x11::AlsaSound sound_;
+  x11::LinuxShell shell_;
+  // Runs in the toolkit's loops, over the request's owner window.
+  qt::QtFileDialog fileDialog_{&toolkit};
+  x11::IniStore store_;
+  x11::LinuxClock clock_;
+
+  WindowSystem& windows();
+  ProgramInfo& program();
+  DecorationJournal& journal();
+  void wireX11();
+  void wireCompositor();
+
+ public:
+  Platform platform;
 };
 
 }  // namespace kivo

@@ -93,7 +93,14 @@ bool SocketProgramInfo::listen() {
 }
 
 SocketProgramInfo::~SocketProgramInfo() {
+  giveUp();
+  if (deadline_ >= 0) ::close(deadline_);
+  if (events_ >= 0) ::close(events_);
+}
+
+void SocketProgramInfo::giveUp() {
   for (const Client& c : clients_) ::close(c.fd);
+  clients_.clear();
   if (listener_ >= 0) {
     // The file goes with the instance, unless a later instance has put its
     // own there (this one's was taken for stale).
@@ -101,9 +108,8 @@ SocketProgramInfo::~SocketProgramInfo() {
     if (::stat(socketPath_.c_str(), &st) == 0 && st.st_ino == socketInode_)
       ::unlink(socketPath_.c_str());
     ::close(listener_);
+    listener_ = -1;
   }
-  if (deadline_ >= 0) ::close(deadline_);
-  if (events_ >= 0) ::close(events_);
 }
 
 std::string SocketProgramInfo::userLanguage() const { return languageFromEnvironment(); }

@@ -59,6 +59,9 @@ class SocketProgramInfo : public ProgramInfo {
   int fd() const { return events_; }
   void dispatch();
   bool ownsInstance() const { return listener_ >= 0; }
+  // Stops being the instance (a fatal error's box is up): the socket goes,
+  // so a later start starts afresh instead of handing over to this one.
+  void giveUp();
 
   // A second start's view of the running instance's windows: ownWindows()
   // asks it for the windows it advertises (with their titles), show and
