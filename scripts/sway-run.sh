@@ -8,7 +8,9 @@
 # unprivileged system user kivo-test and runs sway and the command as that
 # user; otherwise both run as the caller. The command therefore must not
 # write outside $TMPDIR, $HOME and $XDG_RUNTIME_DIR, which are private to the
-# run. It sees WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR, no DISPLAY and
+# run, and the user must be able to read and run what it runs (a checkout
+# under a private directory is not). It sees the caller's KIVO_* variables,
+# WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR, no DISPLAY and
 # no I3SOCK; its exit status is the script's. sway's own configuration is
 # ours alone: title bars on every window, no bar, no XWayland. The command
 # starts once sway answers on its IPC socket.
@@ -65,10 +67,12 @@ focus_on_window_activation focus
 xwayland disable
 CONFIG
 
-# Everything the command and sway see: nothing of the caller's session.
+# Everything the command and sway see: nothing of the caller's session but
+# the KIVO_* variables (what a test is told by its runner).
+mapfile -t kivo_vars < <(env | grep '^KIVO_' || true)
 session=(env -i PATH="$PATH" HOME="$work/home" TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/runtime"
   XDG_CONFIG_HOME="$work/home/.config" LANG="${LANG:-C.UTF-8}" ${LC_ALL:+LC_ALL=$LC_ALL}
-  ${LANGUAGE:+LANGUAGE=$LANGUAGE})
+  ${LANGUAGE:+LANGUAGE=$LANGUAGE} "${kivo_vars[@]}")
 
 "${runner[@]}" "${session[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
   sway --config "$work/home/sway.config" >"$work/sway.log" 2>&1 &
