@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # make run: the real Linux kivo.
-#   With DISPLAY set: starts build/kivo on it, in the foreground (Ctrl+C
-#   ends it; the decorated window gets its title back).
+#   On sway (SWAYSOCK set), or with DISPLAY set: starts build/kivo there, in
+#   the foreground (Ctrl+C ends it; the decorated window gets its title
+#   back). On sway, and on i3, the clock goes into the compositor's title
+#   bars.
 #   With no display (or --headless): a private Xvfb with openbox, two
 #   xterms, kivo on them for a few seconds while each xterm comes to the
 #   front in turn; prints the titles after each switch, saves a screenshot
@@ -17,6 +19,10 @@ if [[ ${1:-} != --on-private-display ]]; then
   if [[ ! -x $kivo ]]; then
     echo "x11-demo.sh: $kivo is not built; run 'make' first" >&2
     exit 1
+  fi
+  if [[ -n ${SWAYSOCK:-} && ${1:-} != --headless ]]; then
+    echo "kivo on sway (Ctrl+C ends it)"
+    exec "$kivo"
   fi
   if [[ -n ${DISPLAY:-} && ${1:-} != --headless ]]; then
     echo "kivo on $DISPLAY (Ctrl+C ends it)"
