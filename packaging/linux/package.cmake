@@ -85,8 +85,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "own title back when it leaves the front or when Kivo ends. It gives\n"
        "time signals at every full hour (a chime, a cuckoo-clock count, a\n"
        "flash or a shake of the window) and a daily alarm, and works out of\n"
-       "sight with its icon in the system tray. It needs an X11 desktop:\n"
-       "under Wayland it reaches the windows of X11 programs.")
+       "sight with its icon in the system tray. On sway and i3 the clock goes\n"
+       "into the compositor's own title bars, no program's title changed;\n"
+       "under other Wayland compositors it reaches the windows of X11 programs.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # CPack's scratch tree stays in the build tree, the package goes to dist/.
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/cpack)
@@ -106,10 +107,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION non-free/utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What dpkg-shlibdeps cannot see: Qt loads its X11 platform plugin at run
-# time (without it Kivo's windows cannot open), and an alarm file that is
-# not a program is opened with xdg-open.
+# time (without it Kivo's windows cannot open), and on sway its Wayland
+# one; an alarm file that is not a program is opened with xdg-open.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)
