@@ -77,6 +77,7 @@ bench: bench-build win32
 	@echo "=== bench/kivo-usage.sh"; bash bench/kivo-usage.sh
 	@echo "=== bench/x11-usage.sh"; bash bench/x11-usage.sh
 	@echo "=== bench/wine-usage.sh"; bash bench/wine-usage.sh
+	@echo "=== bench/desktop-usage.sh"; bash bench/desktop-usage.sh
 
 # A longer fuzz run: FUZZ_SECONDS per target, random seeds, the corpus kept
 # between runs in fuzz/corpus-work/ (not versioned) on top of the seeds.
