@@ -67,8 +67,10 @@ package: deps
 	cpack --config build-package/CPackConfig.cmake
 
 # Runs every benchmark program that bench/ builds, then measures kivo.exe's
-# processor time and memory under Wine (bench/kivo-usage.sh, one minute) and
-# the Linux kivo's on a private Xvfb (bench/x11-usage.sh, about two minutes).
+# processor time and memory under Wine (bench/kivo-usage.sh, one minute;
+# bench/wine-usage.sh, beside a bare Win32 program), the Linux kivo's on a
+# private Xvfb (bench/x11-usage.sh, about two minutes), and the steady tick
+# on sway, i3 and X11 side by side (bench/desktop-usage.sh).
 bench: bench-build win32
 	@for exe in build-bench/bench/*; do \
 	  [[ -f "$$exe" && -x "$$exe" ]] || continue; \
