@@ -8,8 +8,9 @@
 # unprivileged system user kivo-test and runs sway and the command as that
 # user; otherwise both run as the caller. The command therefore must not
 # write outside $TMPDIR, $HOME and $XDG_RUNTIME_DIR, which are private to the
-# run, and the user must be able to read and run what it runs (a checkout
-# under a private directory is not). It sees the caller's KIVO_* variables,
+# run. Where that user cannot reach the files the command names (a checkout
+# under a private directory), the command runs as root after all. It sees
+# the caller's KIVO_* variables,
 # WAYLAND_DISPLAY, SWAYSOCK and XDG_RUNTIME_DIR, no DISPLAY and
 # no I3SOCK; its exit status is the script's. sway's own configuration is
 # ours alone: title bars on every window, no bar, no XWayland. The command
@@ -91,6 +92,19 @@ if ! until_ok 30 sway_ready; then
 fi
 wayland=$(basename "$(compgen -G "$work/runtime/wayland-*" | grep -v '\.lock$' | head -n 1)")
 
+# The command runs as sway's user where that user can reach what it runs.
+# A checkout under a directory only root may enter (root's home, say) it
+# cannot: the command then runs as the caller, root, which may connect to
+# sway's sockets all the same.
+command_runner=("${runner[@]}")
+if [[ ${#runner[@]} -gt 0 ]]; then
+  reachable=1
+  for path in "$@" "${kivo_vars[@]#*=}"; do
+    if [[ $path == /* && -e $path ]] && ! "${runner[@]}" test -r "$path"; then reachable=0; fi
+  done
+  [[ $reachable -eq 1 ]] || command_runner=()
+fi
+
 status=0
-"${runner[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" SWAYSOCK="$(socket_of_sway)" "$@" || status=$?
+"${command_runner[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" SWAYSOCK="$(socket_of_sway)" "$@" || status=$?
 exit "$status"
