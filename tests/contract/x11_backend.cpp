@@ -3,30 +3,21 @@
 // written through the X11 window system; the Qt toolkit's timers and
 // message boxes in real time. Its INI store is checked without a display by
 // kivo_contract_ini; this instance runs no settings case.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "platform/qt/qt_toolkit.h"
-#include "platform/sim/sim_store.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_journal.h"
 #include "platform/x11/x11_windows.h"
-#include "tests/contract/contract.h"
+#include "tests/contract/qt_contract_backend.h"
 #include "tests/x11/backend/test_client.h"
-#include "tests/x11/qt/qt_rig.h"
 
 namespace kivo::contract {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-class X11Backend : public ContractBackend {
+class X11Backend : public QtContractBackend {
  public:
   X11Backend() {
     std::string error;
@@ -40,24 +31,6 @@ class X11Backend : public ContractBackend {
   }
 
   WindowSystem& windows() override { return *windows_; }
-  Toolkit& toolkit() override { return toolkit_; }
-  // Never asked: the settings part is not linked into this instance.
-  SettingsStore& store() override { return store_; }
-  std::unique_ptr<SettingsStore> freshStore() override { return std::make_unique<sim::SimStore>(); }
-
-  // The user at the box presses the button once it has stayed open for
-  // `hold`, the program's timers firing meanwhile.
-  void answerNextBox(int answer, milliseconds hold) override {
-    QMessageBox::StandardButton button = QMessageBox::Ok;
-    if (answer == kIdCancel) button = QMessageBox::Cancel;
-    if (answer == kIdYes) button = QMessageBox::Yes;
-    if (answer == kIdNo) button = QMessageBox::No;
-    auto seenAt = std::make_shared<std::optional<Clock::time_point>>();
-    boxUsers_.push_back(std::make_unique<qt::test::BoxUser>(button, [seenAt, hold] {
-      if (!*seenAt) *seenAt = Clock::now();
-      return Clock::now() >= **seenAt + hold;
-    }));
-  }
 
   // Windows of role 'T' are a classic Xlib program's, titled by
   // WM_NAME alone (compound text for anything beyond Latin-1, so the
@@ -91,22 +64,6 @@ class X11Backend : public ContractBackend {
   // Once the client's round trip is answered, the server has destroyed it.
   void destroyWindow(Hwnd h) override { client_.destroy(static_cast<xcb_window_t>(h)); }
 
-  bool pumpUntil(const std::function<bool()>& condition, milliseconds deadline) override {
-    const auto end = Clock::now() + deadline;
-    for (;;) {
-      x_->dispatch();
-      if (condition()) return true;
-      if (Clock::now() >= end) return false;
-      // Everything queued, through the toolkit's own loop (its timers);
-      // then the window manager and the timers answer in their own time:
-      // look again soon.
-      toolkit_.doEvents();
-      if (condition()) return true;
-      std::this_thread::sleep_for(milliseconds(5));
-    }
-  }
-  void letTimePass(milliseconds duration) override { std::this_thread::sleep_for(duration); }
-
   // The records live on the windows, in the server: a new journal object is
   // all the next run has. It shares this connection, so that what one
   // journal writes the other reads in order, as one process would.
@@ -115,14 +72,14 @@ class X11Backend : public ContractBackend {
     return std::make_unique<x11::X11DecorationJournal>(*x_);
   }
 
+ protected:
+  void dispatchWindows() override { x_->dispatch(); }
+
  private:
-  sim::SimStore store_;
-  qt::QtToolkit toolkit_{qt::test::testArgc(), qt::test::testArgv()};
   std::unique_ptr<x11::XConnection> x_;
   std::unique_ptr<x11::X11WindowSystem> windows_;
   std::unique_ptr<x11::X11DecorationJournal> journal_;
   x11::test::TestClient client_;
-  std::vector<std::unique_ptr<qt::test::BoxUser>> boxUsers_;
 };
 
 }  // namespace
