@@ -107,5 +107,12 @@ private_session() {
 end_private_session() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # A program ending on the signal may still write its last files (Kivo's
+  # journal in the runtime directory): they go before $work does.
+  all_gone() {
+    for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && return 1; done
+    return 0
+  }
+  until_ok 10 all_gone || true
   rm -rf "$work"
 }
