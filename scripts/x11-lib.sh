@@ -110,7 +110,10 @@ end_private_session() {
   # A program ending on the signal may still write its last files (Kivo's
   # journal in the runtime directory): they go before $work does.
   all_gone() {
-    for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && return 1; done
+    for pid in "${pids[@]}"; do
+      # Ended is ended, reaped or not (a zombie).
+      [[ $(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) =~ ^(Z|X|)$ ]] || return 1
+    done
     return 0
   }
   until_ok 10 all_gone || true
