@@ -81,7 +81,9 @@ void LinuxDesktop::wireCompositor() {
   // Without the compositor's answers no title bar can be given back now:
   // the session is over (sway has gone, or i3 was restarted). The journal
   // keeps what was written for the next start.
+  // On sway that is the Wayland display going, whichever notices first.
   session.setOnLost([this] {
+    if (kind_ == LinuxDesktopKind::Sway) qt::endOnLostWaylandDisplay(qt::waylandDisplayName());
     std::fprintf(stderr, "kivo: lost the window manager's IPC socket %s\n", ipcSocket_.c_str());
     std::fflush(nullptr);
     std::_Exit(1);

@@ -60,6 +60,9 @@ void reportDisplayLossAsKivo(const std::string& displayName) {
 }
 
 void endOnLostDisplay(const std::string& displayName) { endSaying("X", displayName); }
+void endOnLostWaylandDisplay(const std::string& displayName) {
+  endSaying("Wayland", displayName);
+}
 
 std::string waylandDisplayName() {
   const char* name = std::getenv("WAYLAND_DISPLAY");

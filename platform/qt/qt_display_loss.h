@@ -21,5 +21,7 @@ std::string waylandDisplayName();
 // Says Kivo's line (once, however often it is called) and ends the program
 // with status 1: nothing can be given back on a display that has gone.
 [[noreturn]] void endOnLostDisplay(const std::string& displayName);
+// The same for the Wayland compositor (its IPC socket may say so first).
+[[noreturn]] void endOnLostWaylandDisplay(const std::string& displayName);
 
 }  // namespace kivo::qt

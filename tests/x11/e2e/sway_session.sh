@@ -93,4 +93,17 @@ kill "$kivo"
 gone() { ! kill -0 "$kivo" 2>/dev/null; }
 until_ok 10 gone || fail "kivo did not end on SIGTERM: $(ps -o stat,wchan:20 -p "$kivo" | tail -n 1)"
 shows own || fail "the clock stayed in the title bar after kivo ended"
+
+# sway goes away under a running kivo: its own line, and status 1.
+"$KIVO_BIN" >"$work/last.log" 2>&1 &
+kivo=$!
+decorated_again() { bar now && ! same now own; }
+until_ok 10 decorated_again || fail "the new kivo did not decorate the editor"
+swaymsg exit >/dev/null 2>&1 || true
+until_ok 10 gone || fail "kivo outlived sway"
+status=0
+wait "$kivo" || status=$?
+[[ $status -eq 1 ]] || fail "kivo ended with status $status when sway went"
+grep -qx "kivo: lost the Wayland display $WAYLAND_DISPLAY" "$work/last.log" ||
+  fail "no line of kivo's own when sway went: $(cat "$work/last.log")"
 echo "[sway_session] ok"
