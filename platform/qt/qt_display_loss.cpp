@@ -4,9 +4,9 @@
 
 #include <QString>
 #include <QtGlobal>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace kivo::qt {
 
@@ -14,16 +14,14 @@ namespace {
 
 std::string g_displayName;
 QtMessageHandler g_previousHandler = nullptr;
-std::atomic_flag g_said = ATOMIC_FLAG_INIT;
-
-void sayLostDisplay(const char* kind, const std::string& displayName) {
-  if (g_said.test_and_set()) return;
-  std::fprintf(stderr, "kivo: lost the %s display %s\n", kind, displayName.c_str());
-  std::fflush(stderr);
-}
+// Held from the line to the end: a second thread that finds the display
+// gone (Qt's Wayland event thread beside Kivo's own socket) waits here until
+// the first has said it and ended the process, so the line is never cut off.
+std::mutex g_ending;
 
 [[noreturn]] void endSaying(const char* kind, const std::string& displayName) {
-  sayLostDisplay(kind, displayName);
+  g_ending.lock();
+  std::fprintf(stderr, "kivo: lost the %s display %s\n", kind, displayName.c_str());
   // No exit handlers: Qt's would close its Xlib display on the dead
   // connection, and Xlib would then print its own "XIO: fatal IO error"
   // after our line.
@@ -60,9 +58,7 @@ void reportDisplayLossAsKivo(const std::string& displayName) {
 }
 
 void endOnLostDisplay(const std::string& displayName) { endSaying("X", displayName); }
-void endOnLostWaylandDisplay(const std::string& displayName) {
-  endSaying("Wayland", displayName);
-}
+void endOnLostWaylandDisplay(const std::string& displayName) { endSaying("Wayland", displayName); }
 
 std::string waylandDisplayName() {
   const char* name = std::getenv("WAYLAND_DISPLAY");
