@@ -36,7 +36,7 @@ sys.exit(0 if walk(json.load(sys.stdin)) else 1)'
   until_ok 20 front || { echo "desktop-usage: no terminal came up" >&2; exit 1; }
   "$bin" "$seconds"
   # The real program beside it, with its Qt windows, its settings its own.
-  export XDG_CONFIG_HOME=$TMPDIR/kivo-bench-config
+  export XDG_CONFIG_HOME=${TMPDIR:-/tmp}/kivo-bench-config.$$
   mkdir -p "$XDG_CONFIG_HOME/kivo"
   printf '[Main]\nCheckInterval=250\n' >"$XDG_CONFIG_HOME/kivo/settings.ini"
   "$kivo" >/dev/null 2>&1 &

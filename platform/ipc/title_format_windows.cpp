@@ -149,7 +149,10 @@ void TitleFormatWindowSystem::setWindowText(Hwnd h, const std::string& text) {
 }
 
 std::string TitleFormatWindowSystem::roundTrip(Hwnd, const std::string& text) {
-  return std::string(text::cutAtNul(text));
+  // Every text is shown as written (what follows a NUL was never written
+  // and stays as it was): the caption the engine keeps then compares equal
+  // at the next tick, which writes nothing.
+  return text;
 }
 
 int TitleFormatWindowSystem::getClassName(Hwnd h, std::string& out, int bufferChars) {

@@ -69,7 +69,7 @@ class TitleFormatWindowSystem : public WindowSystem {
   // Writes the format that shows `text`: around `%title` when it contains
   // the program's title, `%title` alone when it is that title.
   void setWindowText(Hwnd h, const std::string& text) override;
-  // The text cut at its first NUL: what the title bar then shows.
+  // The text itself: the title bar shows it as written.
   std::string roundTrip(Hwnd h, const std::string& text) override;
   // The app_id of a native Wayland window, else its X11 class.
   int getClassName(Hwnd h, std::string& out, int bufferChars) override;

@@ -79,6 +79,8 @@ TEST(WindowsContract, TitlesInEveryScriptAreLosslessAndCutInCharacters) {
     EXPECT_GE(ws.getWindowTextLength(w.get()), static_cast<int>(text::length(title)));
     expectCut(title, [&](int buffer) { return ws.getWindowText(w.get(), buffer); });
     EXPECT_EQ(ws.roundTrip(w.get(), title), title);
+    // What follows a NUL (the one that ends every composed caption) stays.
+    EXPECT_EQ(ws.roundTrip(w.get(), title + '\0'), title + '\0');
     EXPECT_EQ(ws.findWindow(w.className(), title), w.get());
     expectCut(w.className(), [&](int buffer) {
       std::string out = "left over";
