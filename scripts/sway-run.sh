@@ -52,7 +52,7 @@ chmod 700 "$work/runtime"
 sway_pid=
 cleanup() {
   if [[ -n $sway_pid ]]; then
-    kill "$sway_pid" 2>/dev/null || true
+    if still_ours "$sway_pid"; then kill "$sway_pid" 2>/dev/null || true; fi
     wait "$sway_pid" 2>/dev/null || true
   fi
   rm -rf "$work"

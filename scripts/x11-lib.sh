@@ -104,15 +104,28 @@ private_session() {
   trap end_private_session EXIT
 }
 
+# still_ours PID: the process is still this shell's own child. A child that
+# ended and was reaped leaves its number free, and with 32768 numbers a busy
+# machine gives it to another process within minutes (another test's X
+# server, say): only our own children are ever signalled.
+still_ours() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  set -- $stat
+  [[ $1 != Z && $2 == "$$" ]]
+}
+
 end_private_session() {
   local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do
+    if still_ours "$pid"; then kill "$pid" 2>/dev/null || true; fi
+  done
   # A program ending on the signal may still write its last files (Kivo's
   # journal in the runtime directory): they go before $work does.
   all_gone() {
     for pid in "${pids[@]}"; do
-      # Ended is ended, reaped or not (a zombie).
-      [[ $(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) =~ ^(Z|X|)$ ]] || return 1
+      ! still_ours "$pid" || return 1
     done
     return 0
   }

@@ -41,9 +41,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kivo-x11.XXXXXX")
 xvfb_pid=
 wm_pid=
 cleanup() {
-  [[ -n $wm_pid ]] && kill "$wm_pid" 2>/dev/null || true
+  if [[ -n $wm_pid ]] && still_ours "$wm_pid"; then kill "$wm_pid" 2>/dev/null || true; fi
   if [[ -n $xvfb_pid ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
+    if still_ours "$xvfb_pid"; then kill "$xvfb_pid" 2>/dev/null || true; fi
     wait "$xvfb_pid" 2>/dev/null || true
   fi
   rm -rf "$work"

@@ -17,7 +17,9 @@ DISPLAY=$doomed "$KIVO_BIN" >"$work/kivo.out" 2>"$work/kivo.err" &
 KIVO_PID=$!
 # Up and running: its (hidden) main window is there.
 started() {
-  kill -0 "$KIVO_PID" 2>/dev/null || fail "kivo ended before it came up: $(cat "$work/kivo.err")"
+  kill -0 "$KIVO_PID" 2>/dev/null ||
+    fail "kivo ended before it came up: $(cat "$work/kivo.err"); the X server $(
+      still_ours "$xvfb" && echo "runs" || echo "has ended"), its log: $(tail -n 5 "$work/xvfb.log")"
   LAST_SEEN="stderr: $(cat "$work/kivo.err")"
   DISPLAY=$doomed xdotool search --class '^ThunderRT5Form$' >/dev/null 2>&1
 }

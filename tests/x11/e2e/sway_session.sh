@@ -14,7 +14,7 @@ set -euo pipefail
 source "$(dirname "$0")/../../../scripts/x11-lib.sh"
 work=$(mktemp -d "$TMPDIR/sway-e2e.XXXXXX")
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done' EXIT
+trap 'for p in "${pids[@]}"; do if still_ours "$p"; then kill "$p" 2>/dev/null || true; fi; done' EXIT
 fail() {
   echo "FAIL [sway_session]: $*" >&2
   [[ -s $work/kivo.log ]] && { echo "--- kivo's output:" >&2; tail -n 30 "$work/kivo.log" >&2; }
