@@ -108,8 +108,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What dpkg-shlibdeps cannot see: Qt loads its X11 platform plugin at run
 # time (without it Kivo's windows cannot open), and on sway its Wayland
-# one; an alarm file that is not a program is opened with xdg-open.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# one; the chimes and the alarm sound load libsndfile and ALSA at the first
+# sound; an alarm file that is not a program is opened with xdg-open.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libsndfile1 (>= 1.0.25), libasound2 (>= 1.0.16)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -51,6 +51,7 @@ int QtToolkit::messageBox(Hwnd owner, const std::string& text, const std::string
                           int style) {
   // The program has ended: no box may appear any more.
   if (quit_) return 0;
+  useProgramFonts();
   // On its owner when the owner is up; a box over a hidden or minimized
   // window would not be seen (the alarm's owner is the hidden main window),
   // so it stands alone in the middle of the screen.
@@ -86,6 +87,7 @@ int QtToolkit::messageBox(Hwnd owner, const std::string& text, const std::string
 
 void QtToolkit::showLastBox(const std::string& text, const std::string& title) {
   if (signalledAfterQuit_) return;
+  useProgramFonts();
   QMessageBox box(QMessageBox::Critical, qstr(title), boxText(text), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setWindowFlag(Qt::WindowStaysOnTopHint);

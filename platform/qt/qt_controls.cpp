@@ -280,8 +280,13 @@ QtToolkit::ControlWidget* QtToolkit::controlWidget(FormEntry& fe, const Control&
 }
 
 QWidget* QtToolkit::widgetOf(const Control& control) const {
-  const FormEntry* fe = entry(control.form());
+  auto* self = const_cast<QtToolkit*>(this);
+  FormEntry* fe = self->entry(control.form());
   if (!fe) return nullptr;
+  if (!fe->built) {
+    Pushing pushing(self->pushing_);
+    self->buildControls(*fe);
+  }
   for (const ControlWidget& cw : fe->controls) {
     if (cw.control == &control) return cw.widget;
   }

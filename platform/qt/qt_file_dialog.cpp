@@ -80,6 +80,7 @@ bool filterAccepts(const FileFilter& filter, const QFileInfo& file) {
 
 bool QtFileDialog::getOpenFileName(OpenFileRequest& request) {
   if (toolkit_ && toolkit_->quitRequested()) return false;
+  if (toolkit_) toolkit_->useProgramFonts();
   QWidget* parent = toolkit_ ? toolkit_->ownerWidget(request.owner) : nullptr;
   QFileDialog dialog(parent, qstr(request.title));
   dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);

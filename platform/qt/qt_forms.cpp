@@ -56,6 +56,7 @@ void FormView::changeEvent(QEvent* event) {
   // The window manager activates a window it has just framed: the frame's
   // place is known from then on.
   const QEvent::Type t = event->type();
+  if (form_ && t == QEvent::WindowStateChange) toolkit_.buildWhenShown(*this);
   if (form_ && (t == QEvent::WindowStateChange || t == QEvent::ActivationChange))
     toolkit_.syncFromView(*this);
 }
@@ -78,6 +79,7 @@ void FormView::moveEvent(QMoveEvent* event) {
 
 void FormView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  if (form_) toolkit_.buildWhenShown(*this);
   if (form_) toolkit_.syncFromView(*this);
 }
 
@@ -101,12 +103,19 @@ void QtToolkit::attachForm(Form& form) {
   fe.form = &form;
   fe.view = new FormView(*this, form, formFlags(form));
   fe.view->setWindowTitle(qtitle(form.caption()));
-  fe.view->setFont(qfont(form.font()));
-  if (form.icon() == kProgramIcon) fe.view->setWindowIcon(QIcon(QStringLiteral(":/kivo/kivo.ico")));
+  if (form.icon() == kProgramIcon) fe.view->setWindowIcon(programIcon());
   forms_[&form] = std::move(owned);
   QPoint place;
   try {
-    createControls(fe);
+    // A window that has never been up on the screen has no child widgets:
+    // they are made at its first showing (buildWhenShown). The main window
+    // spends most runs hidden, and its widgets alone would load the fonts,
+    // the text shaper and their caches (about 5 MB).
+    if (form.visible() && form.windowState() != WindowState::Minimized) {
+      buildControls(fe);
+    } else {
+      layoutForm(fe);
+    }
     // A new window opens in the middle of the work area, as a centred
     // dialog does; the model learns the place as a move the system made.
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -370,6 +379,31 @@ QtToolkit::FormEntry* QtToolkit::entry(Hwnd h) {
 
 const QtToolkit::FormEntry* QtToolkit::entry(Hwnd h) const {
   return const_cast<QtToolkit*>(this)->entry(h);
+}
+
+void QtToolkit::buildWhenShown(FormView& view) {
+  Form* form = view.form();
+  FormEntry* fe = form ? entry(*form) : nullptr;
+  if (!fe || fe->built) return;
+  // Once control is back in the loop: a window shown, minimized and hidden
+  // again in one go (the main window at start-up) is never built.
+  QTimer::singleShot(0, &view, [this, &view] {
+    Form* f = view.form();
+    FormEntry* e = f ? entry(*f) : nullptr;
+    if (!e || e->built || !view.isVisible() || view.isMinimized()) return;
+    guarded([&] {
+      Pushing pushing(pushing_);
+      buildControls(*e);
+    });
+  });
+}
+
+void QtToolkit::buildControls(FormEntry& fe) {
+  if (fe.built) return;
+  fe.built = true;
+  useProgramFonts();
+  fe.view->setFont(qfont(fe.form->font()));
+  createControls(fe);
 }
 
 QWidget* QtToolkit::widgetOf(const Form& form) const {

@@ -25,6 +25,7 @@
 
 #include "platform/qt/qt_form_view.h"
 #include "platform/qt/qt_tray.h"
+#include "platform/qt/qt_util.h"
 
 // Resources of a static library are registered by hand (outside any namespace).
 static void initKivoQtResources() { Q_INIT_RESOURCE(kivo_qt); }
@@ -105,7 +106,23 @@ QtToolkit::QtToolkit(int& argc, char** argv, const char* qtPlatform) {
   // Hiding the main window (which the program does right at start) must not
   // end it; only quit() does.
   QGuiApplication::setQuitOnLastWindowClosed(false);
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/kivo/kivo.ico")));
+  QApplication::setWindowIcon(programIcon());
+  sessionFilter_ = new SessionFilter([this] { guarded([this] { endSession(); }); });
+  QCoreApplication::instance()->installEventFilter(sessionFilter_);
+  // A session manager would start the program again in the next session,
+  // where the autostart entry starts it already.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, sessionFilter_,
+                   [](QSessionManager& m) { m.setRestartHint(QSessionManager::RestartNever); });
+  QObject::connect(qApp, &QGuiApplication::saveStateRequest, sessionFilter_,
+                   [](QSessionManager& m) { m.setRestartHint(QSessionManager::RestartNever); });
+  installSignalHandlers();
+}
+
+void QtToolkit::useProgramFonts() {
+  // Not at start: the font database and the faces it opens hold over a
+  // megabyte that a run with its windows hidden never needs.
+  if (fontsReady_) return;
+  fontsReady_ = true;
   // Boxes and the file dialog keep the desktop's face for Latin text and
   // take Japanese from the program's Japanese face, never from a Chinese
   // variant of the same characters.
@@ -118,15 +135,6 @@ QtToolkit::QtToolkit(int& argc, char** argv, const char* qtPlatform) {
     font.setFamilies(families);
     QApplication::setFont(font);
   }
-  sessionFilter_ = new SessionFilter([this] { guarded([this] { endSession(); }); });
-  QCoreApplication::instance()->installEventFilter(sessionFilter_);
-  // A session manager would start the program again in the next session,
-  // where the autostart entry starts it already.
-  QObject::connect(qApp, &QGuiApplication::commitDataRequest, sessionFilter_,
-                   [](QSessionManager& m) { m.setRestartHint(QSessionManager::RestartNever); });
-  QObject::connect(qApp, &QGuiApplication::saveStateRequest, sessionFilter_,
-                   [](QSessionManager& m) { m.setRestartHint(QSessionManager::RestartNever); });
-  installSignalHandlers();
 }
 
 QtToolkit::~QtToolkit() {
@@ -380,6 +388,6 @@ int QtToolkit::screenHeightTwips() {
   return (s ? s->geometry().height() : 0) * twipsPerPixelY();
 }
 
-std::unique_ptr<TrayIcon> QtToolkit::createTrayIcon() { return std::make_unique<QtTrayIcon>(); }
+std::unique_ptr<TrayIcon> QtToolkit::createTrayIcon() { return std::make_unique<QtTrayIcon>([this] { useProgramFonts(); }); }
 
 }  // namespace kivo::qt

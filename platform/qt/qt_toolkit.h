@@ -138,13 +138,17 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   static Hwnd handleOf(QWidget& view);
   static constexpr Hwnd kWaylandHandleBase = 0x40000000;
 
-  // The widgets, for tests and diagnostics; nullptr when there is none.
+  // The widgets, for tests and diagnostics; nullptr when there is none. A
+  // control's widget is made on the spot for a form never shown yet.
   QWidget* widgetOf(const Form& form) const;
   QWidget* widgetOf(const Control& control) const;
   // The face a FontSpec is drawn with here: the font's own face when
   // installed with the font's writing system, else the first of
   // kFontFallbacks that is, else any face that has it.
   QString resolvedFace(const FontSpec& font);
+  // Sets the application's font (the desktop's face with the program's
+  // Japanese face behind it), once, before the first widget with text.
+  void useProgramFonts();
   QFont qfont(const FontSpec& font);
   // The dots per inch the layout is made for (the primary screen's).
   int dpiX() const;
@@ -161,6 +165,9 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
     Form* form;
     FormView* view;
     std::vector<ControlWidget> controls;
+    // The child widgets exist (see buildWhenShown); until then pushes to
+    // controls wait in the model.
+    bool built = false;
     // One exclusive group per container of option buttons.
     std::map<const Control*, QButtonGroup*> groups;
     // The widgets' notifications to the toolkit, cut when the form goes.
@@ -222,6 +229,9 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   static bool isFrameChange(const QByteArray& type, const void* message);
 
   // qt_forms.cpp
+  // Makes the form's child widgets once its window is up and not minimized.
+  void buildWhenShown(FormView& view);
+  void buildControls(FormEntry& fe);
   void pushFormVisible(FormEntry& fe);
   void pushFormState(FormEntry& fe);
   void pushFormPosition(FormEntry& fe);
@@ -280,6 +290,7 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // before they are framed themselves.
   std::optional<QPoint> frameOffset_;
   bool quit_ = false;
+  bool fontsReady_ = false;
   bool sessionEnded_ = false;
   // A termination signal after quit(), and the last box it must end.
   bool signalledAfterQuit_ = false;

@@ -6,13 +6,16 @@
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <utility>
 
 #include "platform/qt/qt_util.h"
 
 namespace kivo::qt {
 
-QtTrayIcon::QtTrayIcon()
-    : icon_(new QSystemTrayIcon(QIcon(QStringLiteral(":/kivo/kivo.ico")))), menu_(new QMenu) {
+QtTrayIcon::QtTrayIcon(std::function<void()> beforeMenu)
+    : beforeMenu_(std::move(beforeMenu)),
+      icon_(new QSystemTrayIcon(programIcon())),
+      menu_(new QMenu) {
   icon_->setContextMenu(menu_);
   // Asked afresh on every opening: the start at login may have changed
   // elsewhere since.
@@ -43,6 +46,7 @@ bool QtTrayIcon::show(const std::string& tooltip) {
 void QtTrayIcon::hide() { icon_->hide(); }
 
 void QtTrayIcon::fillMenu() {
+  if (beforeMenu_) beforeMenu_();
   menu_->clear();
   if (!menu) return;
   const std::vector<TrayMenuItem> items = menu();

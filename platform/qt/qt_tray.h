@@ -5,6 +5,7 @@
 // Cannot: show anything where the desktop has no tray at all (plain GNOME):
 //   show() says so and Qt puts the icon up once a tray appears.
 
+#include <functional>
 #include <memory>
 
 #include "platform/platform.h"
@@ -16,7 +17,8 @@ namespace kivo::qt {
 
 class QtTrayIcon : public TrayIcon {
  public:
-  QtTrayIcon();
+  // `beforeMenu` runs each time before the menu opens.
+  explicit QtTrayIcon(std::function<void()> beforeMenu = {});
   ~QtTrayIcon() override;
   QtTrayIcon(const QtTrayIcon&) = delete;
   QtTrayIcon& operator=(const QtTrayIcon&) = delete;
@@ -27,6 +29,7 @@ class QtTrayIcon : public TrayIcon {
  private:
   void fillMenu();
 
+  std::function<void()> beforeMenu_;
   // Owned by Qt's object tree once this object is gone: a menu item's
   // handler may end the program and drop this icon while Qt is still
   // inside the menu's own code.

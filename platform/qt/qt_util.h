@@ -5,6 +5,7 @@
 // widgets.
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QString>
 
 #include <cmath>
@@ -43,6 +44,14 @@ inline int pxToTwips(int px, int dpi) {
 // under a Wayland session) rather than natively on Wayland. Only then may
 // the toolkit speak X to the window manager itself.
 inline bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+// The program's icon at every size it is drawn in.
+inline QIcon programIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 256})
+    icon.addFile(QStringLiteral(":/kivo/kivo-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
 
 // The toolkit's own changes to its widgets while this lives: whatever the
 // widgets report meanwhile is the push, not the user.
