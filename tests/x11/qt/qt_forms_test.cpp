@@ -1,12 +1,13 @@
 // The Qt toolkit's forms as X sees them (the rest is the toolkit contract
 // suite's): each form's window, its class and title, the window system told
-// of every window; Japanese drawn with a face that has it; a caption set by
-// code growing its box.
+// of every window; a window's widgets made at its first showing; Japanese
+// drawn with a face that has it; a caption set by code growing its box.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QWidget>
 
 #include "tests/x11/qt/qt_rig.h"
 #include "ui/main_window.h"
@@ -44,6 +45,26 @@ TEST(QtForms, EachFormIsAnXWindowOfTheProgramWithItsClass) {
   const Hwnd gone = s.hwnd();
   rig.app.main()->dropDialogs();
   EXPECT_FALSE(rig.toolkit.ownsWindow(gone));
+}
+
+TEST(QtForms, AWindowGetsItsWidgetsAtItsFirstShowingWithWhatTheModelSaysThen) {
+  Rig rig;
+  rig.app.start();
+  // Start-up shows the main window, minimizes and hides it in one go: it
+  // never comes up, and its widgets (with the fonts they would load) are
+  // not made.
+  MainWindow& m = *rig.app.main();
+  QWidget& view = *rig.toolkit.widgetOf(m);
+  rig.toolkit.doEvents();
+  EXPECT_THAT(view.findChildren<QWidget*>(), IsEmpty());
+  // What changes meanwhile is there when the window comes up.
+  m.clockOnRight->setValue(1);
+  m.clockOnRight->setCaption("時計を右に(&C)");
+  m.setWindowState(WindowState::Normal);
+  m.show();
+  EXPECT_TRUE(pumpUntil(rig.toolkit, [&] { return !view.findChildren<QWidget*>().empty(); }));
+  EXPECT_THAT(viewDifferences(rig.toolkit, m), IsEmpty());
+  EXPECT_THAT(clippedCaptions(rig.toolkit, m), IsEmpty());
 }
 
 TEST(QtForms, JapaneseIsDrawnAndALongerCaptionGrowsItsBox) {
