@@ -74,20 +74,59 @@ void LinuxDesktop::wireX11() {
   };
 }
 
+namespace {
+
+// How long i3 may take to answer again after its socket closed (a restart
+// in place takes well under a second), and how often it is tried meanwhile.
+constexpr int kI3ReturnMs = 10000;
+constexpr int kI3RetryMs = 100;
+
+}  // namespace
+
 void LinuxDesktop::wireCompositor() {
   ipc::IpcSession& session = *ipc_;
   session.windows().setLocalWindows(&toolkit);
   toolkit.watchFd(session.fd(), [&session] { session.dispatch(); });
-  // Without the compositor's answers no title bar can be given back now:
-  // the session is over (sway has gone, or i3 was restarted). The journal
-  // keeps what was written for the next start.
-  // On sway that is the Wayland display going, whichever notices first.
   session.setOnLost([this] {
+    // i3 restarted in place (its "restart" command, on a key by default)
+    // keeps the X display, its windows and their formats, and opens its
+    // socket again: Kivo carries on over a new connection.
+    if (kind_ == LinuxDesktopKind::I3) {
+      if (reconnecting_) return;  // a failed attempt lost its connection
+      toolkit.unwatchFd(ipc_->fd());
+      reconnecting_ = true;
+      awaitI3(kI3ReturnMs / kI3RetryMs);
+      return;
+    }
+    // On sway that is the Wayland display going, whichever notices first.
     if (kind_ == LinuxDesktopKind::Sway) qt::endOnLostWaylandDisplay(qt::waylandDisplayName());
-    std::fprintf(stderr, "kivo: lost the window manager's IPC socket %s\n", ipcSocket_.c_str());
-    std::fflush(nullptr);
-    std::_Exit(1);
+    endOnLostCompositor();
   });
+}
+
+void LinuxDesktop::awaitI3(int triesLeft) {
+  toolkit.callLater(kI3RetryMs, [this, triesLeft] {
+    std::string error;
+    if (ipc_->reconnect(ipcSocket_, error)) {
+      reconnecting_ = false;
+      toolkit.watchFd(ipc_->fd(), [this] { ipc_->dispatch(); });
+      return;
+    }
+    if (triesLeft > 1) {
+      awaitI3(triesLeft - 1);
+      return;
+    }
+    endOnLostCompositor();
+  });
+}
+
+void LinuxDesktop::endOnLostCompositor() {
+  // Without the compositor's answers no title bar can be given back now:
+  // the session is over. The journal keeps what was written for the next
+  // start.
+  std::fprintf(stderr, "kivo: lost the window manager's IPC socket %s\n", ipcSocket_.c_str());
+  std::fflush(nullptr);
+  std::_Exit(1);
 }
 
 WindowSystem& LinuxDesktop::windows() {

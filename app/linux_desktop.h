@@ -82,6 +82,8 @@ class LinuxDesktop {
   std::string ipcSocket_;
   std::unique_ptr<x11::XConnection> x_;
   std::unique_ptr<ipc::IpcSession> ipc_;
+  // i3's socket closed and Kivo waits for it to answer again.
+  bool reconnecting_ = false;
   // First, so the previous-instance test is decided before this instance
   // makes a window of its own.
   std::unique_ptr<x11::X11ProgramInfo> xProgram_;
@@ -107,6 +109,10 @@ class LinuxDesktop {
   DecorationJournal& journal();
   void wireX11();
   void wireCompositor();
+  // Tries every 100 ms, `triesLeft` times, to reach i3 again; then ends
+  // Kivo as a lost compositor does.
+  void awaitI3(int triesLeft);
+  [[noreturn]] void endOnLostCompositor();
 
  public:
   Platform platform;

@@ -15,7 +15,10 @@
 #     build-bench/probes/liballoc_count.so preloaded, read by SIGUSR2);
 #   - resident memory (VmRSS) after start-up, and beside it the Qt floor:
 #     build-bench/probes/qt_floor, a hidden Qt Widgets window with a 250 ms
-#     timer that does nothing.
+#     timer that does nothing;
+#   - the machine's floor: build-bench/probes/sleep_floor, which only sleeps
+#     250 ms at a time. No program woken every 250 ms costs less, so the
+#     loop's time over it is the best ratio any program can reach here.
 #
 #   bench/x11-usage.sh [SECONDS]    (default 20; KIVO_BIN overrides the program)
 set -euo pipefail
@@ -145,6 +148,19 @@ if [[ -x $KIVO_PROBES/qt_floor ]]; then
   wait "$floor_pid" 2>/dev/null || true
 fi
 
+sleep_cpu=
+if [[ -x $KIVO_PROBES/sleep_floor ]]; then
+  "$KIVO_PROBES/sleep_floor" &
+  sleep_pid=$!
+  pids+=($sleep_pid)
+  sleep 1
+  before=$(own_ns "$sleep_pid")
+  sleep "$seconds"
+  sleep_cpu=$(ns_per_minute $(($(own_ns "$sleep_pid") - before)) "$seconds")
+  kill "$sleep_pid"
+  wait "$sleep_pid" 2>/dev/null || true
+fi
+
 # Round trips per steady tick at 250 ms.
 trips=
 if command -v xtrace >/dev/null; then
@@ -169,7 +185,10 @@ printf '  %-44s %9s ms\n' "processor time per minute, 50 ms tick" "${cpu[50]}"
 printf '  %-44s %9s ms   at least 100x less than the loop (%s)\n' "processor time per minute, 250 ms tick" "${cpu[250]}" "$ratio"
 printf '  %-44s %9s ms\n' "processor time per minute, 1000 ms tick" "${cpu[1000]}"
 printf '  %-44s %9s ms\n' "the shell loop (0.25 s, with its children)" "${cpu[loop]}"
-printf '  %-44s %9s ms\n' "the Qt floor (a 250 ms timer that does nothing)" "${floor_cpu:-?}"
+printf '  %-44s %9s ms   (the loop over it: %s)\n' "the Qt floor (a 250 ms timer that does nothing)" "${floor_cpu:-?}" \
+  "$(awk -v l="${cpu[loop]}" -v k="${floor_cpu:-0}" 'BEGIN { if (k > 0) printf "%.0fx", l / k; else print "?" }')"
+printf '  %-44s %9s ms   (the loop over it: %s)\n' "the machine's floor (a bare 250 ms sleep loop)" "${sleep_cpu:-?}" \
+  "$(awk -v l="${cpu[loop]}" -v k="${sleep_cpu:-0}" 'BEGIN { if (k > 0) printf "%.0fx", l / k; else print "?" }')"
 show() { printf '  %-44s %12s   %s\n' "$1" "${2:-(not measured)}" "$3"; }
 show "X round trips per steady tick (xtrace)" "$trips" "0"
 show "system calls per steady tick (strace)" "$syscalls" ""

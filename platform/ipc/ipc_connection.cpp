@@ -54,25 +54,55 @@ Decoded decodeMessage(std::string& buffer, Message& out) {
   return Decoded::kMessage;
 }
 
-std::unique_ptr<IpcConnection> IpcConnection::open(const std::string& path, std::string& error) {
+namespace {
+
+// A socket connected to `path`, or -1 with `error` set.
+int connectTo(const std::string& path, std::string& error) {
   sockaddr_un address{};
   if (path.empty() || path.size() >= sizeof address.sun_path) {
     error = "no usable IPC socket path '" + path + "'";
-    return nullptr;
+    return -1;
   }
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     error = std::string("cannot make a socket: ") + std::strerror(errno);
-    return nullptr;
+    return -1;
   }
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     error = "cannot connect to " + path + ": " + std::strerror(errno);
     ::close(fd);
-    return nullptr;
+    return -1;
   }
+  return fd;
+}
+
+}  // namespace
+
+std::unique_ptr<IpcConnection> IpcConnection::open(const std::string& path, std::string& error) {
+  const int fd = connectTo(path, error);
+  if (fd < 0) return nullptr;
   return std::make_unique<IpcConnection>(fd);
+}
+
+bool IpcConnection::reconnect(const std::string& path, std::string& error) {
+  const int fd = connectTo(path, error);
+  if (fd < 0) return false;
+  adopt(fd);
+  return true;
+}
+
+void IpcConnection::adopt(int fd) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = fd;
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+  // Nothing of the old stream carries over: a half-read message, events
+  // and replies all belonged to the compositor that went.
+  buffer_.clear();
+  events_.clear();
+  replies_.clear();
+  lost_ = false;
 }
 
 IpcConnection::IpcConnection(int fd) : fd_(fd) {

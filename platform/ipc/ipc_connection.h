@@ -53,6 +53,12 @@ class IpcConnection {
   static std::unique_ptr<IpcConnection> open(const std::string& path, std::string& error);
   // Over a connected socket, which it then owns (a test's socket pair).
   explicit IpcConnection(int fd);
+  // Connects afresh to `path` (i3 restarted in place opens its socket
+  // again): a new fd(), nothing queued, not lost; false with `error` set
+  // when nobody answers there yet, and the connection stays as it was.
+  bool reconnect(const std::string& path, std::string& error);
+  // The same over a connected socket, which it then owns (tests).
+  void adopt(int fd);
   ~IpcConnection();
   IpcConnection(const IpcConnection&) = delete;
   IpcConnection& operator=(const IpcConnection&) = delete;

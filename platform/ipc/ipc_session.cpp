@@ -30,4 +30,11 @@ std::unique_ptr<IpcSession> IpcSession::open(const std::string& socketPath, std:
   return session;
 }
 
+bool IpcSession::reconnect(const std::string& socketPath, std::string& error) {
+  if (!ipc_->reconnect(socketPath, error)) return false;
+  if (windows_->resume()) return true;
+  error = "the compositor does not report its windows";
+  return false;
+}
+
 }  // namespace kivo::ipc

@@ -39,6 +39,12 @@ class IpcSession {
   // Called once when the compositor has gone (its socket closed, or no
   // answer within the reply deadline).
   void setOnLost(std::function<void()> onLost) { ipc_->onLost = std::move(onLost); }
+  bool lost() const { return ipc_->lost(); }
+  // After a loss: connects again to `socketPath` and carries on with the
+  // windows, formats and flashes as the compositor kept them (i3 restarted
+  // in place). False, with `error`, while nobody answers there; onLost is
+  // called again at the next loss.
+  bool reconnect(const std::string& socketPath, std::string& error);
 
  private:
   IpcSession() = default;

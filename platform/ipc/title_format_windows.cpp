@@ -53,12 +53,29 @@ std::unique_ptr<TitleFormatWindowSystem> TitleFormatWindowSystem::connect(IpcCon
   rules.compositor = version->value("variant", "") == "sway" ? Compositor::kSway : Compositor::kI3;
   rules.markup = usesPangoFont(config->value("config", ""));
   auto windows = std::make_unique<TitleFormatWindowSystem>(ipc, rules);
-  const auto subscribed = parsed(ipc.request(kSubscribe, R"(["window","workspace"])"));
-  if (!subscribed || !subscribed->value("success", false) || !windows->refresh()) {
+  if (!windows->resume()) {
     error = "the compositor refuses to report its windows";
     return nullptr;
   }
   return windows;
+}
+
+bool TitleFormatWindowSystem::resume() {
+  const auto subscribed = parsed(ipc_.request(kSubscribe, R"(["window","workspace"])"));
+  if (!subscribed || !subscribed->is_object() || !subscribed->value("success", false) ||
+      !refresh())
+    return false;
+  // What was written while nobody answered goes out now, under the
+  // containers' new ids.
+  for (const Hwnd h : unsent_) {
+    const WindowInfo* info = table_.find(h);
+    if (info == nullptr) continue;
+    const auto it = written_.find(h);
+    runCommand(titleFormatCommand(info->conId, it == written_.end() ? "%title" : it->second.format,
+                                  rules_.compositor));
+  }
+  unsent_.clear();
+  return !ipc_.lost();
 }
 
 TitleFormatWindowSystem::TitleFormatWindowSystem(IpcConnection& ipc, FormatRules rules)
@@ -67,6 +84,7 @@ TitleFormatWindowSystem::TitleFormatWindowSystem(IpcConnection& ipc, FormatRules
   table_.onGone = [this](Hwnd h) {
     written_.erase(h);
     flashes_.erase(h);
+    unsent_.erase(h);
   };
 }
 
@@ -89,8 +107,11 @@ void TitleFormatWindowSystem::dispatch() {
 }
 
 const WindowInfo* TitleFormatWindowSystem::windowOf(Hwnd h) {
-  if (h == 0 || ipc_.lost()) return nullptr;
-  dispatch();
+  if (h == 0) return nullptr;
+  // While the compositor is away (i3 restarting in place), what it said
+  // last stands: the clock's engine sees the same windows and titles, and
+  // what it writes meanwhile is kept for resume().
+  if (!ipc_.lost()) dispatch();
   return table_.find(h);
 }
 
@@ -112,8 +133,7 @@ std::string TitleFormatWindowSystem::shownText(Hwnd h, const WindowInfo& info) c
 }
 
 Hwnd TitleFormatWindowSystem::getForegroundWindow() {
-  if (ipc_.lost()) return 0;
-  dispatch();
+  if (!ipc_.lost()) dispatch();
   return table_.find(table_.focused()) != nullptr ? table_.focused() : 0;
 }
 
@@ -136,16 +156,22 @@ void TitleFormatWindowSystem::setWindowText(Hwnd h, const std::string& text) {
   const auto it = written_.find(h);
   if (d.isPlainTitle()) {
     // Its own title: the plain format back, once.
-    if (it != written_.end() &&
-        runCommand(titleFormatCommand(info->conId, "%title", rules_.compositor)))
-      written_.erase(h);
+    if (it != written_.end() && applyFormat(h, info->conId, "%title")) written_.erase(h);
     return;
   }
   const std::string format = formatOf(d, rules_);
   if (it != written_.end() && it->second.format == format) return;  // shows it already
-  if (runCommand(titleFormatCommand(info->conId, format, rules_.compositor))) {
-    written_[h] = Written{d, format};
+  if (applyFormat(h, info->conId, format)) written_[h] = Written{d, format};
+}
+
+bool TitleFormatWindowSystem::applyFormat(Hwnd h, std::uint64_t conId, const std::string& format) {
+  if (!ipc_.lost() && runCommand(titleFormatCommand(conId, format, rules_.compositor))) {
+    unsent_.erase(h);
+    return true;
   }
+  if (!ipc_.lost()) return false;  // refused: the window has gone
+  unsent_.insert(h);
+  return true;
 }
 
 std::string TitleFormatWindowSystem::roundTrip(Hwnd, const std::string& text) {
@@ -162,8 +188,7 @@ int TitleFormatWindowSystem::getClassName(Hwnd h, std::string& out, int bufferCh
 }
 
 Hwnd TitleFormatWindowSystem::findWindow(const std::string& className, const std::string& title) {
-  if (ipc_.lost()) return 0;
-  dispatch();
+  if (!ipc_.lost()) dispatch();
   const std::string_view wantClass = text::cutAtNul(className);
   const std::string_view wantTitle = text::cutAtNul(title);
   for (const auto& [h, info] : table_.windows()) {

@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/ipc/ipc_connection.h"
@@ -62,6 +63,11 @@ class TitleFormatWindowSystem : public WindowSystem {
   std::uint64_t requestCount() const { return ipc_.requestCount(); }
   // Reads the whole tree again (tests; getWindowRect does it itself).
   bool refresh();
+  // Over a connection made afresh to the same compositor (i3 restarted in
+  // place, keeping its windows and their formats): subscribes again, reads
+  // the tree and sends the formats set meanwhile; false when the compositor
+  // does not answer.
+  bool resume();
 
   Hwnd getForegroundWindow() override;
   int getWindowTextLength(Hwnd h) override;
@@ -94,6 +100,9 @@ class TitleFormatWindowSystem : public WindowSystem {
   };
   const WindowInfo* windowOf(Hwnd h);
   bool runCommand(const std::string& command);
+  // Sets a window's format; while the compositor does not answer, keeps it
+  // for resume() (and it counts as set).
+  bool applyFormat(Hwnd h, std::uint64_t conId, const std::string& format);
   std::string shownText(Hwnd h, const WindowInfo& info) const;
   void endFlash(Hwnd h);
 
@@ -103,6 +112,8 @@ class TitleFormatWindowSystem : public WindowSystem {
   x11::LocalWindows* local_ = nullptr;
   std::map<Hwnd, Written> written_;
   std::map<Hwnd, Flash> flashes_;
+  // Formats set while the compositor did not answer.
+  std::set<Hwnd> unsent_;
 };
 
 }  // namespace kivo::ipc

@@ -317,6 +317,21 @@ void QtToolkit::watchFd(int fd, std::function<void()> onReadable) {
   notifiers_.push_back(n);
 }
 
+void QtToolkit::unwatchFd(int fd) {
+  std::erase_if(notifiers_, [fd](QSocketNotifier* n) {
+    if (n->socket() != fd) return false;
+    n->setEnabled(false);
+    n->deleteLater();
+    return true;
+  });
+}
+
+void QtToolkit::callLater(int ms, std::function<void()> f) {
+  QTimer::singleShot(ms, qApp, [this, f = std::move(f)] {
+    if (!quit_) guarded(f);
+  });
+}
+
 void QtToolkit::installSignalHandlers() {
   if (pipe2(signalPipe_, O_CLOEXEC | O_NONBLOCK) != 0) return;
   g_signalWrite = signalPipe_[1];

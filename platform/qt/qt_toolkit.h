@@ -109,6 +109,11 @@ class QtToolkit : public Toolkit, public x11::LocalWindows {
   // Calls onReadable from the event loop whenever fd has data (the X11
   // connection's events, say); never after quit().
   void watchFd(int fd, std::function<void()> onReadable);
+  // Stops watching fd (about to be closed); safe from its own onReadable.
+  void unwatchFd(int fd);
+  // Calls f once from the event loop after `ms` milliseconds; never after
+  // quit().
+  void callLater(int ms, std::function<void()> f);
   // After every attachForm and detachForm (the set of own windows changed).
   std::function<void()> onFormsChanged;
   // Called once when the session ends or a termination signal (SIGTERM,

@@ -108,6 +108,34 @@ TEST(TitleFormatWindows, WritesTheFormatAroundTheLiveTitleAndGivesItBack) {
             "[con_id=6] title_format \"%title\"\n");
 }
 
+// i3 restarted in place closes its socket: meanwhile the windows read as
+// they were and a format written is kept; over the new connection it goes
+// out under the container's new id (the end-to-end i3_restart case runs it
+// on a real i3).
+TEST(TitleFormatWindows, WhatIsWrittenWhileI3RestartsWaitsForItsReturn) {
+  Rig rig(true);
+  WindowSystem& ws = *rig.windows;
+  rig.compositor.succeed();
+  ws.setWindowText(7, "12:34 Old");
+  rig.compositor.requests();
+  rig.compositor.closeOurEnd();
+  ws.setWindowText(7, "12:35 Old");
+  EXPECT_TRUE(rig.ipc.lost());
+  EXPECT_EQ(ws.getForegroundWindow(), 7u);
+  EXPECT_EQ(ws.getWindowText(7, 256), "12:35 Old");
+
+  test::FakeCompositor back;
+  back.reply(R"({"success":true})");  // the subscription
+  back.reply(R"({"id":1,"type":"root","nodes":[{"id":3,"type":"workspace","nodes":[)" +
+             i3Window(900, 7, "Old") + "]}]}");
+  back.succeed();
+  rig.ipc.adopt(back.takeClientEnd());
+  EXPECT_TRUE(rig.windows->resume());
+  EXPECT_EQ(back.requests(),
+            "[\"window\",\"workspace\"]\n\n[con_id=900] title_format \"12:35 %title\"\n");
+  EXPECT_EQ(ws.getWindowText(7, 256), "12:35 Old");
+}
+
 // A floating window's move is the window contract's, on sway and i3.
 TEST(TitleFormatWindows, ATiledWindowStaysStillAndItsRectangleHoldsTheTitleBar) {
   Rig rig;
