@@ -134,32 +134,27 @@ if [[ -f $KIVO_PROBES/liballoc_count.so ]]; then
   fi
   end_kivo
 fi
-floor_rss= floor_cpu=
-if [[ -x $KIVO_PROBES/qt_floor ]]; then
-  "$KIVO_PROBES/qt_floor" >/dev/null 2>&1 &
-  floor_pid=$!
-  pids+=($floor_pid)
-  sleep 3
-  floor_rss=$(awk '/^VmRSS/ {print $2}' "/proc/$floor_pid/status")
-  before=$(own_ns "$floor_pid")
+# probe_cpu NAME WARMUP: a probe program's processor time per minute over
+# SECONDS after WARMUP seconds (empty when the probe was not built); its
+# resident memory at the start into probe_rss.
+probe_cpu() {
+  local probe=$KIVO_PROBES/$1 pid before
+  probe_rss=
+  [[ -x $probe ]] || return 0
+  "$probe" >/dev/null 2>&1 &
+  pid=$!
+  pids+=($pid)
+  sleep "$2"
+  probe_rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
+  before=$(own_ns "$pid")
   sleep "$seconds"
-  floor_cpu=$(ns_per_minute $(($(own_ns "$floor_pid") - before)) "$seconds")
-  kill "$floor_pid"
-  wait "$floor_pid" 2>/dev/null || true
-fi
-
-sleep_cpu=
-if [[ -x $KIVO_PROBES/sleep_floor ]]; then
-  "$KIVO_PROBES/sleep_floor" &
-  sleep_pid=$!
-  pids+=($sleep_pid)
-  sleep 1
-  before=$(own_ns "$sleep_pid")
-  sleep "$seconds"
-  sleep_cpu=$(ns_per_minute $(($(own_ns "$sleep_pid") - before)) "$seconds")
-  kill "$sleep_pid"
-  wait "$sleep_pid" 2>/dev/null || true
-fi
+  ns_per_minute $(($(own_ns "$pid") - before)) "$seconds"
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
+}
+probe_cpu qt_floor 3 >"$work/probe"
+floor_cpu=$(cat "$work/probe") floor_rss=$probe_rss
+sleep_cpu=$(probe_cpu sleep_floor 1)
 
 # Round trips per steady tick at 250 ms.
 trips=
